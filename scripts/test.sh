@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# make test: set up, build both targets, run the unit tests under Wine (32-bit build)
+# in a private throw-away prefix, then the end-to-end tests.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/setup.sh" || exit 1
+"$root/scripts/build.sh" || exit 1
+. "$root/scripts/wine-lib.sh"
+korvix_template || exit 1
+
+run_dir=$(mktemp -d /tmp/korvix-test.XXXXXX)
+cleanup() { korvix_wine_stop; korvix_xvfb_stop; rm -rf "$run_dir"; }
+trap cleanup EXIT
+korvix_xvfb_start
+korvix_prefix_new "$run_dir/prefix"
+export KORVIX_WINEPREFIX=$WINEPREFIX
+korvix_wine_start
+
+status=0
+(cd "$root/build/win32" && ctest --output-on-failure --timeout 300) || status=1
+if [ -d "$root/tests/e2e" ] && ls "$root"/tests/e2e/test_*.py >/dev/null 2>&1; then
+    korvix_wine_stop
+    python3 -m pytest -q "$root/tests/e2e" || status=1
+fi
+exit $status

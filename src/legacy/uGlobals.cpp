@@ -1,0 +1,194 @@
+#include "uGlobals.h"
+#include <cmath>
+#include <vector>
+#include "framework/uText.h"
+#include "legacy/uMessages.h"
+#include "probes/jovCPUUsage.h"
+
+uint64_t TotalPhysBytes = 0;
+int32_t TotalPhysMB = 0;
+std::unique_ptr<TIntArray> MemoryHistory;
+std::unique_ptr<TIntArray> CpuHistory;
+HWND EngineWindow = nullptr;
+HWND LaunchWindow = nullptr;
+
+namespace {
+MemoryStatusFunc g_memorySource = nullptr;
+HWND g_applicationHandle = nullptr;
+}  // namespace
+
+// ---- Memory status ----
+bool SystemMemoryStatus(MemoryStatus& status) {
+    using GlobalMemoryStatusExFn = BOOL(WINAPI*)(LPMEMORYSTATUSEX);
+    static const auto statusEx = reinterpret_cast<GlobalMemoryStatusExFn>(
+        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "GlobalMemoryStatusEx"));
+    if (statusEx) {
+        MEMORYSTATUSEX ex{sizeof(ex)};
+        if (statusEx(&ex)) {
+            status = {ex.ullTotalPhys, ex.ullAvailPhys, ex.ullTotalPageFile,
+                      ex.ullAvailPageFile, ex.ullTotalVirtual, ex.ullAvailVirtual};
+            return true;
+        }
+    }
+    // Systems without the 64-bit call report at most 4 GB here.
+    MEMORYSTATUS plain{sizeof(plain)};
+    ::GlobalMemoryStatus(&plain);
+    status = {plain.dwTotalPhys, plain.dwAvailPhys, plain.dwTotalPageFile,
+              plain.dwAvailPageFile, plain.dwTotalVirtual, plain.dwAvailVirtual};
+    return true;
+}
+
+bool ReadMemoryStatus(MemoryStatus& status) {
+    return g_memorySource ? g_memorySource(status) : SystemMemoryStatus(status);
+}
+
+MemoryStatusFunc SetMemoryStatusSource(MemoryStatusFunc source) {
+    MemoryStatusFunc previous = g_memorySource;
+    g_memorySource = source;
+    return previous;
+}
+
+int32_t TotalPhysMBFromBytes(uint64_t bytes) {
+    return static_cast<int32_t>(static_cast<double>(bytes) / 1048576.0 + 0.99);
+}
+
+// ---- Lifecycle ----
+void InitializeGlobals() {
+    TraceHook(L"Initializing Globals");
+    MemoryStatus status;
+    ReadMemoryStatus(status);
+    MemoryHistory = std::make_unique<TIntArray>(0);
+    TotalPhysBytes = status.TotalPhys;
+    TotalPhysMB = TotalPhysMBFromBytes(TotalPhysBytes);
+    MemoryHistory->TotalMB = TotalPhysMB;
+    CpuHistory.reset();
+    LaunchWindow = nullptr;
+}
+
+void FinalizeGlobals() {
+    TraceHook(L"Finalizing Globals");
+    MemoryHistory.reset();
+    CpuHistory.reset();
+    LaunchWindow = nullptr;
+}
+
+// ---- Sampling ----
+void SampleMemory() {
+    MemoryStatus status;
+    ReadMemoryStatus(status);
+    MemoryHistory->Push(status.TotalPhys - status.AvailPhys);
+}
+
+void SampleCpu() {
+    if (!CpuHistory) return;
+    uint64_t percent = 100;  // a failing read counts as full load
+    try {
+        double load = ReadCPUUsage() * 100.0;
+        // Keep the sample a percentage even if a counter reports a value out of range.
+        percent = load <= 0.0 ? 0 : load >= 100.0 ? 100 : static_cast<uint64_t>(load);
+    } catch (...) {
+    }
+    CpuHistory->Push(percent);
+}
+
+void SampleProbes() {
+    SampleMemory();
+    SampleCpu();
+}
+
+uint64_t AvailPhysBytes() {
+    MemoryStatus status;
+    return ReadMemoryStatus(status) ? status.AvailPhys : 0;
+}
+
+// ---- Shared routines ----
+std::wstring FormatSize(int32_t megabytes) {
+    if (megabytes < 1000) return std::to_wstring(megabytes) + L" MB";
+    int64_t n = megabytes;
+    if (megabytes >= 10000) return std::to_wstring((2 * n + 1024) / 2048) + L" GB";
+    // Hundredths of a gigabyte, rounded half away from zero, in exact integer arithmetic.
+    int64_t hundredths = (200 * n + 1024) / 2048;
+    wchar_t separator[8] = L".";
+    if (::GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, 8) == 0) lstrcpyW(separator, L".");
+    wchar_t fraction[3] = {wchar_t(L'0' + hundredths % 100 / 10), wchar_t(L'0' + hundredths % 10), 0};
+    return std::to_wstring(hundredths / 100) + separator + fraction + L" GB";
+}
+
+std::wstring FormatFreeAmount(int32_t position) {
+    return FormatSize(Clamp(static_cast<int32_t>(static_cast<uint32_t>(TotalPhysMB) - static_cast<uint32_t>(position)),
+                            1, TotalPhysMB));
+}
+
+int32_t Clamp(int32_t value, int32_t lo, int32_t hi) {
+    if (value < lo) return lo;
+    if (value > hi) return hi;
+    return value;
+}
+
+double MinutesToDays(uint32_t minutes) { return minutes / 1440.0; }
+
+TDateTime TruncToMinute(TDateTime moment) {
+    // Round to whole milliseconds first, as date-time decoding does, so a value stored a hair
+    // below a full minute is not cut to the minute before.
+    int64_t ms = std::llround(moment * 86400000.0);
+    int64_t day = ms >= 0 ? ms / 86400000 : -((-ms + 86399999) / 86400000);
+    int64_t msOfDay = ms - day * 86400000;
+    msOfDay -= msOfDay % 60000;
+    return static_cast<double>(day) + static_cast<double>(msOfDay) / 86400000.0;
+}
+
+void SetApplicationHandle(HWND handle) { g_applicationHandle = handle; }
+HWND ApplicationHandle() { return g_applicationHandle; }
+void ShowTaskbarButton() { ::ShowWindow(g_applicationHandle, SW_SHOW); }
+void HideTaskbarButton() { ::ShowWindow(g_applicationHandle, SW_HIDE); }
+
+std::wstring VersionTextOf(int major, int minor) {
+    return minor != 0 ? std::to_wstring(major) + L"." + std::to_wstring(minor) : std::to_wstring(major);
+}
+
+std::wstring VersionText() {
+    std::wstring path = ProgramPath();
+    DWORD ignored = 0;
+    DWORD size = ::GetFileVersionInfoSizeW(path.c_str(), &ignored);
+    if (size == 0) return {};
+    std::vector<BYTE> data(size);
+    if (!::GetFileVersionInfoW(path.c_str(), 0, size, data.data())) return {};
+    VS_FIXEDFILEINFO* info = nullptr;
+    UINT length = 0;
+    if (!::VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&info), &length) || !info) return {};
+    return VersionTextOf(HIWORD(info->dwFileVersionMS), LOWORD(info->dwFileVersionMS));
+}
+
+namespace {
+// A foreign window that hangs must not hang our start-up with it.
+bool AskWindow(HWND window, UINT msg, LRESULT& answer) {
+    DWORD_PTR result = 0;
+    if (!::SendMessageTimeoutW(window, msg, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, 5000, &result)) return false;
+    answer = static_cast<LRESULT>(result);
+    return true;
+}
+
+BOOL CALLBACK FindEngineProc(HWND window, LPARAM param) {
+    wchar_t title[100] = {};
+    ::GetWindowTextW(window, title, 100);
+    LRESULT answer = 0;
+    if (lstrcmpW(title, EngineWindowTitle) != 0 || !AskWindow(window, WM_ENGINEIDENTIFY, answer) ||
+        answer != EngineSignature)
+        return TRUE;
+    *reinterpret_cast<bool*>(param) = true;
+    LRESULT mainWindow = 0;
+    AskWindow(window, WM_ENGINEACTIVATE, mainWindow);
+    HWND target = reinterpret_cast<HWND>(mainWindow);
+    ::BringWindowToTop(target);
+    ::SetForegroundWindow(target);
+    return FALSE;
+}
+}  // namespace
+
+bool FindRunningInstance() {
+    bool found = false;
+    ::EnumWindows(&FindEngineProc, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+int32_t MakeColor(int32_t red, int32_t green, int32_t blue) { return red + 256 * green + 65536 * blue; }

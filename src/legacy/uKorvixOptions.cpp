@@ -1,0 +1,419 @@
+#include "uKorvixOptions.h"
+#include "framework/uException.h"
+#include "framework/uText.h"
+#include "framework/uTrace.h"
+#include "legacy/uGlobals.h"
+#include "legacy/uMessages.h"
+#include "probes/jovCPUUsage.h"
+#include "settings/uRegistry.h"
+
+std::unique_ptr<TKorvixOptions> Options;
+
+namespace {
+
+uint32_t T() { return static_cast<uint32_t>(TotalPhysMB); }
+
+// One row per stored option, in the order they are saved. Rows with `everyLoad` are read
+// whether or not "Use Defaults" is set; the others only when it is not.
+struct OptionRow {
+    const wchar_t* name;
+    bool isBool;
+    bool everyLoad;
+    int32_t (*get)(const TKorvixOptions&);
+    void (*set)(TKorvixOptions&, int32_t);
+    int32_t (*loadDefault)();
+};
+
+#define INT_ROW(reg, prop, def) \
+    {reg, false, false, [](const TKorvixOptions& o) { return static_cast<int32_t>(o.prop()); }, \
+     [](TKorvixOptions& o, int32_t v) { o.Set##prop(v); }, []() { return static_cast<int32_t>(def); }}
+#define BOOL_ROW(reg, prop, def) \
+    {reg, true, false, [](const TKorvixOptions& o) { return static_cast<int32_t>(o.prop()); }, \
+     [](TKorvixOptions& o, int32_t v) { o.Set##prop(v != 0); }, []() { return static_cast<int32_t>(def); }}
+#define HOTKEY_ROW(reg, preset, def) \
+    {reg, false, true, [](const TKorvixOptions& o) { return o.Hotkey(preset); }, \
+     [](TKorvixOptions& o, int32_t v) { o.SetHotkey(preset, v); }, []() { return static_cast<int32_t>(def); }}
+
+const OptionRow kOptionRows[] = {
+    BOOL_ROW(L"CPU Monitoring", CPUMonitoring, false),
+    INT_ROW(L"Chart Interval", ChartInterval, 2000),
+    INT_ROW(L"Manual", Manual, 0),
+    BOOL_ROW(L"MemoryIcon", MemoryIcon, true),
+    INT_ROW(L"MemoryIconStyle", MemoryIconStyle, 1),
+    INT_ROW(L"CPUIconStyle", CPUIconStyle, 1),
+    BOOL_ROW(L"ProgramIcon", ProgramIcon, false),
+    BOOL_ROW(L"CriticalIdle", CriticalIdle, true),
+    INT_ROW(L"CriticalIdlePercent", CriticalIdlePercent, 50),
+    BOOL_ROW(L"CriticalIdleEnforce", CriticalIdleEnforce, true),
+    INT_ROW(L"CriticalIdleSeconds", CriticalIdleSeconds, 10),
+    INT_ROW(L"CriticalFreeUpMB", CriticalFreeUpMB, T() / 10),
+    INT_ROW(L"CriticalTriggerMB", CriticalTriggerMB, (T() / 10) * 9),
+    BOOL_ROW(L"Critical", Critical, true),
+    INT_ROW(L"RegularInterval", RegularInterval, 1800),
+    BOOL_ROW(L"RegularIdle", RegularIdle, true),
+    INT_ROW(L"RegularIdlePercent", RegularIdlePercent, 25),
+    BOOL_ROW(L"RegularIdleEnforce", RegularIdleEnforce, false),
+    INT_ROW(L"RegularIdleSeconds", RegularIdleSeconds, 60),
+    INT_ROW(L"RegularFreeUpMB", RegularFreeUpMB, T() / 2),
+    BOOL_ROW(L"Regular", Regular, true),
+    BOOL_ROW(L"StartupIdle", StartupIdle, true),
+    INT_ROW(L"StartupIdlePercent", StartupIdlePercent, 25),
+    BOOL_ROW(L"StartupIdleEnforce", StartupIdleEnforce, false),
+    INT_ROW(L"StartupIdleSeconds", StartupIdleSeconds, 60),
+    INT_ROW(L"StartupFreeUpMB", StartupFreeUpMB, T() / 2),
+    INT_ROW(L"StartupWait", StartupWait, 0),
+    BOOL_ROW(L"Startup", Startup, true),
+    {L"Skin", false, true, nullptr, nullptr, nullptr},  // the one text value
+    BOOL_ROW(L"BackgroundActivity", BackgroundActivity, true),
+    INT_ROW(L"Amount1", Amount1, (T() / 10) * 5),
+    INT_ROW(L"Amount2", Amount2, (T() / 10) * 4),
+    INT_ROW(L"Amount3", Amount3, (T() / 10) * 3),
+    HOTKEY_ROW(L"Hotkey1", 1, 49220),
+    HOTKEY_ROW(L"Hotkey2", 2, 49222),
+    HOTKEY_ROW(L"Hotkey3", 3, 49223),
+    BOOL_ROW(L"ShowUsedMemory", ShowUsedMemory, true),
+};
+
+constexpr const wchar_t* kDefaultSkin = L"default.skn";
+
+void LoadRow(TKorvixOptions& options, const OptionRow& row) {
+    if (!row.get) {
+        options.SetSkin(ReadRegString(OptionsKey, row.name, kDefaultSkin));
+        return;
+    }
+    int32_t value = row.isBool ? ReadRegBool(OptionsKey, row.name, row.loadDefault() != 0)
+                               : ReadRegInteger(OptionsKey, row.name, row.loadDefault());
+    try {
+        row.set(options, value);
+    } catch (const Exception& e) {
+        // Only switching processor sampling on can fail (9x statistics missing); the option
+        // then stays off and the remaining options still load.
+        DebugTrace(std::wstring(row.name) + L": " + e.Message());
+    }
+}
+
+void SaveRow(const TKorvixOptions& options, const OptionRow& row) {
+    if (!row.get) {
+        WriteRegString(OptionsKey, row.name, options.Skin());
+    } else if (row.isBool) {
+        WriteRegBool(OptionsKey, row.name, row.get(options) != 0);
+    } else {
+        WriteRegInteger(OptionsKey, row.name, row.get(options));
+    }
+}
+
+}  // namespace
+
+TKorvixOptions::TKorvixOptions() : freeAndRunList_(std::make_unique<TFreeAndRunList>()) {
+    updating_ = false;
+    showUsedMemory_ = true;
+    LoadOptions();
+}
+
+TKorvixOptions::~TKorvixOptions() {
+    try {
+        SaveOptions();
+    } catch (const Exception& e) {
+        DebugTrace(std::wstring(e.ClassName()) + L": " + e.Message());
+    }
+    // Stop the processor sampling that this object started.
+    if (CpuHistory) {
+        StopCPUUsage();
+        CpuHistory.reset();
+    }
+}
+
+// ---- Load, save, defaults ----
+void TKorvixOptions::LoadOptions() {
+    TraceHook(L"Reading Korvix Options from Registry");
+    if (ReadRegBool(OptionsKey, L"Use Defaults", true)) {
+        ApplyDefaults();
+    } else {
+        for (const OptionRow& row : kOptionRows) {
+            if (!row.everyLoad) LoadRow(*this, row);
+        }
+    }
+    for (const OptionRow& row : kOptionRows) {
+        if (row.everyLoad) LoadRow(*this, row);
+    }
+    freeAndRunList_->LoadFromRegistry(OptionsKey);
+}
+
+void TKorvixOptions::SaveOptions() {
+    TraceHook(L"Saving Korvix Options to Registry");
+    WriteRegBool(OptionsKey, L"Use Defaults", false);
+    for (const OptionRow& row : kOptionRows) SaveRow(*this, row);
+    if (!keepAutostartRemoved_) {
+        if (startup_) {
+            WriteRegString(RunKey, RunValueName, AutostartCommand());
+        } else {
+            DeleteRegValue(RunKey, RunValueName);
+        }
+    }
+    freeAndRunList_->SaveToRegistry(OptionsKey);
+}
+
+void TKorvixOptions::ApplyDefaults() {
+    const uint32_t t = T();
+    updating_ = true;
+    SetStartup(true);
+    SetStartupIdlePercent(25);
+    SetStartupIdleSeconds(60);
+    SetStartupIdleEnforce(true);
+    SetStartupFreeUpMB(t / 2);
+    SetStartupWait(5);
+    SetRegular(true);
+    SetRegularIdlePercent(25);
+    SetRegularIdleSeconds(60);
+    SetRegularIdleEnforce(false);
+    SetRegularFreeUpMB(t / 2);
+    SetRegularInterval(60);
+    SetCritical(true);
+    SetCriticalIdlePercent(50);
+    SetCriticalIdleSeconds(10);
+    SetCriticalIdleEnforce(true);
+    SetCriticalFreeUpMB((t * 6) / 10);
+    SetCriticalTriggerMB((t * 8) / 10);
+    SetAmount1(t / 2);
+    SetAmount2((t * 4) / 10);
+    SetAmount3((t * 2) / 10);
+    SetBackgroundActivity(true);
+    SetMemoryIcon(true);
+    SetChartInterval(1000);
+    SetManual(t / 2);
+    SetShowUsedMemory(true);
+    SetCPUMonitoring(false);
+    SetCPUIconStyle(2);
+    SetMemoryIconStyle(2);
+    SetProgramIcon(false);
+    updating_ = false;
+    Notify(ocAll);
+}
+
+// ---- Listeners ----
+void TKorvixOptions::RegisterListener(HWND window) {
+    for (HWND& slot : listeners_) {
+        if (!slot) {
+            slot = window;
+            ::PostMessageW(window, WM_OPTIONSCHANGED, ocAll, 0);
+            return;
+        }
+    }
+}
+
+void TKorvixOptions::UnregisterListener(HWND window) {
+    for (HWND& slot : listeners_) {
+        if (slot == window) {
+            slot = nullptr;
+            return;
+        }
+    }
+}
+
+void TKorvixOptions::Notify(uint32_t flags) {
+    if (updating_) return;
+    for (HWND slot : listeners_) {
+        if (slot) ::PostMessageW(slot, WM_OPTIONSCHANGED, flags, 0);
+    }
+}
+
+void TKorvixOptions::AddFreeAndRun(std::unique_ptr<TFreeAndRunItem> item) {
+    freeAndRunList_->Add(std::move(item));
+    Notify(ocFreeAndRun);
+}
+
+// ---- Paths ----
+std::wstring TKorvixOptions::SkinFileName() const {
+    std::wstring path = skin_.find(L'\\') == std::wstring::npos ? ProgramFolder() + skin_ : skin_;
+    return FileExists(path) ? path : std::wstring();
+}
+
+std::wstring TKorvixOptions::AutostartCommand() { return L"\"" + ProgramPath() + L"\" autostart"; }
+
+void TKorvixOptions::RemoveAutostart() { DeleteRegValue(RunKey, RunValueName); }
+
+// ---- Setters ----
+bool TKorvixOptions::CPUMonitoring() const { return static_cast<bool>(CpuHistory); }
+
+void TKorvixOptions::SetCPUMonitoring(bool value) {
+    if (value == CPUMonitoring()) return;
+    if (value) {
+        StartCPUUsage();
+        CpuHistory = std::make_unique<TIntArray>(0);
+    } else {
+        StopCPUUsage();
+        CpuHistory.reset();
+    }
+    Notify(ocDisplay);
+}
+
+void TKorvixOptions::SetChartInterval(int32_t value) {
+    chartInterval_ = Clamp(value, 250, 60000);
+    Notify(ocDisplay);
+}
+
+void TKorvixOptions::SetManual(int32_t value) {
+    int32_t clamped = Clamp(value, 1, TotalPhysMB);
+    if (clamped == manual_) return;
+    manual_ = clamped;
+    Notify(ocManual);
+}
+
+void TKorvixOptions::SetMemoryIcon(bool value) {
+    memoryIcon_ = value;
+    Notify(ocDisplay);
+}
+
+void TKorvixOptions::SetMemoryIconStyle(int32_t value) {
+    memoryIconStyle_ = Clamp(value, 1, 3);
+    Notify(ocDisplay);
+}
+
+void TKorvixOptions::SetCPUIconStyle(int32_t value) {
+    cpuIconStyle_ = Clamp(value, 1, 3);
+    Notify(ocDisplay);
+}
+
+void TKorvixOptions::SetProgramIcon(bool value) {
+    programIcon_ = value;
+    Notify(ocDisplay);
+}
+
+// The idle switches read true whatever is stored; setting one only announces it.
+void TKorvixOptions::SetCriticalIdle(bool) { Notify(ocCritical); }
+void TKorvixOptions::SetRegularIdle(bool) { Notify(ocRegular); }
+void TKorvixOptions::SetStartupIdle(bool) { Notify(ocStartup); }
+
+void TKorvixOptions::SetCriticalIdlePercent(int32_t value) {
+    criticalIdlePercent_ = Clamp(value, 1, 100);
+    Notify(ocCritical);
+}
+
+void TKorvixOptions::SetCriticalIdleEnforce(bool value) {
+    criticalIdleEnforce_ = value;
+    Notify(ocCritical);
+}
+
+void TKorvixOptions::SetCriticalIdleSeconds(int32_t value) {
+    criticalIdleSeconds_ = Clamp(value, 1, 60);
+    Notify(ocCritical);
+}
+
+// The critical amount (T - free-up position) never falls below the memory still free at
+// the trigger (T - trigger): each of the pair pulls the other along.
+void TKorvixOptions::SetCriticalFreeUpMB(int32_t value) {
+    criticalFreeUpMB_ = static_cast<uint32_t>(Clamp(value, 1, TotalPhysMB));
+    if (criticalTriggerMB_ < criticalFreeUpMB_) criticalTriggerMB_ = criticalFreeUpMB_;
+    Notify(ocCritical);
+}
+
+void TKorvixOptions::SetCriticalTriggerMB(int32_t value) {
+    criticalTriggerMB_ = static_cast<uint32_t>(Clamp(value, 1, TotalPhysMB));
+    if (criticalFreeUpMB_ > criticalTriggerMB_) criticalFreeUpMB_ = criticalTriggerMB_;
+    Notify(ocCritical);
+}
+
+void TKorvixOptions::SetCritical(bool value) {
+    critical_ = value;
+    Notify(ocCritical);
+}
+
+void TKorvixOptions::SetRegularInterval(int32_t value) {
+    regularInterval_ = Clamp(value, 1, 1440);
+    Notify(ocRegular);
+}
+
+void TKorvixOptions::SetRegularIdlePercent(int32_t value) {
+    regularIdlePercent_ = Clamp(value, 1, 100);
+    Notify(ocRegular);
+}
+
+void TKorvixOptions::SetRegularIdleEnforce(bool value) {
+    regularIdleEnforce_ = value;
+    Notify(ocRegular);
+}
+
+void TKorvixOptions::SetRegularIdleSeconds(int32_t value) {
+    regularIdleSeconds_ = Clamp(value, 1, 60);
+    Notify(ocRegular);
+}
+
+void TKorvixOptions::SetRegularFreeUpMB(int32_t value) {
+    regularFreeUpMB_ = value;  // not clamped: the scheduler refuses amounts of 0 MB or less
+    Notify(ocRegular);
+}
+
+void TKorvixOptions::SetRegular(bool value) {
+    regular_ = value;
+    Notify(ocRegular);
+}
+
+void TKorvixOptions::SetStartupIdlePercent(int32_t value) {
+    startupIdlePercent_ = Clamp(value, 1, 100);
+    Notify(ocStartup);
+}
+
+void TKorvixOptions::SetStartupIdleEnforce(bool value) {
+    startupIdleEnforce_ = value;
+    Notify(ocStartup);
+}
+
+void TKorvixOptions::SetStartupIdleSeconds(int32_t value) {
+    startupIdleSeconds_ = Clamp(value, 1, 60);
+    Notify(ocStartup);
+}
+
+void TKorvixOptions::SetStartupFreeUpMB(int32_t value) {
+    startupFreeUpMB_ = Clamp(value, 1, TotalPhysMB);
+    Notify(ocStartup);
+}
+
+void TKorvixOptions::SetStartupWait(int32_t value) {
+    startupWait_ = Clamp(value, 0, 120);
+    Notify(ocStartup);
+}
+
+void TKorvixOptions::SetStartup(bool value) {
+    startup_ = value;
+    Notify(ocStartup);
+}
+
+void TKorvixOptions::SetSkin(const std::wstring& value) {
+    skin_ = value;
+    Notify(ocDisplay);
+}
+
+void TKorvixOptions::SetBackgroundActivity(bool value) {
+    backgroundActivity_ = value;
+    Notify(ocDisplay);
+}
+
+void TKorvixOptions::SetAmount(int preset, uint32_t value) {
+    // Unsigned comparison: a negative stored value is as out of range as one at or above T.
+    if (value >= T()) return;
+    amounts_[preset - 1] = value;
+    Notify(ocManual);
+}
+
+void TKorvixOptions::SetHotkey(int preset, int32_t value) {
+    if (hotkeys_[preset - 1] == value) return;
+    hotkeys_[preset - 1] = value;
+    Notify(ocManual);
+}
+
+void TKorvixOptions::SetShowUsedMemory(bool value) {
+    if (value == showUsedMemory_) return;
+    showUsedMemory_ = value;
+    // Unsampled slots must read as 0 MB in the new view as well.
+    if (MemoryHistory) MemoryHistory->FillUnfilled(value ? 0 : TotalPhysBytes);
+    Notify(ocDisplay);
+}
+
+void TKorvixOptions::SetNextRegular(TDateTime value) {
+    nextRegular_ = value;
+    Notify(ocRegular);
+}
+
+void InitializeOptions() { Options = std::make_unique<TKorvixOptions>(); }
+
+void FinalizeOptions() { Options.reset(); }

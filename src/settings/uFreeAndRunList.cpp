@@ -1,0 +1,97 @@
+#include "uFreeAndRunList.h"
+#include <atomic>
+#include "framework/uText.h"
+#include "legacy/uGlobals.h"
+#include "settings/uRegistry.h"
+
+namespace {
+std::atomic<int32_t> g_nextID{0};
+
+std::wstring N(int n) { return std::to_wstring(n); }
+}  // namespace
+
+TFreeAndRunItem::TFreeAndRunItem() : ID(g_nextID++) {}
+
+void TFreeAndRunItem::LoadFromRegistry(const std::wstring& keyPath, int n) {
+    Name = ReadRegString(keyPath, N(n) + L"farName", Name);
+    FileToRun = ReadRegString(keyPath, N(n) + L"farFileToRun", FileToRun);
+    MBToFree = ReadRegInteger(keyPath, N(n) + L"farMBToFree", MBToFree);
+}
+
+void TFreeAndRunItem::SaveToRegistry(const std::wstring& keyPath, int n) const {
+    WriteRegString(keyPath, N(n) + L"farName", Name);
+    WriteRegString(keyPath, N(n) + L"farFileToRun", FileToRun);
+    WriteRegInteger(keyPath, N(n) + L"farMBToFree", MBToFree);
+}
+
+std::wstring TFreeAndRunItem::DisplayName() const {
+    if (!Name.empty()) return Name;
+    size_t slash = FileToRun.find_last_of(L"\\/:");
+    std::wstring file = slash == std::wstring::npos ? FileToRun : FileToRun.substr(slash + 1);
+    if (file.size() >= 4 && UpperCase(file.substr(file.size() - 4)) == L".LNK") file.resize(file.size() - 4);
+    return file;
+}
+
+int32_t OldAmountStep(int32_t index) {
+    if (index <= 0) return 1;
+    if (index <= 16) return 2 * index;
+    if (index <= 28) return 32 + 8 * (index - 16);
+    if (index <= 40) return 128 + 32 * (index - 28);
+    if (index > 48) index = 48;
+    return 512 + 64 * (index - 40);
+}
+
+void TFreeAndRunList::Add(std::unique_ptr<TFreeAndRunItem> item) { items_.push_back(std::move(item)); }
+
+std::unique_ptr<TFreeAndRunItem> TFreeAndRunList::Remove(const TFreeAndRunItem* item) {
+    for (auto it = items_.begin(); it != items_.end(); ++it) {
+        if (it->get() == item) {
+            std::unique_ptr<TFreeAndRunItem> removed = std::move(*it);
+            items_.erase(it);
+            return removed;
+        }
+    }
+    return nullptr;
+}
+
+TFreeAndRunItem* TFreeAndRunList::FindByID(int32_t id) {
+    for (auto& item : items_) {
+        if (item->ID == id) return item.get();
+    }
+    return nullptr;
+}
+
+void TFreeAndRunList::LoadFromRegistry(const std::wstring& keyPath) {
+    int count = ReadRegInteger(keyPath, L"farCount", 0);
+    for (int n = 1; n <= count; ++n) {
+        auto item = std::make_unique<TFreeAndRunItem>();
+        item->LoadFromRegistry(keyPath, n);
+        Add(std::move(item));
+    }
+    Migrated = ReadRegBool(keyPath, L"farMigrated", false);
+    if (!Migrated && RegKeyExists(OldFreeAndRunKey)) {
+        MigrateOldList();
+        Migrated = true;
+    }
+}
+
+void TFreeAndRunList::SaveToRegistry(const std::wstring& keyPath) const {
+    WriteRegInteger(keyPath, L"farCount", Count());
+    WriteRegBool(keyPath, L"farMigrated", Migrated);
+    for (int i = 0; i < Count(); ++i) items_[i]->SaveToRegistry(keyPath, i + 1);
+}
+
+void TFreeAndRunList::MigrateOldList() {
+    for (const std::wstring& name : RegValueNames(OldFreeAndRunKey)) {
+        if (name.compare(0, 7, L"Display") != 0) continue;
+        std::wstring suffix = name.size() > 8 ? name.substr(8, 100) : std::wstring();
+        auto item = std::make_unique<TFreeAndRunItem>();
+        item->FileToRun = ReadRegString(OldFreeAndRunKey, L"Run " + suffix, L"");
+        // An index outside the old 49 steps is limited to them, so no entry is lost.
+        int32_t oldAmount = OldAmountStep(ReadRegInteger(OldFreeAndRunKey, L"Free " + suffix, 0));
+        item->MBToFree = Clamp(TotalPhysMB - oldAmount, 1, TotalPhysMB);
+        item->Name = ReadRegString(OldFreeAndRunKey, L"Display " + suffix, L"");
+        Add(std::move(item));
+    }
+    DeleteRegKey(OldFreeAndRunKey);
+}
