@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+#include <set>
+#include "foundation/Fixtures.h"
+
+namespace {
+const std::wstring K = OptionsKey;
+
+class FreeAndRunTest : public MachineTest {
+protected:
+    static void StoreOld(const std::wstring& suffix, const wchar_t* name, const wchar_t* file, int32_t index) {
+        WriteRegString(OldFreeAndRunKey, L"Display " + suffix, name);
+        WriteRegString(OldFreeAndRunKey, L"Run " + suffix, file);
+        WriteRegInteger(OldFreeAndRunKey, L"Free " + suffix, index);
+    }
+    static const TFreeAndRunItem* Find(TFreeAndRunList& list, const std::wstring& name) {
+        for (int i = 0; i < list.Count(); ++i) {
+            if (list.Items(i).Name == name) return &list.Items(i);
+        }
+        return nullptr;
+    }
+};
+}  // namespace
+
+TEST_F(FreeAndRunTest, CountDecidesWhatIsReadAndMissingValuesStayEmpty) {
+    WriteRegInteger(K, L"farCount", 2);
+    WriteRegString(K, L"1farName", L"Editor");
+    WriteRegString(K, L"1farFileToRun", L"C:\\Tools\\editor.exe");
+    WriteRegInteger(K, L"1farMBToFree", 300);
+    TFreeAndRunList list;
+    list.LoadFromRegistry(K);
+    ASSERT_EQ(list.Count(), 2);
+    EXPECT_EQ(list.Items(0).Name, L"Editor");
+    EXPECT_EQ(list.Items(0).FileToRun, L"C:\\Tools\\editor.exe");
+    EXPECT_EQ(list.Items(0).MBToFree, 300);
+    EXPECT_EQ(list.Items(1).Name, L"");
+    EXPECT_EQ(list.Items(1).FileToRun, L"");
+    EXPECT_EQ(list.Items(1).MBToFree, 0);
+    EXPECT_FALSE(list.Migrated);
+}
+
+TEST_F(FreeAndRunTest, SavingAShorterListLeavesOldNumbersButLoadsOnlyTheCount) {
+    TFreeAndRunList five;
+    for (int i = 1; i <= 5; ++i) {
+        auto item = std::make_unique<TFreeAndRunItem>();
+        item->Name = L"entry " + std::to_wstring(i);
+        item->MBToFree = i;
+        five.Add(std::move(item));
+    }
+    five.SaveToRegistry(K);
+    TFreeAndRunList three;
+    for (int i = 1; i <= 3; ++i) {
+        auto item = std::make_unique<TFreeAndRunItem>();
+        item->Name = L"new " + std::to_wstring(i);
+        three.Add(std::move(item));
+    }
+    three.SaveToRegistry(K);
+    EXPECT_EQ(ReadRegInteger(K, L"farCount", -1), 3);
+    EXPECT_EQ(ReadRegString(K, L"5farName", L""), L"entry 5");
+    EXPECT_EQ(ReadRegString(K, L"12farName", L"none"), L"none");
+    TFreeAndRunList loaded;
+    loaded.LoadFromRegistry(K);
+    ASSERT_EQ(loaded.Count(), 3);
+    EXPECT_EQ(loaded.Items(2).Name, L"new 3");
+}
+
+TEST_F(FreeAndRunTest, OldEntriesAreImportedOnceAsPositionsThatFreeTheSameAmount) {
+    StoreOld(L"Editor", L"My Editor", L"C:\\Tools\\editor.exe", 17);  // 40 MB
+    StoreOld(L"Big", L"Big one", L"C:\\big.exe", 60);                 // beyond the 49 steps: limited to 1024 MB
+    WriteRegString(OldFreeAndRunKey, L"Other value", L"ignored");
+    TFreeAndRunList list;
+    list.LoadFromRegistry(K);
+    ASSERT_EQ(list.Count(), 2);
+    const TFreeAndRunItem* editor = Find(list, L"My Editor");
+    const TFreeAndRunItem* big = Find(list, L"Big one");
+    ASSERT_TRUE(editor && big);
+    EXPECT_EQ(editor->FileToRun, L"C:\\Tools\\editor.exe");
+    EXPECT_EQ(editor->MBToFree, 472);
+    EXPECT_EQ(big->MBToFree, 1);  // never more than T - 1 freed
+    EXPECT_TRUE(list.Migrated);
+    EXPECT_FALSE(RegKeyExists(OldFreeAndRunKey));
+
+    list.SaveToRegistry(K);
+    EXPECT_TRUE(ReadRegBool(K, L"farMigrated", false));
+    StoreOld(L"Again", L"Again", L"C:\\again.exe", 1);
+    TFreeAndRunList reloaded;
+    reloaded.LoadFromRegistry(K);
+    EXPECT_EQ(reloaded.Count(), 2);  // migrated once: the old key is not looked at again
+    EXPECT_TRUE(RegKeyExists(OldFreeAndRunKey));
+}
+
+TEST_F(FreeAndRunTest, MigrationCasesOnOtherMachines) {
+    UseMachine(768);
+    StoreOld(L"Huge", L"Huge", L"C:\\huge.exe", 48);  // 1024 MB on a 768 MB machine
+    TFreeAndRunList list;
+    list.LoadFromRegistry(K);
+    ASSERT_EQ(list.Count(), 1);
+    EXPECT_EQ(list.Items(0).MBToFree, 1);
+
+    UseMachine(512);
+    WriteRegString(OldFreeAndRunKey, L"Display", L"bare");
+    WriteRegString(OldFreeAndRunKey, L"Display ", L"Name from suffixless");
+    WriteRegString(OldFreeAndRunKey, L"Run ", L"C:\\bare.exe");
+    WriteRegInteger(OldFreeAndRunKey, L"Free ", 1);  // 2 MB
+    TFreeAndRunList bare;
+    bare.LoadFromRegistry(L"HKEY_CURRENT_USER\\Software\\Tarvendel\\Other");
+    ASSERT_EQ(bare.Count(), 2);  // "Display" and "Display " both name the empty suffix
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(bare.Items(i).Name, L"Name from suffixless");
+        EXPECT_EQ(bare.Items(i).FileToRun, L"C:\\bare.exe");
+        EXPECT_EQ(bare.Items(i).MBToFree, 510);
+    }
+}
+
+TEST(FreeAndRunItem, DisplayNamePrefersTheNameThenTheFileWithoutShortcutExtension) {
+    const struct {
+        const wchar_t* name;
+        const wchar_t* file;
+        const wchar_t* shown;
+    } cases[] = {
+        {L"Writer", L"C:\\Links\\Word Processor.lnk", L"Writer"},
+        {L"", L"C:\\Links\\Word Processor.lnk", L"Word Processor"},
+        {L"", L"C:\\x\\Notes.LnK", L"Notes"},
+        {L"", L"C:\\Tools\\editor.exe", L"editor.exe"},
+        {L"", L"report.doc", L"report.doc"},
+        {L"", L"C:\\dir\\.lnk", L""},
+    };
+    for (const auto& c : cases) {
+        TFreeAndRunItem item;
+        item.Name = c.name;
+        item.FileToRun = c.file;
+        EXPECT_EQ(item.DisplayName(), c.shown) << c.file;
+    }
+}
+
+TEST(FreeAndRunItem, IdsAreDistinctAcrossListRebuilds) {
+    std::set<int32_t> ids;
+    for (int round = 0; round < 3; ++round) {
+        TFreeAndRunList list;
+        for (int i = 0; i < 4; ++i) list.Add(std::make_unique<TFreeAndRunItem>());
+        for (int i = 0; i < list.Count(); ++i) ids.insert(list.Items(i).ID);
+        EXPECT_EQ(list.FindByID(list.Items(2).ID), &list.Items(2));
+        auto removed = list.Remove(&list.Items(1));
+        EXPECT_TRUE(removed);
+        EXPECT_EQ(list.Count(), 3);
+    }
+    EXPECT_EQ(ids.size(), 12u);
+}
+
+TEST(OldAmountSteps, TheFortyNineStepsOfTheOlderProduct) {
+    const int32_t expected[49] = {1,   2,   4,   6,   8,   10,  12,  14,  16,  18,  20,  22,  24,  26,  28,  30,  32,
+                                  40,  48,  56,  64,  72,  80,  88,  96,  104, 112, 120, 128, 160, 192, 224, 256, 288,
+                                  320, 352, 384, 416, 448, 480, 512, 576, 640, 704, 768, 832, 896, 960, 1024};
+    for (int i = 0; i < 49; ++i) EXPECT_EQ(OldAmountStep(i), expected[i]) << i;
+    EXPECT_EQ(OldAmountStep(-3), 1);
+    EXPECT_EQ(OldAmountStep(1000), 1024);
+}
