@@ -1,0 +1,44 @@
+// The scheduler's rules as plain functions: what each kind of free-up asks of a
+// worker, which block sizes may run, when a tick samples, when memory is critical
+// and when the next regular free-up falls.
+#pragma once
+#include <cstdint>
+#include "framework/uClock.h"
+
+class TKorvixOptions;
+
+enum class FreeUpKind { Critical, Regular, Startup, Manual, Request };
+
+// The parameters of StartFreeUp, in its order.
+struct TFreeUpParams {
+    int32_t SizeMB = 0;
+    bool IdleWait = false;
+    int32_t IdleSeconds = 0;
+    int32_t AllowedPercent = 0;
+    bool Enforce = false;
+    int32_t Passes = 1;
+    uint32_t CountdownSeconds = 0;
+    bool operator==(const TFreeUpParams&) const = default;
+};
+
+// `argument`: the slider position of a manual free-up, the size in MB of a request;
+// unused by the automatic kinds.
+TFreeUpParams FreeUpParamsFor(FreeUpKind kind, const TKorvixOptions& options, int32_t totalPhysMB,
+                              int32_t argument = 0);
+
+// The 32-bit build keeps blocks below 2046 MB (its offsets are 32-bit); the 64-bit
+// build takes any size up to the physical memory.
+constexpr bool kWideBlocks = sizeof(void*) > 4;
+bool BlockSizeAllowed(int32_t sizeMB, int32_t totalPhysMB, bool wideBlocks = kWideBlocks);
+
+constexpr int32_t TimerIntervalMs = 250;
+// Whether the tick that brought the count to `tickCount` is a sampling step.
+bool IsSamplingTick(int32_t tickCount, int32_t chartIntervalMs);
+// Sampling steps between two refreshes of the processor sampler.
+constexpr int32_t SamplesPerCpuRefresh = 10;
+
+// Used memory in whole megabytes at or above the trigger.
+bool CriticalDue(int32_t totalPhysMB, uint64_t availPhysBytes, uint32_t criticalTriggerMB);
+
+// Now plus the interval, cut to the minute.
+TDateTime NextRegularFrom(TDateTime now, int32_t intervalMinutes);

@@ -1,0 +1,66 @@
+// One free-up on a thread of its own: an optional countdown, an optional wait for
+// an idle processor, then passes of commit, touch and release of one block.
+// The worker never touches a window object: it only posts messages to `Window`.
+#pragma once
+#include <windows.h>
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include "framework/uException.h"
+#include "framework/uThread.h"
+
+// Carries a worker's exception text to the engine window, which frees it.
+struct TThreadError {
+    std::wstring ErrorClass;
+    std::wstring ErrorMessage;
+};
+
+KORVIX_DECLARE_EXCEPTION(EIdleDetectError, Exception);
+
+// Byte offsets into the block: 32-bit in the 32-bit build, 64-bit in the 64-bit build.
+using TBlockOffset = intptr_t;
+
+class TFreeThread : public TThread {
+public:
+    // One byte is written per stride: a quarter page, so every page is written four times.
+    static constexpr TBlockOffset Stride = 1024;
+
+    // Written by the engine between creation and Resume, never afterwards.
+    TBlockOffset BlockSize = 0;  // whole megabytes, in bytes
+    bool WaitForIdle = false;
+    int32_t IdleSeconds = 0;
+    bool Enforce = false;
+    int32_t AllowedCpu = 0;
+    HWND Window = nullptr;
+    int32_t Passes = 1;
+    uint32_t PreWaitSeconds = 0;
+
+    // The committed block while a pass holds it, null otherwise.
+    void* Block() const noexcept { return block_.load(std::memory_order_acquire); }
+
+protected:
+    void Execute() override;
+
+private:
+    void Run();
+    void PreWait();
+    bool WaitIdle();
+    bool SampleIdle();
+    void FreeUpPasses();
+    void TouchBlock(int& lastPercent);
+    bool TargetReached();
+    void* CommitBlock();
+    void ReleaseBlock();
+    void Finish();
+    void SleepUnlessStopped(DWORD milliseconds);
+    bool Post(UINT msg, WPARAM wParam, LPARAM lParam);
+
+    std::atomic<void*> block_{nullptr};
+};
+
+// Percentage of the block touched once `offset` bytes are done: the integer part of
+// offset / blockSize * 100, computed in floating point.
+int ProgressPercent(TBlockOffset offset, TBlockOffset blockSize);
+// The first offset after `offset` (a multiple of the stride) at which ProgressPercent
+// differs from its value at `offset`; beyond blockSize when there is none.
+TBlockOffset NextPercentChange(TBlockOffset offset, TBlockOffset blockSize);
