@@ -168,27 +168,52 @@ bool AskWindow(HWND window, UINT msg, LRESULT& answer) {
     return true;
 }
 
-BOOL CALLBACK FindEngineProc(HWND window, LPARAM param) {
+// A window is a running copy's engine when its title matches exactly and it answers the signature.
+bool IsRunningEngine(HWND window) {
     wchar_t title[100] = {};
     ::GetWindowTextW(window, title, 100);
     LRESULT answer = 0;
-    if (lstrcmpW(title, EngineWindowTitle) != 0 || !AskWindow(window, WM_ENGINEIDENTIFY, answer) ||
-        answer != EngineSignature)
-        return TRUE;
-    *reinterpret_cast<bool*>(param) = true;
-    LRESULT mainWindow = 0;
-    AskWindow(window, WM_ENGINEACTIVATE, mainWindow);
-    HWND target = reinterpret_cast<HWND>(mainWindow);
-    ::BringWindowToTop(target);
-    ::SetForegroundWindow(target);
+    return lstrcmpW(title, EngineWindowTitle) == 0 && AskWindow(window, WM_ENGINEIDENTIFY, answer) &&
+           answer == EngineSignature;
+}
+
+template <typename Action>
+struct EngineSearch {
+    Action& action;
+    bool found = false;
+};
+
+// stdcall, as EnumWindows calls it: a lambda would convert to a cdecl pointer on 32-bit.
+template <typename Action>
+BOOL CALLBACK EngineSearchProc(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<EngineSearch<Action>*>(param);
+    if (!IsRunningEngine(window)) return TRUE;
+    search->found = true;
+    search->action(window);
     return FALSE;
+}
+
+// Calls `action` for the first running engine window; answers whether there was one.
+template <typename Action>
+bool ForRunningEngine(Action action) {
+    EngineSearch<Action> search{action};
+    ::EnumWindows(&EngineSearchProc<Action>, reinterpret_cast<LPARAM>(&search));
+    return search.found;
 }
 }  // namespace
 
 bool FindRunningInstance() {
-    bool found = false;
-    ::EnumWindows(&FindEngineProc, reinterpret_cast<LPARAM>(&found));
-    return found;
+    return ForRunningEngine([](HWND engine) {
+        LRESULT mainWindow = 0;
+        AskWindow(engine, WM_ENGINEACTIVATE, mainWindow);
+        HWND target = reinterpret_cast<HWND>(mainWindow);
+        ::BringWindowToTop(target);
+        ::SetForegroundWindow(target);
+    });
+}
+
+bool CloseRunningInstance() {
+    return ForRunningEngine([](HWND engine) { ::PostMessageW(engine, WM_ENGINECLOSE, 0, 0); });
 }
 
 int32_t MakeColor(int32_t red, int32_t green, int32_t blue) { return red + 256 * green + 65536 * blue; }

@@ -116,10 +116,12 @@ public:
         CreateHandle({.className = L"KorvixFakeEngine", .title = title, .style = WS_POPUP});
     }
     int activations = 0;
+    int closeRequests = 0;
 
 protected:
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
         if (msg == WM_ENGINEIDENTIFY) return signature_;
+        if (msg == WM_ENGINECLOSE) ++closeRequests;
         if (msg == WM_ENGINEACTIVATE) {
             ++activations;
             return reinterpret_cast<LRESULT>(main_);
@@ -143,6 +145,17 @@ TEST(FindRunningInstance, OnlyAWindowAnsweringTheSignatureCounts) {
     EXPECT_TRUE(FindRunningInstance());
     EXPECT_EQ(engine.activations, 1);
     EXPECT_EQ(lookalike.activations, 0);
+}
+
+TEST(CloseRunningInstance, PostsTheCloseRequestToTheRunningEngineOnly) {
+    FakeEngine foreign(L"Memory Engine", 0, nullptr);
+    EXPECT_FALSE(CloseRunningInstance());
+    FakeEngine engine(L"Memory Engine", EngineSignature, nullptr);
+    EXPECT_TRUE(CloseRunningInstance());
+    PumpMessages();
+    EXPECT_EQ(engine.closeRequests, 1);
+    EXPECT_EQ(foreign.closeRequests, 0);
+    EXPECT_EQ(engine.activations, 0);
 }
 
 // The real measurement, compared with what the kernel reports (under Wine the Unix
