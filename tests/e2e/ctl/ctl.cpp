@@ -1,0 +1,329 @@
+// korvix_e2e_ctl: the end-to-end tests' hands inside Wine. It runs as a second
+// process in the test's prefix (same virtual desktop as Korvix.exe), does one
+// thing per call and prints a machine-readable answer on stdout.
+//
+//   engine MS                 wait for a window titled "Memory Engine" that answers
+//                             WM_ENGINEIDENTIFY with the signature: "hwnd pid" (exit 1: none)
+//   engines                   number of such windows
+//   identify TITLE            send WM_ENGINEIDENTIFY to the window TITLE, print the answer
+//   send MSG WP LP TITLE      SendMessageTimeout, print the result
+//   post MSG WP LP TITLE      PostMessage, print 1/0
+//   tray                      taskbar: "vis left top right bottom" (exit 1: no taskbar)
+//   menus                     visible popup menus, one "left top right bottom" line each
+//   key VK...                 keyboard input through SendInput (reaches tray popup menus)
+//   bcast NAME                post the registered message NAME to HWND_BROADCAST
+//   peak PID                  peak working set of Windows process PID, in bytes
+//   mem                       total physical memory in bytes, as programs see it
+//   standin LOG               a small tray program for checking the harness itself
+#include <windows.h>
+#include <psapi.h>
+#include <shellapi.h>
+#include <stdarg.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+namespace {
+
+constexpr UINT kEngineIdentify = WM_USER + 20;
+constexpr LRESULT kEngineSignature = 140971;
+
+struct EngineSearch {
+    HWND found = nullptr;
+    int count = 0;
+};
+
+bool AnswersIdentify(HWND window) {
+    DWORD_PTR answer = 0;
+    return SendMessageTimeoutA(window, kEngineIdentify, 0, 0, SMTO_ABORTIFHUNG, 2000, &answer) &&
+           static_cast<LRESULT>(answer) == kEngineSignature;
+}
+
+BOOL CALLBACK CollectEngine(HWND window, LPARAM param) {
+    char title[100] = "";
+    GetWindowTextA(window, title, sizeof title);
+    if (strcmp(title, "Memory Engine") == 0 && AnswersIdentify(window)) {
+        auto* search = reinterpret_cast<EngineSearch*>(param);
+        if (!search->found) search->found = window;
+        search->count++;
+    }
+    return TRUE;
+}
+
+EngineSearch FindEngines() {
+    EngineSearch search;
+    EnumWindows(CollectEngine, reinterpret_cast<LPARAM>(&search));
+    return search;
+}
+
+int WaitEngine(DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        EngineSearch search = FindEngines();
+        if (search.found) {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(search.found, &pid);
+            printf("%lu %lu\n", static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(search.found)),
+                   static_cast<unsigned long>(pid));
+            return 0;
+        }
+        if (GetTickCount() - start >= timeoutMs) {
+            printf("none\n");
+            return 1;
+        }
+        Sleep(25);
+    }
+}
+
+HWND FindTitle(const char* title) { return FindWindowA(nullptr, title); }
+
+int SendOrPost(bool post, char** argv) {
+    UINT msg = strtoul(argv[0], nullptr, 0);
+    WPARAM wp = strtoul(argv[1], nullptr, 0);
+    LPARAM lp = strtol(argv[2], nullptr, 0);
+    HWND window = FindTitle(argv[3]);
+    if (!window) {
+        printf("notfound\n");
+        return 1;
+    }
+    if (post) {
+        printf("%d\n", PostMessageA(window, msg, wp, lp) ? 1 : 0);
+        return 0;
+    }
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutA(window, msg, wp, lp, SMTO_ABORTIFHUNG, 5000, &result)) {
+        printf("timeout\n");
+        return 2;
+    }
+    printf("%ld\n", static_cast<long>(result));
+    return 0;
+}
+
+int Tray() {
+    HWND tray = FindWindowA("Shell_TrayWnd", nullptr);
+    if (!tray) {
+        printf("none\n");
+        return 1;
+    }
+    RECT r;
+    GetWindowRect(tray, &r);
+    printf("%d %ld %ld %ld %ld\n", IsWindowVisible(tray) ? 1 : 0, r.left, r.top, r.right, r.bottom);
+    return 0;
+}
+
+int Menus() {
+    int count = 0;
+    for (HWND menu = nullptr; (menu = FindWindowExA(nullptr, menu, "#32768", nullptr));) {
+        if (!IsWindowVisible(menu)) continue;
+        RECT r;
+        GetWindowRect(menu, &r);
+        printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+        count++;
+    }
+    return count ? 0 : 1;
+}
+
+int Keys(int argc, char** argv) {
+    for (int i = 0; i < argc; i++) {
+        INPUT in[2] = {};
+        in[0].type = in[1].type = INPUT_KEYBOARD;
+        in[0].ki.wVk = in[1].ki.wVk = static_cast<WORD>(strtoul(argv[i], nullptr, 0));
+        in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+        if (SendInput(2, in, sizeof(INPUT)) != 2) {
+            printf("sendinput failed\n");
+            return 1;
+        }
+        // Menu tracking reads one key at a time; let it open a submenu before the next key.
+        Sleep(60);
+    }
+    printf("ok\n");
+    return 0;
+}
+
+int Broadcast(const char* name) {
+    UINT msg = RegisterWindowMessageA(name);
+    printf("%d\n", PostMessageA(HWND_BROADCAST, msg, 0, 0) ? 1 : 0);
+    return 0;
+}
+
+int Peak(DWORD pid) {
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, pid);
+    if (!process) {
+        printf("noprocess\n");
+        return 1;
+    }
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof counters;
+    BOOL ok = GetProcessMemoryInfo(process, &counters, sizeof counters);
+    CloseHandle(process);
+    if (!ok) {
+        printf("failed\n");
+        return 1;
+    }
+    printf("%llu\n", static_cast<unsigned long long>(counters.PeakWorkingSetSize));
+    return 0;
+}
+
+int TotalMemory() {
+    MEMORYSTATUSEX status = {};
+    status.dwLength = sizeof status;
+    GlobalMemoryStatusEx(&status);
+    printf("%llu\n", static_cast<unsigned long long>(status.ullTotalPhys));
+    return 0;
+}
+
+// ---- stand-in tray program -------------------------------------------------
+// Behaves like the product where the harness meets it (a tray icon with a known
+// picture, a popup menu on right click, a Ctrl+Alt+D hotkey, TaskbarCreated, logoff),
+// and logs what reaches it, so the harness's recipes can be checked on their own.
+
+constexpr UINT kTrayCallback = WM_USER + 11;
+constexpr UINT kStandInIconId = 1;
+const char* g_log = nullptr;
+UINT g_taskbarCreated = 0;
+
+void Log(const char* fmt, ...) {
+    char line[256];
+    va_list args;
+    va_start(args, fmt);
+    int n = vsnprintf(line, sizeof line - 2, fmt, args);
+    va_end(args);
+    line[n++] = '\n';
+    HANDLE file = CreateFileA(g_log, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    DWORD written;
+    WriteFile(file, line, n, &written, nullptr);
+    CloseHandle(file);
+}
+
+// White picture, black left column and top row, green (0,128,0) bottom four rows.
+HICON MakeStandInIcon() {
+    DWORD pixels[16 * 16];
+    for (int y = 0; y < 16; y++)
+        for (int x = 0; x < 16; x++)
+            pixels[y * 16 + x] = (x == 0 || y == 0) ? 0xFF000000 : (y >= 12 ? 0xFF008000 : 0xFFFFFFFF);
+    HBITMAP color = CreateBitmap(16, 16, 1, 32, pixels);
+    BYTE maskBits[16 * 2] = {};
+    HBITMAP mask = CreateBitmap(16, 16, 1, 1, maskBits);
+    ICONINFO info = {TRUE, 0, 0, mask, color};
+    HICON icon = CreateIconIndirect(&info);
+    DeleteObject(color);
+    DeleteObject(mask);
+    return icon;
+}
+
+void AddStandInIcon(HWND window, bool removeFirst) {
+    static HICON icon = MakeStandInIcon();
+    NOTIFYICONDATAA data = {};
+    data.cbSize = sizeof data;
+    data.hWnd = window;
+    data.uID = kStandInIconId;
+    if (removeFirst) Shell_NotifyIconA(NIM_DELETE, &data);
+    data.uFlags = NIF_ICON | NIF_MESSAGE | NIF_TIP;
+    data.uCallbackMessage = kTrayCallback;
+    data.hIcon = icon;
+    strcpy(data.szTip, "stand-in");
+    Log("nim_add %d", Shell_NotifyIconA(NIM_ADD, &data) ? 1 : 0);
+}
+
+void PopupStandInMenu(HWND window) {
+    HMENU sub = CreatePopupMenu();
+    AppendMenuA(sub, MF_STRING, 21, "One");
+    AppendMenuA(sub, MF_STRING, 22, "Two");
+    HMENU menu = CreatePopupMenu();
+    AppendMenuA(menu, MF_STRING, 10, "&Alpha");
+    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(sub), "&Sub");
+    AppendMenuA(menu, MF_STRING, 30, "&Gamma");
+    POINT at;
+    GetCursorPos(&at);
+    SetForegroundWindow(window);
+    Log("menu open");
+    UINT chosen = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, window, nullptr);
+    Log("menu chose %u", chosen);
+    DestroyMenu(menu);
+}
+
+LRESULT CALLBACK StandInProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == kTrayCallback && lp == WM_RBUTTONUP) {
+        PopupStandInMenu(window);
+        return 0;
+    }
+    if (msg == WM_HOTKEY) {
+        Log("hotkey %u", static_cast<unsigned>(wp));
+        return 0;
+    }
+    if (msg == WM_ENDSESSION) {
+        Log("endsession %u", static_cast<unsigned>(wp));
+        return 0;
+    }
+    if (msg == WM_QUERYENDSESSION) return TRUE;
+    if (g_taskbarCreated && msg == g_taskbarCreated) {
+        Log("taskbarcreated");
+        AddStandInIcon(window, true);
+        return 0;
+    }
+    if (msg == WM_DESTROY) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(window, msg, wp, lp);
+}
+
+int StandIn(const char* log) {
+    g_log = log;
+    g_taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = StandInProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "KorvixE2EStandIn";
+    RegisterClassA(&wc);
+    HWND window = CreateWindowExA(0, wc.lpszClassName, "E2E Stand-in", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
+                                  nullptr, nullptr, wc.hInstance, nullptr);
+    Log("hotkey_registered %d", RegisterHotKey(window, 1, MOD_CONTROL | MOD_ALT, 'D') ? 1 : 0);
+    AddStandInIcon(window, false);
+    Log("ready");
+    MSG m;
+    while (GetMessageA(&m, nullptr, 0, 0) > 0) {
+        TranslateMessage(&m);
+        DispatchMessageA(&m);
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        fprintf(stderr, "usage: ctl engine|engines|identify|send|post|tray|menus|key|bcast|peak|mem|standin\n");
+        return 64;
+    }
+    const char* cmd = argv[1];
+    if (!strcmp(cmd, "engine") && argc > 2) return WaitEngine(strtoul(argv[2], nullptr, 0));
+    if (!strcmp(cmd, "engines")) {
+        printf("%d\n", FindEngines().count);
+        return 0;
+    }
+    if (!strcmp(cmd, "identify") && argc > 2) {
+        HWND window = FindTitle(argv[2]);
+        DWORD_PTR answer = 0;
+        if (!window || !SendMessageTimeoutA(window, kEngineIdentify, 0, 0, SMTO_ABORTIFHUNG, 2000, &answer)) {
+            printf("none\n");
+            return 1;
+        }
+        printf("%ld\n", static_cast<long>(answer));
+        return 0;
+    }
+    if (!strcmp(cmd, "send") && argc > 5) return SendOrPost(false, argv + 2);
+    if (!strcmp(cmd, "post") && argc > 5) return SendOrPost(true, argv + 2);
+    if (!strcmp(cmd, "tray")) return Tray();
+    if (!strcmp(cmd, "menus")) return Menus();
+    if (!strcmp(cmd, "key")) return Keys(argc - 2, argv + 2);
+    if (!strcmp(cmd, "bcast") && argc > 2) return Broadcast(argv[2]);
+    if (!strcmp(cmd, "peak") && argc > 2) return Peak(strtoul(argv[2], nullptr, 0));
+    if (!strcmp(cmd, "mem")) return TotalMemory();
+    if (!strcmp(cmd, "standin") && argc > 2) return StandIn(argv[2]);
+    fprintf(stderr, "unknown command or missing arguments: %s\n", cmd);
+    return 64;
+}

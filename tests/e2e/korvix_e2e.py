@@ -1,0 +1,433 @@
+"""End-to-end harness: one test's private world for the real Korvix.exe.
+
+A `Desktop` is an Xvfb display, a throw-away Wine prefix cloned from the shared
+template (scripts/wine-lib.sh is the one recipe for both), its wineserver with
+the one virtual desktop "Default", and the helper `korvix_e2e_ctl.exe` that acts
+from inside Wine. `close()` ends every process of the prefix and fails loudly if
+one survives.
+
+Waits poll an observable state and time out with a message that says what was
+awaited; nothing sleeps for a fixed time except short settle delays.
+"""
+from __future__ import annotations
+
+import os
+import re
+import shutil
+import signal
+import subprocess
+import tempfile
+import time
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parents[2]
+WINE_LIB = ROOT / "scripts" / "wine-lib.sh"
+ARTIFACTS = Path(os.environ.get("KORVIX_E2E_ARTIFACTS", ROOT / "build" / "e2e-artifacts"))
+
+OPTIONS_KEY = r"HKCU\Software\Tarvendel\Korvix Professional 5"
+RUN_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run"
+RUN_VALUE = "Korvix Pro"
+
+WM_USER = 1024
+WM_FREEUPREQUEST = WM_USER + 14
+WM_ENGINEIDENTIFY = WM_USER + 20
+WM_ENGINECLOSE = WM_USER + 28
+ENGINE_SIGNATURE = 140971
+ENGINE_TITLE = "Memory Engine"
+
+# Virtual-key codes for keyboard input through the helper.
+VK = {"down": 0x28, "up": 0x26, "right": 0x27, "left": 0x25, "return": 0x0D, "escape": 0x1B}
+
+TRAY_CELL = 20     # Wine 8 lays tray icons out in 20-pixel cells from the right edge
+ICON_SIZE = 16
+
+MB = 1024 * 1024
+
+
+class HarnessError(AssertionError):
+    """A wait timed out or a step of the harness failed; the text says which."""
+
+
+def korvix_exe(bits: int) -> Path:
+    env = "KORVIX_EXE32" if bits == 32 else "KORVIX_EXE64"
+    default = ROOT / "dist" / ("win32" if bits == 32 else "win64") / "Korvix.exe"
+    return Path(os.environ.get(env, default))
+
+
+def helper_exe(name: str) -> Path:
+    """The newest build of a helper program (tests/e2e/ctl) from the known build folders."""
+    file = f"korvix_e2e_{name}.exe"
+    override = os.environ.get("KORVIX_E2E_CTL_DIR")
+    dirs = [Path(override)] if override else [ROOT / "build" / d / "tests/e2e/ctl" for d in ("e2e", "win32")]
+    found = [d / file for d in dirs if (d / file).exists()]
+    if not found:
+        raise HarnessError(f"{file} is not built; build target korvix_e2e_{name} (looked in {dirs})")
+    return max(found, key=lambda p: p.stat().st_mtime)
+
+
+def winpath(path: Path | str) -> str:
+    return "Z:" + str(path).replace("/", "\\")
+
+
+def wait_until(predicate, timeout: float, what: str, interval: float = 0.05):
+    """Polls predicate until it returns something truthy, which is returned."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = predicate()
+        if value:
+            return value
+        if time.monotonic() >= deadline:
+            raise HarnessError(f"timed out after {timeout:g} s waiting for {what}")
+        time.sleep(interval)
+
+
+def _bash_wine_lib(script: str, env: dict | None = None) -> str:
+    done = subprocess.run(["bash", "-c", f'. "{WINE_LIB}" && {script}'], env=env,
+                          capture_output=True, text=True, timeout=300)
+    if done.returncode != 0:
+        raise HarnessError(f"wine-lib.sh step failed: {script}\n{done.stderr}")
+    return done.stdout
+
+
+def ensure_template() -> None:
+    """Builds the shared template prefix once (cached by wine-lib.sh)."""
+    _bash_wine_lib("korvix_template")
+
+
+def total_phys_mb() -> int:
+    """TotalPhysMB as the program computes it from the memory the system reports."""
+    with open("/proc/meminfo") as f:
+        kb = int(re.search(r"MemTotal:\s+(\d+) kB", f.read()).group(1))
+    return int(kb * 1024 / 1048576 + 0.99)
+
+
+# ---- images -----------------------------------------------------------------
+
+def read_rgb(png: Path, x: int, y: int, w: int, h: int) -> list[list[tuple[int, int, int]]]:
+    """Rows of (r, g, b) of a rectangle of an image file."""
+    raw = subprocess.run(["convert", str(png), "-crop", f"{w}x{h}+{x}+{y}", "+repage", "-depth", "8", "rgb:-"],
+                         capture_output=True, check=True).stdout
+    if len(raw) != w * h * 3:
+        raise HarnessError(f"cannot read {w}x{h}+{x}+{y} of {png}")
+    return [[tuple(raw[(row * w + col) * 3:(row * w + col) * 3 + 3]) for col in range(w)] for row in range(h)]
+
+
+BLACK, WHITE = (0, 0, 0), (255, 255, 255)
+
+
+def has_picture_frame(pixels) -> bool:
+    """Every drawn tray picture has a black left column and a black top row."""
+    return all(p == BLACK for p in pixels[0]) and all(row[0] == BLACK for row in pixels)
+
+
+def bar_height(pixels):
+    """Height of a bar picture (white inside, a filled block of whole rows at the bottom,
+    no black inside the frame), or None when the picture is not one."""
+    if not has_picture_frame(pixels):
+        return None
+    inner = [row[1:] for row in pixels[1:]]
+    kinds = []
+    for row in inner:
+        if len(set(row)) != 1:
+            return None
+        kinds.append(row[0])
+    if BLACK in kinds:
+        return None
+    filled = [k != WHITE for k in kinds]
+    height = sum(filled)
+    if filled != [False] * (15 - height) + [True] * height:
+        return None
+    return height
+
+
+def has_text_inside(pixels) -> bool:
+    """A number picture: black text pixels inside the frame."""
+    return has_picture_frame(pixels) and any(p == BLACK for row in pixels[1:] for p in row[1:])
+
+
+# ---- processes ----------------------------------------------------------------
+
+def _proc_environ_has(pid: str, entry: bytes) -> bool:
+    try:
+        with open(f"/proc/{pid}/environ", "rb") as f:
+            return entry in f.read().split(b"\0")
+    except OSError:
+        return False
+
+
+def _proc_cmdline(pid: str) -> str:
+    try:
+        with open(f"/proc/{pid}/cmdline", "rb") as f:
+            return f.read().replace(b"\0", b" ").decode(errors="replace").strip()
+    except OSError:
+        return ""
+
+
+def vm_hwm_bytes(unix_pid: int) -> int:
+    with open(f"/proc/{unix_pid}/status") as f:
+        return int(re.search(r"VmHWM:\s+(\d+) kB", f.read()).group(1)) * 1024
+
+
+class Program:
+    """A Windows program started in the desktop's prefix (a `wine` child process)."""
+
+    def __init__(self, desktop: "Desktop", popen: subprocess.Popen, name: str):
+        self.desktop, self.popen, self.name = desktop, popen, name
+
+    def running(self) -> bool:
+        return self.popen.poll() is None
+
+    def wait_exit(self, timeout: float) -> int:
+        try:
+            return self.popen.wait(timeout)
+        except subprocess.TimeoutExpired:
+            raise HarnessError(f"{self.name} still running after {timeout:g} s") from None
+
+    def unix_pid(self) -> int:
+        """The Unix process that runs the program (Wine may exec through loaders)."""
+        pids = self.desktop.prefix_processes(self.name)
+        if not pids:
+            raise HarnessError(f"no process of {self.name} in the prefix")
+        return pids[0][0]
+
+
+class Desktop:
+    """Xvfb + a private prefix + its wineserver; use as a context manager."""
+
+    def __init__(self, name: str):
+        ARTIFACTS.mkdir(parents=True, exist_ok=True)
+        self.name = re.sub(r"[^A-Za-z0-9_.-]", "_", name)
+        self.dir = Path(tempfile.mkdtemp(prefix=f"korvix-e2e-{self.name}-"))
+        self.prefix = self.dir / "prefix"
+        self.programs: list[Program] = []
+        self.xvfb = None
+        self.env = None
+        self.log = open(self.dir / "wine.log", "ab")
+
+    # -- lifecycle --
+    def __enter__(self):
+        try:
+            self.start()
+        except BaseException:
+            self.close(check=False)
+            raise
+        return self
+
+    def __exit__(self, kind, value, tb):
+        self.close(check=kind is None)
+
+    def start(self):
+        ensure_template()
+        self._start_xvfb()
+        _bash_wine_lib(f'korvix_prefix_new "{self.prefix}"')
+        env = dict(os.environ)
+        env.update(DISPLAY=self.display, WINEPREFIX=str(self.prefix), WINEDEBUG="-all",
+                   WINEDLLOVERRIDES="mscoree,mshtml=")
+        env.pop("WINELOADER", None)
+        self.env = env
+        # Warm-up: one tiny Wine process brings up wineserver, services and the desktop
+        # window, so the program and the helper never race to create the desktop.
+        self.ctl("tray", check=False, timeout=60)
+
+    def _start_xvfb(self):
+        read_fd, write_fd = os.pipe()
+        self.xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"],
+            pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_fd)
+        with os.fdopen(read_fd) as pipe:
+            number = pipe.readline().strip()
+        if not number:
+            raise HarnessError("Xvfb did not report a display")
+        self.display = f":{number}"
+
+    def close(self, check: bool = True):
+        leaks = []
+        if self.env:
+            for args in (["wineserver", "-k"], ["wineserver", "-w"]):
+                subprocess.run(args, env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30)
+            for program in self.programs:
+                try:
+                    program.popen.wait(10)
+                except subprocess.TimeoutExpired:
+                    program.popen.kill()
+                    program.popen.wait()
+            leaks = self.prefix_processes()
+            for pid, _ in leaks:
+                try:
+                    os.kill(pid, signal.SIGKILL)
+                except OSError:
+                    pass
+        if self.xvfb:
+            self.xvfb.terminate()
+            self.xvfb.wait(10)
+        self.log.close()
+        if os.environ.get("KORVIX_E2E_KEEP"):
+            print(f"kept {self.dir}")
+        else:
+            shutil.rmtree(self.dir, ignore_errors=True)
+        if check and leaks:
+            raise HarnessError(f"processes of the prefix survived wineserver -k: {leaks}")
+
+    def prefix_processes(self, name_part: str | None = None) -> list[tuple[int, str]]:
+        """Live processes that belong to this prefix (zombies carry no environment)."""
+        entry = f"WINEPREFIX={self.prefix}".encode()
+        found = []
+        for pid in filter(str.isdigit, os.listdir("/proc")):
+            if int(pid) == os.getpid() or not _proc_environ_has(pid, entry):
+                continue
+            cmd = _proc_cmdline(pid)
+            if name_part is None or name_part.lower() in cmd.lower():
+                found.append((int(pid), cmd))
+        return found
+
+    # -- Windows programs --
+    def start_program(self, exe: Path, *args: str) -> Program:
+        if not exe.exists():
+            raise HarnessError(f"{exe} does not exist")
+        popen = subprocess.Popen(["wine", str(exe), *args], env=self.env, stdin=subprocess.DEVNULL,
+                                 stdout=self.log, stderr=self.log)
+        program = Program(self, popen, exe.name)
+        self.programs.append(program)
+        return program
+
+    def run_program(self, exe: Path, *args: str, timeout: float = 20) -> int:
+        """Runs a program to its end; returns its exit code."""
+        return self.start_program(exe, *args).wait_exit(timeout)
+
+    def wine(self, *args: str, timeout: float = 60) -> subprocess.CompletedProcess:
+        return subprocess.run(["wine", *args], env=self.env, stdin=subprocess.DEVNULL, capture_output=True,
+                              timeout=timeout)
+
+    def ctl(self, *args: str, check: bool = True, timeout: float = 30) -> str:
+        done = self.wine(str(helper_exe("ctl")), *map(str, args), timeout=timeout)
+        out = done.stdout.decode(errors="replace").replace("\r", "").strip()
+        if check and done.returncode != 0:
+            raise HarnessError(f"ctl {' '.join(map(str, args))} failed ({done.returncode}): {out}")
+        return out
+
+    def start_standin(self, log: Path) -> Program:
+        """The helper's stand-in tray program (used to check the harness itself)."""
+        popen = subprocess.Popen(["wine", str(helper_exe("ctl")), "standin", winpath(log)], env=self.env,
+                                 stdin=subprocess.DEVNULL, stdout=self.log, stderr=self.log)
+        program = Program(self, popen, helper_exe("ctl").name)
+        self.programs.append(program)
+        return program
+
+    # -- the engine window --
+    def wait_engine(self, timeout: float = 20) -> tuple[int, int]:
+        """Waits for a window "Memory Engine" answering the signature: (hwnd, windows pid)."""
+        out = self.ctl("engine", int(timeout * 1000), check=False, timeout=timeout + 30)
+        if not re.fullmatch(r"\d+ \d+", out):
+            raise HarnessError(f"no engine window answering {ENGINE_SIGNATURE} within {timeout:g} s")
+        hwnd, pid = out.split()
+        return int(hwnd), int(pid)
+
+    def engine_count(self) -> int:
+        return int(self.ctl("engines"))
+
+    def identify(self) -> int | None:
+        out = self.ctl("identify", ENGINE_TITLE, check=False)
+        return int(out) if re.fullmatch(r"-?\d+", out) else None
+
+    def post(self, msg: int, wparam: int = 0, lparam: int = 0, title: str = ENGINE_TITLE) -> None:
+        if self.ctl("post", msg, wparam, lparam, title) != "1":
+            raise HarnessError(f"PostMessage {msg} to {title!r} failed")
+
+    # -- registry (live, through wineserver) --
+    def reg_query(self, key: str, value: str):
+        """The data of a value (int for REG_DWORD, str otherwise), or None when absent."""
+        done = self.wine("reg", "query", key, "/v", value)
+        if done.returncode != 0:
+            return None
+        for line in done.stdout.decode(errors="replace").splitlines():
+            m = re.match(r"^\s{4}(.+?)\s{4}(REG_[A-Z_]+)(?:\s{4}(.*))?$", line.rstrip("\r"))
+            if m and m.group(1) == value:
+                data = m.group(3) or ""
+                return int(data, 16) if m.group(2) == "REG_DWORD" else data
+        return None
+
+    def reg_import(self, key: str, values: dict) -> None:
+        """Writes values (int: REG_DWORD, str: REG_SZ) under key in one regedit call."""
+        root = key.replace("HKCU\\", "HKEY_CURRENT_USER\\")
+        lines = ["REGEDIT4", "", f"[{root}]"]
+        for name, data in values.items():
+            if isinstance(data, int):
+                lines.append(f'"{name}"=dword:{data:08x}')
+            else:
+                escaped = data.replace("\\", "\\\\").replace('"', '\\"')
+                lines.append(f'"{name}"="{escaped}"')
+        file = self.dir / f"import-{len(values)}-{time.monotonic_ns()}.reg"
+        file.write_text("\r\n".join(lines) + "\r\n")
+        done = self.wine("regedit", "/S", winpath(file))
+        if done.returncode != 0:
+            raise HarnessError(f"regedit failed on {file}")
+
+    # -- screen, tray, input --
+    def xdotool(self, *args: str) -> str:
+        done = subprocess.run(["xdotool", *map(str, args)], env=self.env, capture_output=True, text=True, timeout=20)
+        if done.returncode != 0:
+            raise HarnessError(f"xdotool {' '.join(map(str, args))} failed: {done.stderr}")
+        return done.stdout.strip()
+
+    def screenshot(self, name: str) -> Path:
+        path = ARTIFACTS / f"{self.name}-{name}.png"
+        xwd = subprocess.run(["xwd", "-root", "-silent", "-display", self.display], capture_output=True,
+                             check=True, timeout=20).stdout
+        subprocess.run(["convert", "xwd:-", f"png:{path}"], input=xwd, check=True, timeout=20)
+        return path
+
+    def tray_rect(self):
+        """(left, top, right, bottom) of the taskbar once it is visible (it shows with the first icon)."""
+        def visible():
+            out = self.ctl("tray", check=False)
+            parts = out.split()
+            return tuple(map(int, parts[1:])) if len(parts) == 5 and parts[0] == "1" else None
+        return wait_until(visible, 15, "the taskbar to show (it appears with the first tray icon)", 0.1)
+
+    def icon_center(self, n: int) -> tuple[int, int]:
+        """Centre of the n-th tray icon, n = 1 the first added (rightmost)."""
+        left, top, right, bottom = self.tray_rect()
+        return right - TRAY_CELL * (n - 1) - TRAY_CELL // 2, (top + bottom) // 2
+
+    def icon_pixels(self, n: int, shot: Path | None = None):
+        cx, cy = self.icon_center(n)
+        shot = shot or self.screenshot(f"icon{n}")
+        return read_rgb(shot, cx - ICON_SIZE // 2, cy - ICON_SIZE // 2, ICON_SIZE, ICON_SIZE)
+
+    def wait_icon(self, n: int, predicate, what: str, timeout: float = 15):
+        return wait_until(lambda: predicate(self.icon_pixels(n)), timeout, f"tray icon {n}: {what}", 0.15)
+
+    def right_click_icon(self, n: int) -> None:
+        x, y = self.icon_center(n)
+        self.xdotool("mousemove", x, y)
+        time.sleep(0.05)  # settle: the shell sees the pointer over the icon before the click
+        self.xdotool("click", 3)
+
+    def menus(self) -> list[tuple[int, int, int, int]]:
+        out = self.ctl("menus", check=False)
+        return [tuple(map(int, line.split())) for line in out.splitlines() if re.fullmatch(r"-?\d+( -?\d+){3}", line)]
+
+    def wait_menus(self, count: int, timeout: float = 10):
+        return wait_until(lambda: (m := self.menus()) and len(m) == count and m or (count == 0 and not m),
+                          timeout, f"{count} open popup menu(s)", 0.1)
+
+    def keys(self, *keys) -> None:
+        """Keys through SendInput inside Wine: names of VK, single letters, or codes."""
+        codes = [VK[k] if k in VK else (ord(k.upper()) if isinstance(k, str) and len(k) == 1 else int(k))
+                 for k in keys]
+        self.ctl("key", *codes)
+
+    def hotkey(self, spec: str) -> None:
+        """A global hotkey: X focus must be on the Wine desktop window for Wine to see it."""
+        windows = self.xdotool("search", "--name", "Wine desktop").split()
+        if not windows:
+            raise HarnessError("no Wine desktop window to focus")
+        self.xdotool("windowfocus", "--sync", windows[0])
+        self.xdotool("key", spec)
+
+    def logoff(self) -> None:
+        """Ends the session as a logoff does: WM_QUERYENDSESSION and WM_ENDSESSION to every window."""
+        done = self.wine("wineboot", "-e", timeout=60)
+        if done.returncode != 0:
+            raise HarnessError(f"wineboot -e failed ({done.returncode})")
