@@ -112,7 +112,7 @@ TKorvixOptions::TKorvixOptions() : freeAndRunList_(std::make_unique<TFreeAndRunL
 
 TKorvixOptions::~TKorvixOptions() {
     try {
-        SaveOptions();
+        if (!skipFinalSave_) SaveOptions();
     } catch (const Exception& e) {
         DebugTrace(std::wstring(e.ClassName()) + L": " + e.Message());
     }
@@ -143,12 +143,10 @@ void TKorvixOptions::SaveOptions() {
     TraceHook(L"Saving Korvix Options to Registry");
     WriteRegBool(OptionsKey, L"Use Defaults", false);
     for (const OptionRow& row : kOptionRows) SaveRow(*this, row);
-    if (!keepAutostartRemoved_) {
-        if (startup_) {
-            WriteRegString(RunKey, RunValueName, AutostartCommand());
-        } else {
-            DeleteRegValue(RunKey, RunValueName);
-        }
+    if (startup_) {
+        WriteRegString(RunKey, RunValueName, AutostartCommand());
+    } else {
+        DeleteRegValue(RunKey, RunValueName);
     }
     freeAndRunList_->SaveToRegistry(OptionsKey);
 }

@@ -29,7 +29,8 @@ public:
 
     // Creates the empty Free-and-Run list and loads every option from the registry.
     TKorvixOptions();
-    // Saves every option; a failing save is reported to the debugger output, never thrown.
+    // Saves every option (unless SkipFinalSave was called); a failing save is reported to
+    // the debugger output, never thrown.
     ~TKorvixOptions();
     TKorvixOptions(const TKorvixOptions&) = delete;
     TKorvixOptions& operator=(const TKorvixOptions&) = delete;
@@ -46,8 +47,10 @@ public:
     std::wstring SkinFileName() const;
     static std::wstring AutostartCommand();
     static void RemoveAutostart();
-    // Uninstall mode: later saves neither write nor delete the Run value.
-    void KeepAutostartRemoved() { keepAutostartRemoved_ = true; }
+    // For a copy that ends without having run (another copy runs, "quit", "UNINSTALL"):
+    // its values were loaded before the running copy's last save, so writing them at the
+    // end could only put older settings back.
+    void SkipFinalSave() { skipFinalSave_ = true; }
 
     // ---- Properties ----
     bool CPUMonitoring() const;
@@ -175,7 +178,7 @@ private:
     int32_t startupFreeUpMB_ = 0;
     int32_t startupWait_ = 0;
     bool startup_ = false;
-    bool keepAutostartRemoved_ = false;
+    bool skipFinalSave_ = false;
     std::unique_ptr<TFreeAndRunList> freeAndRunList_;
 };
 

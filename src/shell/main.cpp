@@ -23,7 +23,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     InitializeOptions();
     if (FirstParameter() == L"UNINSTALL") {
         TKorvixOptions::RemoveAutostart();
-        Options->KeepAutostartRemoved();
+        Options->SkipFinalSave();
     }
     FinalizeOptions();
     FinalizeGlobals();

@@ -286,12 +286,18 @@ TEST_F(OptionsTest, TheRunValueFollowsTheStartupSwitch) {
     o.SetStartup(false);
     o.SaveOptions();
     EXPECT_EQ(ReadRegString(RunKey, RunValueName, L"absent"), L"absent");
+}
 
+TEST_F(OptionsTest, ACopyThatSkipsTheFinalSaveWritesNothingAtTheEnd) {
+    TKorvixOptions& o = Load();
     o.SetStartup(true);
+    o.SetChartInterval(4000);
     o.SaveOptions();
+    o.SetChartInterval(9000);
     TKorvixOptions::RemoveAutostart();
-    o.KeepAutostartRemoved();  // uninstall: the final save leaves it removed
-    o.SaveOptions();
+    o.SkipFinalSave();
+    options_.reset();
+    EXPECT_EQ(ReadRegInteger(K, L"Chart Interval", 0), 4000);
     EXPECT_EQ(ReadRegString(RunKey, RunValueName, L"absent"), L"absent");
 }
 
