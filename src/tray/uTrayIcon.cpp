@@ -1,0 +1,217 @@
+#include "uTrayIcon.h"
+#include "framework/uException.h"
+#include "framework/uText.h"
+#include "framework/uWindow.h"
+#include "legacy/uMessages.h"
+#include <optional>
+#include <utility>
+
+namespace {
+BOOL ShellNotify(DWORD message, NOTIFYICONDATAA* data) { return ::Shell_NotifyIconA(message, data); }
+TrayNotifyFunc g_notify = &ShellNotify;
+
+HWND FindTaskbarWindow() { return ::FindWindowA("Shell_TrayWnd", nullptr); }
+TaskbarWindowFunc g_findTaskbar = &FindTaskbarWindow;
+
+// The shell's callback names the mouse message in lParam; these three are events.
+struct MouseEventRoute {
+    UINT mouseMessage;
+    TTrayIcon::TrayIconEvent TTrayIcon::*event;
+};
+constexpr MouseEventRoute MouseEventRoutes[] = {
+    {WM_LBUTTONDOWN, &TTrayIcon::OnLeftButtonDown},
+    {WM_LBUTTONDBLCLK, &TTrayIcon::OnLeftDoubleClick},
+    {WM_RBUTTONUP, &TTrayIcon::OnRightButtonUp},
+};
+
+// The tooltip in the ANSI code page, at most 63 characters and never a split
+// double-byte character. The basic record ends after the first 64 bytes of szTip.
+void CopyTip(const std::wstring& hint, char* tip) {
+    std::string text = Narrow(hint.substr(0, TrayTipLength));
+    size_t length = 0;
+    while (length < text.size()) {
+        size_t step = ::IsDBCSLeadByte(static_cast<BYTE>(text[length])) ? 2 : 1;
+        if (length + step > static_cast<size_t>(TrayTipLength)) break;
+        length += step;
+    }
+    text.copy(tip, length);
+    tip[length] = '\0';
+}
+}  // namespace
+
+TrayNotifyFunc SetTrayNotifySource(TrayNotifyFunc source) {
+    return std::exchange(g_notify, source ? source : &ShellNotify);
+}
+
+TaskbarWindowFunc SetTaskbarWindowSource(TaskbarWindowFunc source) {
+    return std::exchange(g_findTaskbar, source ? source : &FindTaskbarWindow);
+}
+
+// The hidden window of one tray icon. A tool window, so showing it never adds a taskbar button.
+class TTrayIconWindow : public TWindowBase {
+public:
+    explicit TTrayIconWindow(TTrayIcon* owner) : owner_(owner) {
+        CreateHandle({.className = L"KorvixTrayIconWindow", .style = WS_POPUP, .exStyle = WS_EX_TOOLWINDOW});
+    }
+
+protected:
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+        std::optional<LRESULT> handled = owner_->WindowProc(msg, wParam, lParam);
+        return handled ? *handled : DefaultProc(msg, wParam, lParam);
+    }
+
+private:
+    TTrayIcon* owner_;
+};
+
+TTrayIcon::TTrayIcon() {
+    LoadBaseIcon();
+    window_ = std::make_unique<TTrayIconWindow>(this);
+    record_.cbSize = TrayNotifyRecordSize;
+    record_.hWnd = window_->Handle();
+    record_.uID = 0;
+    record_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    record_.uCallbackMessage = WM_TRAYICONCALLBACK;
+    RenderSurface();
+    UpdateTray(true);
+}
+
+TTrayIcon::~TTrayIcon() {
+    Notify(NIM_DELETE);
+    window_.reset();
+    // The owners release the icons and bitmaps, each exactly once.
+}
+
+void TTrayIcon::LoadBaseIcon() {
+    baseIcon_.reset(static_cast<HICON>(
+        ::LoadImageW(::GetModuleHandleW(nullptr), L"ICON1616", IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR)));
+    ICONINFO parts{};
+    if (!baseIcon_ || !::GetIconInfo(baseIcon_.get(), &parts)) throw EOSError(L"Cannot load the icon ICON1616");
+    iconFlag_ = parts.fIcon;
+    hotspotX_ = parts.xHotspot;
+    hotspotY_ = parts.yHotspot;
+    mask_.reset(parts.hbmMask);
+    color_.reset(parts.hbmColor);
+    if (!color_) throw EOSError(L"The icon ICON1616 has no colour bitmap");
+}
+
+void TTrayIcon::SetStyle(int value) {
+    if (value == style_) return;
+    style_ = value;
+    Refresh(false);
+}
+
+void TTrayIcon::SetHint(const std::wstring& value) {
+    if (value == hint_) return;
+    hint_ = value;
+    Refresh(false);
+}
+
+void TTrayIcon::SetHintQuiet(const std::wstring& value) {
+    if (value != hint_) hint_ = value;
+}
+
+void TTrayIcon::SetBackgroundColor(COLORREF value) {
+    colors_.background = value;
+    Refresh(false);
+}
+
+void TTrayIcon::SetNormalColor(COLORREF value) {
+    colors_.normal = value;
+    Refresh(false);
+}
+
+void TTrayIcon::SetWarningColor(COLORREF value) {
+    colors_.warning = value;
+    Refresh(false);
+}
+
+void TTrayIcon::SetCustomIcon(HICON icon) {
+    // Still registered with the shell until the next refresh, which copies the new one.
+    customIcon_.reset(icon);
+}
+
+void TTrayIcon::Refresh(bool forceReAdd) {
+    RenderSurface();
+    UpdateTray(forceReAdd);
+}
+
+void TTrayIcon::ActivateWindow() {
+    ::ShowWindow(WindowHandle(), SW_SHOW);
+    ::SetForegroundWindow(WindowHandle());
+}
+
+HWND TTrayIcon::WindowHandle() const { return window_ ? window_->Handle() : nullptr; }
+
+void TTrayIcon::Draw(HDC dc) {
+    switch (style_) {
+    case StyleChart: DrawChart(dc); break;
+    case StyleNumeric: DrawNumber(dc); break;
+    case StyleBar: DrawBar(dc); break;
+    default: break;  // an unknown style keeps the previous picture
+    }
+}
+
+void TTrayIcon::PaintNumber(HDC dc, const std::wstring& text, COLORREF background, COLORREF textColor) {
+    ::PaintNumber(dc, text, background, textColor);
+}
+
+void TTrayIcon::PaintChart(HDC dc, const TChartValues& values, bool freeMode) {
+    ::PaintChart(dc, colors_, values, freeMode);
+}
+
+void TTrayIcon::PaintBar(HDC dc, uint32_t percent, bool freeMode) { ::PaintBar(dc, colors_, percent, freeMode); }
+
+void TTrayIcon::RenderSurface() {
+    if (customIcon_) return;
+    UniqueMemoryDC dc(::CreateCompatibleDC(nullptr));
+    SelectGuard surface(dc.get(), color_.get());
+    Draw(dc.get());
+}
+
+void TTrayIcon::UpdateTray(bool forceReAdd) {
+    // The composed icon shown so far is released once the shell has the new one.
+    UniqueIcon previous = std::move(composedIcon_);
+    if (customIcon_) {
+        record_.hIcon = customIcon_.get();
+    } else {
+        ICONINFO parts{iconFlag_, hotspotX_, hotspotY_, mask_.get(), color_.get()};
+        composedIcon_.reset(::CreateIconIndirect(&parts));
+        record_.hIcon = composedIcon_.get();
+    }
+    CopyTip(hint_, record_.szTip);
+    HWND taskbar = g_findTaskbar();
+    // A new taskbar (the shell restarted) or a failed call loses the icon: add it anew.
+    bool ok;
+    if (forceReAdd || lastUpdateFailed_ || taskbar != taskbar_) {
+        Notify(NIM_DELETE);
+        taskbar_ = taskbar;
+        ok = Notify(NIM_ADD);
+    } else {
+        ok = Notify(NIM_MODIFY);
+    }
+    lastUpdateFailed_ = !ok;
+}
+
+bool TTrayIcon::Notify(DWORD message) { return g_notify(message, &record_) != FALSE; }
+
+std::optional<LRESULT> TTrayIcon::WindowProc(UINT msg, WPARAM, LPARAM lParam) {
+    switch (msg) {
+    case WM_TRAYICONCALLBACK: WMTrayIconCallback(static_cast<UINT>(lParam)); return 0;
+    // The window lives exactly as long as the icon: it neither closes on a message nor
+    // refuses a logoff.
+    case WM_DESTROY:
+    case WM_CLOSE:
+    case WM_QUERYENDSESSION:
+    case WM_QUIT:
+    case WM_ENDSESSION:
+    case WM_NCDESTROY: return 1;
+    default: return std::nullopt;  // default processing
+    }
+}
+
+void TTrayIcon::WMTrayIconCallback(UINT mouseMessage) {
+    for (const auto& route : MouseEventRoutes) {
+        if (route.mouseMessage == mouseMessage && this->*route.event) (this->*route.event)(this);
+    }
+}

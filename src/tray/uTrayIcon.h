@@ -1,0 +1,109 @@
+// One icon in the notification area: its registration with the shell, a hidden window
+// for the shell's mouse notifications, the 16 x 16 surface the shown icon is composed
+// from, and the tooltip. Subclasses draw the surface (uTrayIcons.h).
+#pragma once
+#include <windows.h>
+#include <shellapi.h>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include "framework/uHandles.h"
+#include "tray/uTrayPaint.h"
+
+// The shell entry point and the taskbar lookup, replaceable so tests can record calls,
+// make them fail and change the taskbar. nullptr restores the real call; each answers
+// the previous one.
+using TrayNotifyFunc = BOOL (*)(DWORD message, NOTIFYICONDATAA* data);
+using TaskbarWindowFunc = HWND (*)();
+TrayNotifyFunc SetTrayNotifySource(TrayNotifyFunc source);
+TaskbarWindowFunc SetTaskbarWindowSource(TaskbarWindowFunc source);
+
+// The basic record every shell version accepts: 88 bytes in the 32-bit build.
+constexpr DWORD TrayNotifyRecordSize = NOTIFYICONDATAA_V1_SIZE;
+constexpr int TrayTipLength = 63;
+
+class TTrayIconWindow;
+
+class TTrayIcon {
+public:
+    using TrayIconEvent = std::function<void(TTrayIcon*)>;
+
+    enum : int { StyleChart = 1, StyleNumeric = 2, StyleBar = 3 };
+
+    // Registers the icon at once, drawn in style 1 with the default colours.
+    // Throws EOSError when the "ICON1616" resource or the hidden window is missing.
+    TTrayIcon();
+    virtual ~TTrayIcon();
+    TTrayIcon(const TTrayIcon&) = delete;
+    TTrayIcon& operator=(const TTrayIcon&) = delete;
+
+    TrayIconEvent OnLeftButtonDown;
+    TrayIconEvent OnLeftDoubleClick;
+    TrayIconEvent OnRightButtonUp;
+
+    int Style() const { return style_; }
+    void SetStyle(int value);
+    const std::wstring& Hint() const { return hint_; }
+    void SetHint(const std::wstring& value);
+    // Stores the hint without a refresh: for drawing code that runs inside one.
+    void SetHintQuiet(const std::wstring& value);
+    COLORREF BackgroundColor() const { return colors_.background; }
+    void SetBackgroundColor(COLORREF value);
+    COLORREF NormalColor() const { return colors_.normal; }
+    void SetNormalColor(COLORREF value);
+    COLORREF WarningColor() const { return colors_.warning; }
+    void SetWarningColor(COLORREF value);
+    int32_t WarningLevel() const { return colors_.warningLevel; }
+    // Takes ownership; destroys the previous custom icon. Does not refresh by itself.
+    void SetCustomIcon(HICON icon);
+    HICON CustomIcon() const { return customIcon_.get(); }
+
+    // Redraws the surface and brings the shell up to date; forceReAdd deletes and adds.
+    void Refresh(bool forceReAdd);
+    // Brings the hidden window to the foreground, so a popup menu closes when it loses focus.
+    void ActivateWindow();
+    HWND WindowHandle() const;
+    bool LastUpdateFailed() const { return lastUpdateFailed_; }
+    // The icon last handed to the shell (composed or custom); owned by this object.
+    HICON ShownIcon() const { return record_.hIcon; }
+
+protected:
+    virtual void Draw(HDC dc);
+    virtual void DrawChart(HDC) {}
+    virtual void DrawNumber(HDC) {}
+    virtual void DrawBar(HDC) {}
+
+    // The shared picture rules, in this icon's colours.
+    void PaintNumber(HDC dc, const std::wstring& text, COLORREF background, COLORREF textColor);
+    void PaintChart(HDC dc, const TChartValues& values, bool freeMode);
+    void PaintBar(HDC dc, uint32_t percent, bool freeMode);
+
+private:
+    friend class TTrayIconWindow;
+
+    void LoadBaseIcon();
+    void RenderSurface();
+    void UpdateTray(bool forceReAdd);
+    bool Notify(DWORD message);
+    // The hidden window's messages; nullopt asks for default processing.
+    std::optional<LRESULT> WindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
+    void WMTrayIconCallback(UINT mouseMessage);
+
+    TTrayColors colors_{RGB(255, 255, 255), RGB(0, 128, 0), RGB(255, 0, 0), 12};
+    int style_ = StyleChart;
+    std::wstring hint_;
+    UniqueIcon baseIcon_;
+    BOOL iconFlag_ = TRUE;
+    DWORD hotspotX_ = 0;
+    DWORD hotspotY_ = 0;
+    UniqueBitmap mask_;   // reused unchanged: every drawn pixel is visible
+    UniqueBitmap color_;  // the drawing surface
+    UniqueIcon customIcon_;
+    UniqueIcon composedIcon_;
+    NOTIFYICONDATAA record_{};
+    bool lastUpdateFailed_ = false;
+    HWND taskbar_ = nullptr;
+    std::unique_ptr<TTrayIconWindow> window_;
+};

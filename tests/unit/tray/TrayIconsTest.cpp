@@ -1,0 +1,251 @@
+// The memory, processor and program icons: pictures from the histories, tooltips,
+// the number texts and the icon resources.
+#include <gtest/gtest.h>
+#include <set>
+#include "legacy/uGlobals.h"
+#include "tray/TrayTestSupport.h"
+#include "tray/uTrayIcons.h"
+
+namespace {
+const Legend Letters{{White, '.'}, {Black, 'K'}, {Green, 'g'}, {Red, 'R'}, {Yellow, 'Y'}};
+
+// The picture last handed to the shell, as a raster.
+Raster ShownPicture(const NotifyRecorder& shell) {
+    Raster raster;
+    CopyPixels(shell.Calls.back().pixels, raster);
+    return raster;
+}
+
+class TrayIconsTest : public testing::Test {
+protected:
+    NotifyRecorder shell;
+    HistoryFixture history{512};
+};
+}  // namespace
+
+// ---- Value rules ----
+
+TEST(MemoryNumberTextTest, MegabytesBelow1000ThenWholeGigabytesUpTo99) {
+    const std::pair<int32_t, const wchar_t*> cases[] = {
+        {0, L"0"}, {999, L"999"}, {1000, L"0G"}, {1023, L"0G"}, {1024, L"1G"}, {1536, L"1G"},
+        {101375, L"98G"}, {102400, L"99G"}, {2000000, L"99G"}};
+    for (const auto& [megabytes, text] : cases) EXPECT_EQ(MemoryNumberText(megabytes), text) << megabytes;
+}
+
+TEST_F(TrayIconsTest, MemoryChartValuesTruncate) {
+    history.FillUsedMB(256);
+    history.SetUsedMB(990, 511);  // 511 x 15 / 512 = 14.97
+    TChartValues values = MemoryChartValues(*MemoryHistory, 512, false);
+    EXPECT_EQ(values[1], 7u);
+    EXPECT_EQ(values[990 - 983], 14u);
+    EXPECT_EQ(MemoryChartValues(*MemoryHistory, 512, true)[1], 7u);  // 256 free
+}
+
+TEST_F(TrayIconsTest, ProcessorChartValuesRoundTiesToEven) {
+    history.SetCpu(984, 10);  // 1.5 -> 2
+    history.SetCpu(985, 30);  // 4.5 -> 4
+    history.SetCpu(986, 100);
+    TChartValues values = CpuChartValues(*CpuHistory);
+    EXPECT_EQ(values[1], 2u);
+    EXPECT_EQ(values[2], 4u);
+    EXPECT_EQ(values[3], 15u);
+}
+
+TEST_F(TrayIconsTest, MemoryBarPercentDividesBeforeMultiplying) {
+    history.FillUsedMB(435);  // 77 MB free: 15.04 %
+    EXPECT_EQ(MemoryBarPercent(*MemoryHistory, 512, true), 15u);
+    history.FillUsedMB(256);
+    EXPECT_EQ(MemoryBarPercent(*MemoryHistory, 512, false), 50u);
+}
+
+// ---- Memory icon ----
+
+TEST_F(TrayIconsTest, MemoryChartShowsHistory984To998) {
+    history.FillUsedMB(0);
+    history.SetUsedMB(983, 512);  // value 0 of the sixteen: never drawn
+    history.SetUsedMB(984, 256);  // column 1: value 7
+    history.SetUsedMB(998, 500);  // column 15: value 14, warning
+    history.SetUsedMB(999, 512);  // the newest sample is only in the tooltip
+    TTrayIconMemory icon;
+    Raster picture = ShownPicture(shell);
+    EXPECT_EQ(Column(picture, 1, Letters), "K.........gggggg");
+    EXPECT_EQ(Column(picture, 2, Letters), "K..............g");
+    EXPECT_EQ(Column(picture, 15, Letters), "K..RRRRRRRRRRRRR");
+}
+
+TEST_F(TrayIconsTest, MemoryChartInFreeModeWarnsWhenLittleIsFree) {
+    history.FillUsedMB(0);
+    history.SetUsedMB(984, 512 - 110);  // 110 free: value 3, warning
+    history.SetUsedMB(985, 512 - 140);  // 140 free: value 4, normal
+    TTrayIconMemory icon;
+    icon.SetShowFree(true);
+    Raster picture = ShownPicture(shell);
+    EXPECT_EQ(Column(picture, 1, Letters), "K.............RR");
+    EXPECT_EQ(Column(picture, 2, Letters), "K............ggg");
+}
+
+TEST_F(TrayIconsTest, MemoryBarFollowsShowFree) {
+    history.FillUsedMB(512 - 77);  // 15 % free
+    TTrayIconMemory icon;
+    icon.SetStyle(3);
+    icon.SetShowFree(true);
+    EXPECT_EQ(Column(ShownPicture(shell), 8, Letters), "K.............RR");
+    history.FillUsedMB(512 - 97);  // 19 % free
+    icon.Refresh(false);
+    EXPECT_EQ(Column(ShownPicture(shell), 8, Letters), "K............ggg");
+    icon.SetShowFree(false);  // 81 % used: h = 12, warning
+    EXPECT_EQ(Column(ShownPicture(shell), 8, Letters), "K...RRRRRRRRRRRR");
+}
+
+TEST_F(TrayIconsTest, WritingTheSameShowFreeRedraws) {
+    TTrayIconMemory icon;
+    shell.Clear();
+    icon.SetShowFree(false);
+    EXPECT_EQ(shell.Messages(), std::vector<DWORD>{NIM_MODIFY});
+}
+
+TEST_F(TrayIconsTest, MemoryTooltipReportsUsedMemoryAlsoInFreeMode) {
+    history.FillUsedMB(300);
+    TTrayIconMemory icon;
+    icon.SetShowFree(true);
+    for (int style : {1, 2, 3}) {
+        icon.SetStyle(style);
+        EXPECT_EQ(icon.Hint(), L"Memory usage: 300 MB from 512 MB is used.") << style;
+        EXPECT_EQ(shell.Calls.back().tip, "Memory usage: 300 MB from 512 MB is used.") << style;
+    }
+}
+
+TEST_F(TrayIconsTest, MemoryNumberIsTheNewestSampleInBlackOnTheBackground) {
+    history.FillUsedMB(1536);
+    TTrayIconMemory icon;
+    icon.SetStyle(2);
+    Raster expected;
+    PaintNumber(expected.dc(), L"1G", White, Black);
+    Raster picture = ShownPicture(shell);
+    for (int y = 0; y < 16; ++y) EXPECT_EQ(Row(picture, y, Letters), Row(expected, y, Letters)) << "row " << y;
+    EXPECT_GT(picture.Count(Black, {1, 1, 16, 16}), 10);
+}
+
+TEST_F(TrayIconsTest, IconShowsItsPictureRightAfterConstruction) {
+    history.FillUsedMB(512);  // every column full and red
+    TTrayIconMemory icon;
+    EXPECT_EQ(Column(ShownPicture(shell), 7, Letters), "K.RRRRRRRRRRRRRR");
+}
+
+// ---- Processor icon ----
+
+TEST_F(TrayIconsTest, ProcessorIconIsBlackOnYellowWithRedWarnings) {
+    TTrayIconCPU icon;
+    EXPECT_EQ(icon.BackgroundColor(), Yellow);
+    EXPECT_EQ(icon.NormalColor(), Black);
+    EXPECT_EQ(icon.WarningColor(), Red);
+    // A fresh processor chart is a row of bottom pixels.
+    Raster picture = ShownPicture(shell);
+    EXPECT_EQ(Row(picture, 15, Letters), "KKKKKKKKKKKKKKKK");
+    EXPECT_EQ(Row(picture, 14, Letters), "KYYYYYYYYYYYYYYY");
+}
+
+TEST_F(TrayIconsTest, ProcessorBarAndTooltipUseTheNewestLoad) {
+    history.FillCpu(75);
+    TTrayIconCPU icon;
+    icon.SetStyle(3);
+    EXPECT_EQ(Column(ShownPicture(shell), 4, Letters), "KYYYRRRRRRRRRRRR");
+    history.SetCpu(999, 70);
+    icon.Refresh(false);
+    EXPECT_EQ(Column(ShownPicture(shell), 4, Letters), "KYYYYKKKKKKKKKKK");
+    history.SetCpu(999, 37);
+    icon.Refresh(false);
+    EXPECT_EQ(shell.Calls.back().tip, "CPU usage: 37%");
+}
+
+TEST_F(TrayIconsTest, ProcessorNumberAtFullLoadFitsTheInnerSquare) {
+    history.FillCpu(100);
+    TTrayIconCPU icon;
+    icon.SetStyle(2);
+    Raster picture = ShownPicture(shell);
+    // "100" in black, 15 x 10 from (1, 4): nothing outside rows 4..13.
+    EXPECT_GT(picture.Count(Black, {1, 4, 16, 14}), 20);
+    EXPECT_EQ(picture.Count(Black, {1, 1, 16, 4}) + picture.Count(Black, {1, 14, 16, 16}), 0);
+    EXPECT_EQ(icon.Hint(), L"CPU usage: 100%");
+}
+
+TEST_F(TrayIconsTest, ProcessorIconWithoutHistoryKeepsItsPicture) {
+    CpuHistory.reset();  // monitoring switched off under a live icon
+    TTrayIconCPU icon;
+    std::vector<COLORREF> before = shell.Calls.back().pixels;
+    icon.SetStyle(3);
+    EXPECT_EQ(shell.Calls.back().pixels, before);
+}
+
+// ---- Program icon and the resources ----
+
+TEST_F(TrayIconsTest, ProgramIconShowsKorvixIconAtFirst) {
+    TTrayIconResource icon;
+    EXPECT_EQ(icon.IconName(), L"KORVIXICON");
+    UniqueIcon expected(LoadOwnIcon(L"KORVIXICON"));
+    EXPECT_EQ(shell.Calls.back().icon, icon.CustomIcon());
+    EXPECT_EQ(shell.Calls.back().pixels, IconPixels(expected.get()));
+}
+
+TEST_F(TrayIconsTest, ProgramIconShowsEachStatusPicture) {
+    TTrayIconResource icon;
+    for (const wchar_t* name : {L"STATUSNORMAL", L"STATUSIDLE", L"STATUSWORK", L"STATUSOFF", L"KORVIXICON"}) {
+        icon.SetIconName(name);
+        UniqueIcon expected(LoadOwnIcon(name));
+        EXPECT_EQ(shell.Calls.back().pixels, IconPixels(expected.get())) << name;
+    }
+}
+
+TEST_F(TrayIconsTest, MissingIconShowsKorvixIconAndRepeatingItChangesNothing) {
+    TTrayIconResource icon;
+    icon.SetIconName(L"STATUSWORK");
+    shell.Clear();
+    icon.SetIconName(L"NOSUCHICON");
+    UniqueIcon expected(LoadOwnIcon(L"KORVIXICON"));
+    ASSERT_EQ(shell.Calls.size(), 1u);
+    EXPECT_EQ(shell.Calls.back().pixels, IconPixels(expected.get()));
+    EXPECT_EQ(icon.IconName(), L"NOSUCHICON");
+    icon.SetIconName(L"NOSUCHICON");
+    EXPECT_EQ(shell.Calls.size(), 1u);
+}
+
+TEST(IconResourceTest, Icon1616IsAllWhiteAndOpaque) {
+    UniqueIcon icon(LoadOwnIcon(L"ICON1616"));
+    ASSERT_TRUE(icon);
+    EXPECT_EQ(IconPixels(icon.get()), std::vector<COLORREF>(256, White));
+    EXPECT_TRUE(IconMaskOpaque(icon.get()));
+}
+
+TEST(IconResourceTest, EveryIconIs16By16In16Colours) {
+#pragma pack(push, 2)
+    struct GroupEntry {
+        BYTE width, height, colors, reserved;
+        WORD planes, bitCount;
+        DWORD bytes;
+        WORD id;
+    };
+    struct GroupHeader {
+        WORD reserved, type, count;
+        GroupEntry entries[1];
+    };
+#pragma pack(pop)
+    for (const wchar_t* name : {L"ICON1616", L"KORVIXICON", L"STATUSNORMAL", L"STATUSIDLE", L"STATUSWORK", L"STATUSOFF"}) {
+        HRSRC resource = ::FindResourceW(nullptr, name, RT_GROUP_ICON);
+        ASSERT_NE(resource, nullptr) << name;
+        auto group = static_cast<const GroupHeader*>(::LockResource(::LoadResource(nullptr, resource)));
+        ASSERT_EQ(group->count, 1) << name;
+        EXPECT_EQ(group->entries[0].width, 16) << name;
+        EXPECT_EQ(group->entries[0].height, 16) << name;
+        EXPECT_EQ(group->entries[0].colors, 16) << name;
+        EXPECT_EQ(group->entries[0].bitCount, 4) << name;
+    }
+}
+
+TEST(IconResourceTest, StatusIconsDifferFromEachOther) {
+    std::set<std::vector<COLORREF>> pictures;
+    for (const wchar_t* name : {L"KORVIXICON", L"STATUSNORMAL", L"STATUSIDLE", L"STATUSWORK", L"STATUSOFF"}) {
+        UniqueIcon icon(LoadOwnIcon(name));
+        pictures.insert(IconPixels(icon.get()));
+    }
+    EXPECT_EQ(pictures.size(), 5u);
+}
