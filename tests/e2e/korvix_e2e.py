@@ -315,13 +315,20 @@ class Desktop:
         return program
 
     # -- the engine window --
-    def wait_engine(self, timeout: float = 20) -> tuple[int, int]:
-        """Waits for a window "Memory Engine" answering the signature: (hwnd, windows pid)."""
-        out = self.ctl("engine", int(timeout * 1000), check=False, timeout=timeout + 30)
-        if not re.fullmatch(r"\d+ \d+", out):
-            raise HarnessError(f"no engine window answering {ENGINE_SIGNATURE} within {timeout:g} s")
-        hwnd, pid = out.split()
-        return int(hwnd), int(pid)
+    def wait_engine(self, program: Program | None = None, timeout: float = 20) -> tuple[int, int]:
+        """Waits for a window "Memory Engine" answering the signature: (hwnd, windows pid).
+        Gives up early when program, the copy expected to create it, has ended."""
+        deadline = time.monotonic() + timeout
+        while True:
+            out = self.ctl("engine", 1000, check=False)
+            if re.fullmatch(r"\d+ \d+", out):
+                hwnd, pid = out.split()
+                return int(hwnd), int(pid)
+            if program and not program.running():
+                raise HarnessError(f"{program.name} ended (exit code {program.popen.returncode}) "
+                                   f"without an engine window answering {ENGINE_SIGNATURE}")
+            if time.monotonic() >= deadline:
+                raise HarnessError(f"no engine window answering {ENGINE_SIGNATURE} within {timeout:g} s")
 
     def engine_count(self) -> int:
         return int(self.ctl("engines"))
@@ -384,6 +391,19 @@ class Desktop:
             parts = out.split()
             return tuple(map(int, parts[1:])) if len(parts) == 5 and parts[0] == "1" else None
         return wait_until(visible, 15, "the taskbar to show (it appears with the first tray icon)", 0.1)
+
+    def save_screen(self, name: str, shot: Path, box: tuple[int, int, int, int]) -> Path:
+        """Crops box (left, top, right, bottom) of a screenshot into the artifacts, and into
+        $KORVIX_E2E_SCREENS (docs/screens when refreshing the documentation) when set."""
+        left, top, right, bottom = box
+        crop = ARTIFACTS / f"{name}.png"
+        subprocess.run(["convert", str(shot), "-crop", f"{right - left}x{bottom - top}+{left}+{top}", "+repage",
+                        f"png:{crop}"], check=True, timeout=20)
+        if os.environ.get("KORVIX_E2E_SCREENS"):
+            target = Path(os.environ["KORVIX_E2E_SCREENS"])
+            target.mkdir(parents=True, exist_ok=True)
+            shutil.copyfile(crop, target / crop.name)
+        return crop
 
     def icon_center(self, n: int) -> tuple[int, int]:
         """Centre of the n-th tray icon, n = 1 the first added (rightmost)."""

@@ -5,6 +5,7 @@
 //   engine MS                 wait for a window titled "Memory Engine" that answers
 //                             WM_ENGINEIDENTIFY with the signature: "hwnd pid" (exit 1: none)
 //   engines                   number of such windows
+//   pid TITLE                 Windows process id of the window TITLE
 //   identify TITLE            send WM_ENGINEIDENTIFY to the window TITLE, print the answer
 //   send MSG WP LP TITLE      SendMessageTimeout, print the result
 //   post MSG WP LP TITLE      PostMessage, print 1/0
@@ -303,6 +304,16 @@ int main(int argc, char** argv) {
     if (!strcmp(cmd, "engine") && argc > 2) return WaitEngine(strtoul(argv[2], nullptr, 0));
     if (!strcmp(cmd, "engines")) {
         printf("%d\n", FindEngines().count);
+        return 0;
+    }
+    if (!strcmp(cmd, "pid") && argc > 2) {
+        DWORD pid = 0;
+        HWND window = FindTitle(argv[2]);
+        if (!window || !GetWindowThreadProcessId(window, &pid)) {
+            printf("none\n");
+            return 1;
+        }
+        printf("%lu\n", static_cast<unsigned long>(pid));
         return 0;
     }
     if (!strcmp(cmd, "identify") && argc > 2) {

@@ -1,0 +1,95 @@
+"""Start-up, the one-copy rule and the command-line modes "quit" and "UNINSTALL"."""
+from korvix_e2e import (ENGINE_SIGNATURE, OPTIONS_KEY, RUN_KEY, RUN_VALUE, winpath)
+
+QUIT_TIMEOUT = 15
+
+
+def quit_running_copy(desktop, korvix, first):
+    assert desktop.run_program(korvix, "quit") == 0
+    first.wait_exit(QUIT_TIMEOUT)
+
+
+def default_options(t):
+    """What a first run stores, for a machine of t megabytes."""
+    return {
+        "Use Defaults": 0,
+        "CPU Monitoring": 0,
+        "Chart Interval": 1000,
+        "Manual": t // 2,
+        "MemoryIcon": 1,
+        "MemoryIconStyle": 2,
+        "CPUIconStyle": 2,
+        "ProgramIcon": 0,
+        "CriticalIdle": 1,
+        "CriticalFreeUpMB": t * 6 // 10,
+        "CriticalTriggerMB": t * 8 // 10,
+        "Critical": 1,
+        "RegularInterval": 60,
+        "RegularIdleEnforce": 0,
+        "RegularFreeUpMB": t // 2,
+        "StartupIdleEnforce": 1,
+        "StartupWait": 5,
+        "Startup": 1,
+        "Skin": "default.skn",
+        "BackgroundActivity": 1,
+        "Amount1": t // 2,
+        "Amount2": t * 4 // 10,
+        "Amount3": t * 2 // 10,
+        "Hotkey1": 49220,
+        "Hotkey2": 49222,
+        "Hotkey3": 49223,
+        "ShowUsedMemory": 1,
+    }
+
+
+def test_first_run_stores_the_default_options_and_the_autostart_entry(desktop, korvix, total_mb):
+    assert desktop.reg_query(OPTIONS_KEY, "MemoryIconStyle") is None
+    first = desktop.start_program(korvix)
+    desktop.wait_engine(first)
+    quit_running_copy(desktop, korvix, first)
+
+    stored = {name: desktop.reg_query(OPTIONS_KEY, name) for name in default_options(total_mb)}
+    assert stored == default_options(total_mb)
+    autostart = desktop.reg_query(RUN_KEY, RUN_VALUE)
+    assert autostart is not None and autostart.lower().endswith('korvix.exe" autostart'), autostart
+    assert autostart.startswith('"')
+
+
+def test_second_start_ends_at_once_and_the_first_keeps_answering(desktop, korvix):
+    first = desktop.start_program(korvix)
+    desktop.wait_engine(first)
+
+    assert desktop.run_program(korvix, timeout=20) == 0
+    assert first.running()
+    assert desktop.engine_count() == 1
+    assert desktop.identify() == ENGINE_SIGNATURE
+    assert len(desktop.prefix_processes("korvix.exe")) == 1
+
+
+def test_quit_closes_the_running_copy_and_alone_ends_without_an_engine(desktop, korvix):
+    # Nothing running: "quit" ends without ever creating the engine window.
+    assert desktop.run_program(korvix, "quit") == 0
+    assert desktop.engine_count() == 0
+
+    first = desktop.start_program(korvix)
+    desktop.wait_engine(first)
+    quit_running_copy(desktop, korvix, first)
+    assert desktop.engine_count() == 0
+    assert desktop.prefix_processes("korvix.exe") == []
+
+
+def test_uninstall_closes_the_copy_and_the_run_value_stays_removed(desktop, korvix):
+    desktop.reg_import(RUN_KEY, {RUN_VALUE: f'"{winpath(korvix)}" autostart'})
+    first = desktop.start_program(korvix)
+    desktop.wait_engine(first)
+
+    assert desktop.run_program(korvix, "UNINSTALL") == 0
+    first.wait_exit(QUIT_TIMEOUT)
+    assert desktop.engine_count() == 0
+    assert desktop.reg_query(RUN_KEY, RUN_VALUE) is None
+    # The closing copy saved its options (with Startup on, that writes the Run value) and
+    # the uninstaller's own exit saves them too; neither brought the entry back.
+    assert desktop.reg_query(OPTIONS_KEY, "Use Defaults") == 0
+    assert desktop.reg_query(OPTIONS_KEY, "Startup") == 1
+    assert desktop.prefix_processes("korvix.exe") == []
+    assert desktop.reg_query(RUN_KEY, RUN_VALUE) is None
