@@ -28,6 +28,7 @@ TfrmEngine::~TfrmEngine() {
     Timer.SetEnabled(false);
     if (Options) Options->UnregisterListener(Handle());
     StopFreeUp();
+    DispatchQueuedWorkerMessages();  // an error record still queued is freed
     EngineWindow = nullptr;
     DestroyHandle();
 }

@@ -72,6 +72,7 @@ void TfrmEngine::StartFreeUpOfKind(FreeUpKind kind, int32_t argument) {
 // ---- Workers ----
 void TfrmEngine::StartFreeUp(const TFreeUpParams& params) {
     StopFreeUp();
+    DispatchQueuedWorkerMessages();
     // After the fatal path (timer off) the engine frees up nothing more.
     if (Timer.Enabled() && BlockSizeAllowed(params.SizeMB, TotalPhysMB)) {
         status_.WaitingForIdle = false;
@@ -102,12 +103,11 @@ void TfrmEngine::StopFreeUp() {
 void TfrmEngine::FreeWorker() {
     worker_->WaitFor();
     worker_.reset();
-    DispatchQueuedWorkerMessages();
 }
 
-// The end messages carry no worker identity. Once a worker has ended, every worker message
-// in the queue is its own: handle them now, while no worker exists, so that none of them
-// can stop or wait for a successor started next.
+// The end messages carry no worker identity. While no worker exists, every worker message in
+// the queue comes from one that has ended: handle them now, before a successor starts, so
+// that none of them can stop or wait for it.
 void TfrmEngine::DispatchQueuedWorkerMessages() {
     MSG msg;
     for (UINT id : kWorkerMessages) {

@@ -22,11 +22,11 @@ public:
     std::function<void()> OnTimer;
 
 private:
-    LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
+    class Window;
+    void Tick();
     void Update();
 
-    static constexpr UINT_PTR kTimerId = 1;
-    std::unique_ptr<TUtilityWindow<TTimer>> window_;
+    std::unique_ptr<Window> window_;
     UINT interval_;
     bool enabled_ = false;
 };

@@ -1,0 +1,194 @@
+// The engine window: its identity, the worker messages' effect on the status, the
+// replacement of a running worker, the main window's request and the fatal path.
+#include "EngineFixture.h"
+
+namespace {
+
+TEST_F(EngineTest, WindowIsHiddenTitledMemoryEngineAndAnswersTheSignature) {
+    HWND window = engine->Handle();
+    wchar_t title[100] = {};
+    ::GetWindowTextW(window, title, 100);
+    EXPECT_STREQ(title, L"Memory Engine");
+    EXPECT_FALSE(::IsWindowVisible(window));
+    EXPECT_EQ(EngineWindow, window);
+    EXPECT_EQ(::SendMessageW(window, WM_ENGINEIDENTIFY, 0, 0), 140971);
+    EXPECT_EQ(::FindWindowW(nullptr, L"Memory Engine"), window);
+    engine.reset();
+    EXPECT_EQ(EngineWindow, nullptr);
+}
+
+// Each row: the messages a worker would post, handled at once, and the status they leave.
+struct StatusCase {
+    const char* name;
+    Messages sent;
+    TEngineState state;
+    std::wstring line;
+};
+
+class EngineStatus : public EngineTest, public testing::WithParamInterface<StatusCase> {};
+
+TEST_P(EngineStatus, WorkerMessagesSetStateAndDetailLine) {
+    StartWaitingWorker();  // the status table's worker states need a worker
+    for (const RecordedMessage& m : GetParam().sent) ::SendMessageW(engine->Handle(), m.msg, m.wParam, m.lParam);
+    EXPECT_EQ(engine->State(), GetParam().state);
+    EXPECT_EQ(engine->StatusLine(), GetParam().line);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, EngineStatus,
+    testing::Values(
+        StatusCase{"Working", {Msg(WM_FREEUPPROGRESS, 37)}, TEngineState::Working, L"working (37% done)"},
+        StatusCase{"DetectingIdle",
+                   {Msg(WM_FREEUPIDLEWAIT, 8), Msg(WM_FREEUPCPULOAD, 64, 25)},
+                   TEngineState::WaitingForIdle,
+                   L"detecting idle (8 sec, CPU 64%/25%)"},
+        // Starting a free-up shows full load against the allowed percent until the first sample.
+        StatusCase{"IdleWaitBeforeTheFirstSample",
+                   {Msg(WM_FREEUPPREWAIT, 1, 5), Msg(WM_FREEUPIDLEWAIT, 3)},
+                   TEngineState::WaitingForIdle,
+                   L"detecting idle (3 sec, CPU 100%/25%)"},
+        StatusCase{"CountingDown", {Msg(WM_FREEUPPREWAIT, 2, 5)}, TEngineState::CountingDown,
+                   L"waiting for 5 seconds (2)."},
+        StatusCase{"ProgressEndsTheIdleWait",
+                   {Msg(WM_FREEUPIDLEWAIT, 8), Msg(WM_FREEUPPROGRESS, 3)},
+                   TEngineState::Working,
+                   L"working (3% done)"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(EngineTest, WithoutWorkerTheStatusFollowsBackgroundActivity) {
+    EXPECT_EQ(engine->State(), TEngineState::Monitoring);
+    EXPECT_EQ(engine->StatusLine(), L"monitoring");
+    Options->SetBackgroundActivity(false);
+    EXPECT_EQ(engine->State(), TEngineState::Off);
+    EXPECT_EQ(engine->StatusLine(), L"monitoring - no background activity");
+}
+
+TEST_F(EngineTest, FreeUpRequestRunsOneEnforcedPassOfTheRequestedSize) {
+    fakes::Cpu::Set({1.0});
+    ::PostMessageW(engine->Handle(), WM_FREEUPREQUEST, 4, 0);
+    ASSERT_TRUE(PumpUntil([&] { return Count(engine->Handled, WM_FREEUPFINISHED) > 0; }));
+    const Messages& handled = engine->Handled;
+    EXPECT_EQ(Count(handled, WM_FREEUPCPULOAD), 0) << "a request does not wait for idle time";
+    EXPECT_EQ(Count(handled, WM_FREEUPPROGRESS, 100), 1) << "one pass";
+    EXPECT_EQ(Count(handled, WM_FREEUPENDED), 1);
+    EXPECT_EQ(engine->Worker(), nullptr);
+    EXPECT_EQ(engine->State(), TEngineState::Monitoring);
+}
+
+TEST_F(EngineTest, ManualFreeUpReplacesAWaitingRegularOneAndCompletes) {
+    fakes::Cpu::Set({1.0});
+    Options->SetRegularIdleSeconds(60);
+    fakes::Clock::now = Options->NextRegular();
+    engine->TimerTimer();
+    ASSERT_TRUE(PumpUntil([&] { return engine->State() == TEngineState::WaitingForIdle; }));
+    DWORD regular = engine->Worker()->ThreadID();
+
+    fakes::Memory::availPhys = 0;  // the target is never reached: the preset runs both passes
+    engine->ManualFreeUp(Options->Amount2());  // what the second preset's hotkey does
+    ASSERT_NE(engine->Worker(), nullptr);
+    EXPECT_NE(engine->Worker()->ThreadID(), regular);
+    EXPECT_EQ(engine->State(), TEngineState::Working) << "a preset does not wait for idle time";
+    engine->Handled.clear();
+    ASSERT_TRUE(PumpUntilIdle());
+    const Messages& handled = engine->Handled;
+    EXPECT_EQ(Count(handled, WM_FREEUPCPULOAD), 0);
+    EXPECT_EQ(Count(handled, WM_FREEUPPROGRESS, 100), 2) << "both passes of the preset ran";
+    EXPECT_EQ(Count(handled, WM_FREEUPENDED), 1);
+    EXPECT_EQ(Count(handled, WM_FREEUPFINISHED), 1);
+}
+
+// A worker that ended on its own leaves its end messages queued; the preset started before
+// they are handled must neither be stopped nor waited for because of them.
+TEST_F(EngineTest, SuccessorIsNeverStoppedByItsPredecessorsEndMessages) {
+    engine->ManualFreeUp(T - 1);
+    // Wait for the end without dispatching anything, so it stays queued.
+    MSG queued;
+    DWORD start = ::GetTickCount();
+    while (!::PeekMessageW(&queued, engine->Handle(), WM_FREEUPFINISHED, WM_FREEUPFINISHED, PM_NOREMOVE)) {
+        ASSERT_LT(::GetTickCount() - start, 10000u);
+        ::Sleep(5);
+    }
+    ASSERT_NE(engine->Worker(), nullptr) << "the first worker's end must still be queued";
+
+    fakes::Cpu::Set({1.0});
+    engine->StartFreeUp({.SizeMB = 4, .IdleWait = true, .IdleSeconds = 2, .AllowedPercent = 25, .Enforce = true,
+                         .Passes = 1});
+    ASSERT_NE(engine->Worker(), nullptr);
+    DWORD successor = engine->Worker()->ThreadID();
+    engine->Handled.clear();
+
+    ASSERT_TRUE(PumpUntil([&] { return engine->State() == TEngineState::WaitingForIdle; }))
+        << "the successor was stopped or waited for";
+    ASSERT_NE(engine->Worker(), nullptr);
+    EXPECT_EQ(engine->Worker()->ThreadID(), successor);
+    ASSERT_TRUE(PumpUntilIdle());
+    const Messages& handled = engine->Handled;
+    EXPECT_EQ(Count(handled, WM_FREEUPIDLEWAIT), 2) << "the whole idle wait ran";
+    EXPECT_EQ(Count(handled, WM_FREEUPPROGRESS, 100), 1) << "and the pass after it";
+    EXPECT_EQ(Count(handled, WM_FREEUPENDED), 1);
+    EXPECT_EQ(Count(handled, WM_FREEUPFINISHED), 1);
+}
+
+TEST_F(EngineTest, SizesOutsideTheLimitsStartNothingButStopTheRunningFreeUp) {
+    for (int32_t size : {0, -1, 2046, 5000}) {
+        StartWaitingWorker();
+        engine->StartFreeUp({.SizeMB = size, .AllowedPercent = 40});
+        EXPECT_EQ(engine->Worker(), nullptr) << size;
+        EXPECT_EQ(engine->StatusValues().AllowedCpu, 40u) << "the status is still updated";
+    }
+}
+
+TEST_F(EngineTest, FailedSamplingEndsSilentlyAndTheStatusReturnsToMonitoring) {
+    fakes::Cpu::Set({-1.0});  // the sampler raises
+    engine->StartFreeUp({.SizeMB = 4, .IdleWait = true, .IdleSeconds = 5, .Enforce = true, .Passes = 1});
+    ASSERT_TRUE(PumpUntil([&] { return Count(engine->Handled, WM_FREEUPERROR) > 0; }));
+    EXPECT_EQ(engine->Worker(), nullptr);
+    EXPECT_EQ(engine->State(), TEngineState::Monitoring);
+    EXPECT_TRUE(fakes::Boxes::shown.empty());
+}
+
+// Stands for the start-up form, which the engine closes to end the program.
+class LaunchFormStandIn : public TWindowBase {
+public:
+    LaunchFormStandIn() { CreateHandle({.className = L"KorvixTestLaunchForm", .style = WS_POPUP}); }
+    int Closes = 0;
+
+protected:
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+        if (msg != WM_CLOSE) return DefaultProc(msg, wParam, lParam);
+        ++Closes;
+        return 0;
+    }
+};
+
+TEST_F(EngineTest, FatalReleaseFailureShowsTheBoxStopsEverythingAndClosesTheProgram) {
+    LaunchFormStandIn launchForm;
+    LaunchWindow = launchForm.Handle();
+    StartWaitingWorker();
+    ::PostMessageW(engine->Handle(), WM_FREEUPFATAL, 487, 0);
+    ::PostMessageW(engine->Handle(), WM_FREEUPFATAL, 487, 0);
+    ASSERT_TRUE(PumpUntil([&] { return launchForm.Closes > 0; }));
+    PumpMessages();
+    LaunchWindow = nullptr;
+
+    ASSERT_EQ(fakes::Boxes::shown.size(), 1u) << "one box, however many releases failed";
+    const fakes::Box& box = fakes::Boxes::shown[0];
+    EXPECT_EQ(box.text,
+              L"Fatal error in memory management. Korvix Professional will be closed.\r\nThe Code returned was: 487");
+    EXPECT_EQ(box.caption, L"Korvix Professional");
+    EXPECT_EQ(box.type & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
+    EXPECT_EQ(launchForm.Closes, 1);
+    EXPECT_FALSE(engine->Timer.Enabled());
+    EXPECT_EQ(engine->Worker(), nullptr);
+
+    // Afterwards the engine neither follows the options nor frees up.
+    int32_t scheduled = engine->LastRegularInterval();
+    ::PostMessageW(engine->Handle(), WM_OPTIONSCHANGED, ocAll, 0);
+    Options->SetRegularInterval(scheduled + 5);
+    PumpMessages();
+    EXPECT_EQ(engine->LastRegularInterval(), scheduled);
+    engine->ManualFreeUp(Options->Amount1());
+    EXPECT_EQ(engine->Worker(), nullptr);
+}
+
+}  // namespace
