@@ -29,6 +29,7 @@ TfrmEngine::~TfrmEngine() {
     if (Options) Options->UnregisterListener(Handle());
     StopFreeUp();
     DispatchQueuedWorkerMessages();  // an error record still queued is freed
+    FreeTrayIcons();
     EngineWindow = nullptr;
     DestroyHandle();
 }
@@ -110,6 +111,7 @@ void TfrmEngine::WMFreeUpFatal(DWORD code) {
     Timer.SetEnabled(false);
     if (Options) Options->UnregisterListener(Handle());
     StopFreeUp();
+    FreeTrayIcons();
     ShowMessageBox(nullptr,
                    L"Fatal error in memory management. Korvix Professional will be closed.\r\n"
                    L"The Code returned was: " + std::to_wstring(code),
@@ -134,18 +136,69 @@ std::wstring TfrmEngine::StatusLine() const { return ExpandDetailLine(StatusRow(
 
 void TfrmEngine::UpdateStatus() {
     if (!Options) return;
-    ShowMainWindowStatus(StatusLine());
+    TEngineState state = State();
+    UpdateStatusIcon(state);
+    ShowMainWindowStatus(ExpandDetailLine(StatusRow(state).detailLine, status_));
 }
 
 void TfrmEngine::ShowMainWindowStatus(const std::wstring&) {}
-
 void TfrmEngine::RepaintOpenCharts() {}
+void TfrmEngine::ShowMainWindow() {}
+void TfrmEngine::PopupIconMenu() {}
+
+// ---- Tray icons ----
+template <typename Icon>
+std::unique_ptr<Icon> TfrmEngine::CreateTrayIcon() {
+    auto icon = std::make_unique<Icon>();
+    icon->OnLeftButtonDown = [](TTrayIcon*) {};
+    icon->OnLeftDoubleClick = [this](TTrayIcon*) { ShowMainWindow(); };
+    icon->OnRightButtonUp = [this](TTrayIcon*) { PopupIconMenu(); };
+    return icon;
+}
+
+void TfrmEngine::UpdateStatusIcon(TEngineState state) {
+    if (!StatusIconShown(state, Options->ProgramIcon(), Options->CPUMonitoring(), Options->MemoryIcon())) {
+        statusTrayIcon_.reset();
+        return;
+    }
+    if (!statusTrayIcon_) statusTrayIcon_ = CreateTrayIcon<TTrayIconResource>();
+    const TStatusRow& row = StatusRow(state);
+    statusTrayIcon_->SetIconName(row.iconName);
+    statusTrayIcon_->SetHint(row.tooltip);
+}
+
+// The memory and processor icons follow the display options.
+void TfrmEngine::RefreshTrayIcons() {
+    if (Options->MemoryIcon() && !memoryTrayIcon_) memoryTrayIcon_ = CreateTrayIcon<TTrayIconMemory>();
+    if (!Options->MemoryIcon()) memoryTrayIcon_.reset();
+    if (memoryTrayIcon_) {
+        memoryTrayIcon_->SetStyle(Options->MemoryIconStyle());
+        memoryTrayIcon_->SetShowFree(!Options->ShowUsedMemory());
+    }
+    if (Options->CPUMonitoring() && !cpuTrayIcon_) cpuTrayIcon_ = CreateTrayIcon<TTrayIconCPU>();
+    if (!Options->CPUMonitoring()) cpuTrayIcon_.reset();
+    if (cpuTrayIcon_) cpuTrayIcon_->SetStyle(Options->CPUIconStyle());
+}
+
+// A new taskbar has forgotten every icon: all are added again.
+void TfrmEngine::RefreshIconsAfterSampling(bool trayChanged) {
+    if (trayChanged && statusTrayIcon_) statusTrayIcon_->Refresh(true);
+    if (memoryTrayIcon_) memoryTrayIcon_->Refresh(trayChanged);
+    if (cpuTrayIcon_) cpuTrayIcon_->Refresh(trayChanged);
+}
+
+void TfrmEngine::FreeTrayIcons() {
+    memoryTrayIcon_.reset();
+    cpuTrayIcon_.reset();
+    statusTrayIcon_.reset();
+}
 
 // ---- Options ----
-void TfrmEngine::RefreshFromOptions(uint32_t) {
+void TfrmEngine::RefreshFromOptions(uint32_t flags) {
     // After the fatal path the engine no longer follows the options.
     if (!Timer.Enabled()) return;
     UpdateStatus();
+    if (flags & ocDisplay) RefreshTrayIcons();
     RescheduleRegular();
 }
 

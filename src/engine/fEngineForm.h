@@ -11,6 +11,7 @@
 #include "framework/uClock.h"
 #include "framework/uTimer.h"
 #include "framework/uWindow.h"
+#include "tray/uTrayIcons.h"
 
 class TfrmEngine : public TWindowBase {
 public:
@@ -48,6 +49,9 @@ public:
     bool StartupDecided() const noexcept { return startupDecided_; }
     int32_t LastRegularInterval() const noexcept { return lastRegularInterval_; }
     HWND TrayWindow() const noexcept { return trayWindow_; }
+    const TTrayIconResource* StatusTrayIcon() const noexcept { return statusTrayIcon_.get(); }
+    const TTrayIconMemory* MemoryTrayIcon() const noexcept { return memoryTrayIcon_.get(); }
+    const TTrayIconCPU* CpuTrayIcon() const noexcept { return cpuTrayIcon_.get(); }
 
 protected:
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -65,6 +69,14 @@ private:
     void WMFreeUpError(TThreadError* error);
     void WMFreeUpRequest(WPARAM sizeMB);
 
+    // ---- Tray icons ----
+    void UpdateStatusIcon(TEngineState state);
+    void RefreshTrayIcons();
+    void RefreshIconsAfterSampling(bool trayChanged);
+    void FreeTrayIcons();
+    template <typename Icon>
+    std::unique_ptr<Icon> CreateTrayIcon();
+
     // ---- Scheduler steps ----
     void SamplingStep();
     void StartFreeUpOfKind(FreeUpKind kind, int32_t argument = 0);
@@ -73,10 +85,13 @@ private:
     void FreeWorker();
     void DispatchQueuedWorkerMessages();
 
-    // Windows that do not exist yet: the main window shows the detail line and, like the
-    // Free-and-Run dialog, a chart repainted at each sampling step.
+    // Windows and menus that do not exist yet: the main window shows the detail line and,
+    // like the Free-and-Run dialog, a chart repainted at each sampling step; the icons'
+    // double click opens the main window, their right click the tray menu.
     void ShowMainWindowStatus(const std::wstring& line);
     void RepaintOpenCharts();
+    void ShowMainWindow();
+    void PopupIconMenu();
 
     std::unique_ptr<TFreeThread> worker_;
     TStatusValues status_;
@@ -86,4 +101,7 @@ private:
     bool startupDecided_ = false;
     int32_t lastRegularInterval_ = 0;
     HWND trayWindow_ = nullptr;
+    std::unique_ptr<TTrayIconMemory> memoryTrayIcon_;
+    std::unique_ptr<TTrayIconCPU> cpuTrayIcon_;
+    std::unique_ptr<TTrayIconResource> statusTrayIcon_;
 };

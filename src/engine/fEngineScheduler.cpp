@@ -36,6 +36,7 @@ void TfrmEngine::SamplingStep() {
     if (trayChanged) trayWindow_ = tray;
     tickCount_ = 0;
     SampleProbes();
+    RefreshIconsAfterSampling(trayChanged);
     RepaintOpenCharts();
     if (++sampleCount_ >= SamplesPerCpuRefresh) {
         sampleCount_ = 0;

@@ -1,0 +1,156 @@
+// The engine's three tray icons: the status icon by the status table and its showing rule,
+// the memory and processor icons by the display options and the sampling steps. The shell
+// call is recorded, so what the taskbar is asked to do can be checked.
+#include "EngineFixture.h"
+
+namespace {
+
+struct TrayCall {
+    DWORD message;
+    HWND window;
+};
+std::vector<TrayCall> g_trayCalls;
+
+BOOL RecordTrayCall(DWORD message, NOTIFYICONDATAA* data) {
+    g_trayCalls.push_back({message, data->hWnd});
+    return TRUE;
+}
+
+int CallsFor(HWND window, DWORD message) {
+    return static_cast<int>(std::count_if(g_trayCalls.begin(), g_trayCalls.end(),
+                                          [&](const TrayCall& c) { return c.window == window && c.message == message; }));
+}
+
+class EngineTrayTest : public EngineTest {
+protected:
+    void SetUp() override {
+        g_trayCalls.clear();
+        previous_ = SetTrayNotifySource(&RecordTrayCall);
+        EngineTest::SetUp();
+    }
+    void TearDown() override {
+        EngineTest::TearDown();
+        SetTrayNotifySource(previous_);
+    }
+
+    void ExpectStatusIcon(const wchar_t* iconName, const wchar_t* hint) {
+        ASSERT_NE(engine->StatusTrayIcon(), nullptr);
+        EXPECT_EQ(engine->StatusTrayIcon()->IconName(), iconName);
+        EXPECT_EQ(engine->StatusTrayIcon()->Hint(), hint);
+    }
+
+    void SamplingStep() {
+        Options->SetChartInterval(250);
+        PumpMessages();
+        engine->TimerTimer();
+    }
+
+    TrayNotifyFunc previous_ = nullptr;
+};
+
+TEST_F(EngineTrayTest, StatusIconShowsWhileAWorkerRunsBesideTheMemoryIcon) {
+    ASSERT_NE(engine->MemoryTrayIcon(), nullptr);
+    EXPECT_EQ(engine->StatusTrayIcon(), nullptr) << "monitoring needs no status icon beside the memory icon";
+    StartWaitingWorker();
+    ExpectStatusIcon(L"STATUSWORK", L"Korvix is working.");
+    ::SendMessageW(engine->Handle(), WM_FREEUPIDLEWAIT, 5, 0);
+    ExpectStatusIcon(L"STATUSIDLE", L"Korvix is waiting for idle time.");
+    ::SendMessageW(engine->Handle(), WM_FREEUPPREWAIT, 1, 3);
+    ExpectStatusIcon(L"STATUSIDLE", L"Korvix is waiting.");
+    engine->StopFreeUp();
+    ::SendMessageW(engine->Handle(), WM_FREEUPFINISHED, 0, 0);
+    EXPECT_EQ(engine->StatusTrayIcon(), nullptr) << "removed when the worker ends";
+}
+
+TEST_F(EngineTrayTest, WithoutAnyOtherIconTheStatusIconStays) {
+    Options->SetMemoryIcon(false);
+    PumpMessages();
+    EXPECT_EQ(engine->MemoryTrayIcon(), nullptr);
+    ExpectStatusIcon(L"STATUSNORMAL", L"Korvix is monitoring your system.");
+    Options->SetBackgroundActivity(false);
+    PumpMessages();
+    ExpectStatusIcon(L"STATUSOFF", L"Korvix");
+    Options->SetMemoryIcon(true);
+    Options->SetProgramIcon(true);
+    PumpMessages();
+    ExpectStatusIcon(L"STATUSOFF", L"Korvix");
+    Options->SetProgramIcon(false);
+    PumpMessages();
+    EXPECT_EQ(engine->StatusTrayIcon(), nullptr);
+}
+
+TEST_F(EngineTrayTest, MemoryAndProcessorIconsFollowTheDisplayOptions) {
+    Options->SetMemoryIconStyle(3);
+    Options->SetShowUsedMemory(false);
+    Options->SetCPUMonitoring(true);
+    Options->SetCPUIconStyle(1);
+    PumpMessages();
+    ASSERT_NE(engine->MemoryTrayIcon(), nullptr);
+    EXPECT_EQ(engine->MemoryTrayIcon()->Style(), 3);
+    EXPECT_TRUE(engine->MemoryTrayIcon()->ShowFree());
+    ASSERT_NE(engine->CpuTrayIcon(), nullptr);
+    EXPECT_EQ(engine->CpuTrayIcon()->Style(), 1);
+
+    Options->SetMemoryIcon(false);
+    Options->SetCPUMonitoring(false);
+    PumpMessages();
+    EXPECT_EQ(engine->MemoryTrayIcon(), nullptr);
+    EXPECT_EQ(engine->CpuTrayIcon(), nullptr);
+}
+
+TEST_F(EngineTrayTest, EachSamplingStepRedrawsTheMemoryAndProcessorIcons) {
+    Options->SetMemoryIconStyle(2);
+    Options->SetCPUMonitoring(true);
+    fakes::Cpu::Set({0.64});
+    fakes::Memory::availPhys = 100 * fakes::MB;
+    SamplingStep();
+    ASSERT_NE(engine->MemoryTrayIcon(), nullptr);
+    ASSERT_NE(engine->CpuTrayIcon(), nullptr);
+    EXPECT_EQ(engine->MemoryTrayIcon()->Hint(), L"Memory usage: 924 MB from 1024 MB is used.");
+    EXPECT_EQ(engine->CpuTrayIcon()->Hint(), L"CPU usage: 64%");
+    fakes::Memory::availPhys = 600 * fakes::MB;
+    engine->TimerTimer();
+    EXPECT_EQ(engine->MemoryTrayIcon()->Hint(), L"Memory usage: 424 MB from 1024 MB is used.");
+}
+
+// Stands for a restarted shell's taskbar: the newest window of the class is the one found.
+class TaskbarStandIn : public TWindowBase {
+public:
+    TaskbarStandIn() { CreateHandle({.className = L"Shell_TrayWnd", .style = WS_POPUP}); }
+};
+
+TEST_F(EngineTrayTest, ANewTaskbarGetsEveryIconAddedAgain) {
+    Options->SetProgramIcon(true);
+    SamplingStep();
+    ASSERT_NE(engine->StatusTrayIcon(), nullptr);
+    HWND status = engine->StatusTrayIcon()->WindowHandle();
+    HWND memory = engine->MemoryTrayIcon()->WindowHandle();
+
+    g_trayCalls.clear();
+    engine->TimerTimer();
+    EXPECT_EQ(CallsFor(status, NIM_ADD), 0) << "an unchanged taskbar leaves the status icon alone";
+    EXPECT_EQ(CallsFor(memory, NIM_MODIFY), 1);
+
+    TaskbarStandIn taskbar;
+    g_trayCalls.clear();
+    engine->TimerTimer();
+    EXPECT_EQ(engine->TrayWindow(), taskbar.Handle());
+    EXPECT_EQ(CallsFor(status, NIM_DELETE), 1);
+    EXPECT_EQ(CallsFor(status, NIM_ADD), 1);
+    EXPECT_EQ(CallsFor(memory, NIM_ADD), 1);
+}
+
+TEST_F(EngineTrayTest, AfterTheFatalPathNoIconsAreCreated) {
+    ASSERT_NE(engine->MemoryTrayIcon(), nullptr);
+    ::SendMessageW(engine->Handle(), WM_FREEUPFATAL, 5, 0);
+    EXPECT_EQ(engine->MemoryTrayIcon(), nullptr);
+    EXPECT_EQ(engine->StatusTrayIcon(), nullptr);
+    Options->SetCPUMonitoring(true);
+    ::PostMessageW(engine->Handle(), WM_OPTIONSCHANGED, ocAll, 0);
+    PumpMessages();
+    EXPECT_EQ(engine->CpuTrayIcon(), nullptr);
+    EXPECT_EQ(engine->MemoryTrayIcon(), nullptr);
+    EXPECT_EQ(engine->StatusTrayIcon(), nullptr);
+}
+
+}  // namespace
