@@ -23,6 +23,8 @@ status=0
 (cd "$root/build/win32" && ctest --output-on-failure --timeout 300) || status=1
 if [ -d "$root/tests/e2e" ] && ls "$root"/tests/e2e/test_*.py >/dev/null 2>&1; then
     korvix_wine_stop
-    python3 -m pytest -q "$root/tests/e2e" || status=1
+    # Debian's interpreter carries python3-pytest; a python3 earlier in PATH (pyenv) may not.
+    py=/usr/bin/python3; [ -x "$py" ] || py=python3
+    "$py" -m pytest -q "$root/tests/e2e" || status=1
 fi
 exit $status

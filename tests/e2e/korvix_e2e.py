@@ -51,7 +51,7 @@ class HarnessError(AssertionError):
 def korvix_exe(bits: int) -> Path:
     env = "KORVIX_EXE32" if bits == 32 else "KORVIX_EXE64"
     default = ROOT / "dist" / ("win32" if bits == 32 else "win64") / "Korvix.exe"
-    return Path(os.environ.get(env, default))
+    return Path(os.environ.get(env, default)).resolve()
 
 
 def helper_exe(name: str) -> Path:
@@ -184,10 +184,11 @@ class Program:
             raise HarnessError(f"{self.name} still running after {timeout:g} s") from None
 
     def unix_pid(self) -> int:
-        """The Unix process that runs the program (Wine may exec through loaders)."""
-        pids = self.desktop.prefix_processes(self.name)
-        if not pids:
-            raise HarnessError(f"no process of {self.name} in the prefix")
+        """The Unix process that runs the program. For a 64-bit program `wine` runs
+        start.exe, which starts the program as another process."""
+        pids = self.desktop.program_processes(self.name)
+        if len(pids) != 1:
+            raise HarnessError(f"expected one process of {self.name} in the prefix, found {pids}")
         return pids[0][0]
 
 
@@ -217,7 +218,7 @@ class Desktop:
         self.close(check=kind is None)
 
     def start(self):
-        ensure_template()
+        # The template is built once per run (conftest); cloning it is all a test pays.
         self._start_xvfb()
         _bash_wine_lib(f'korvix_prefix_new "{self.prefix}"')
         env = dict(os.environ)
@@ -280,6 +281,13 @@ class Desktop:
             if name_part is None or name_part.lower() in cmd.lower():
                 found.append((int(pid), cmd))
         return found
+
+    def program_processes(self, exe_name: str) -> list[tuple[int, str]]:
+        """Processes of the prefix running exe_name itself (not a launcher naming it)."""
+        def runs(cmd):
+            first = cmd.split(" ", 1)[0]
+            return re.split(r"[\\/]", first)[-1].lower() == exe_name.lower()
+        return [(pid, cmd) for pid, cmd in self.prefix_processes() if runs(cmd)]
 
     # -- Windows programs --
     def start_program(self, exe: Path, *args: str) -> Program:

@@ -63,7 +63,7 @@ def test_second_start_ends_at_once_and_the_first_keeps_answering(desktop, korvix
     assert first.running()
     assert desktop.engine_count() == 1
     assert desktop.identify() == ENGINE_SIGNATURE
-    assert len(desktop.prefix_processes("korvix.exe")) == 1
+    assert len(desktop.program_processes("Korvix.exe")) == 1
 
 
 def test_quit_closes_the_running_copy_and_alone_ends_without_an_engine(desktop, korvix):
@@ -75,7 +75,7 @@ def test_quit_closes_the_running_copy_and_alone_ends_without_an_engine(desktop, 
     desktop.wait_engine(first)
     quit_running_copy(desktop, korvix, first)
     assert desktop.engine_count() == 0
-    assert desktop.prefix_processes("korvix.exe") == []
+    assert desktop.program_processes("Korvix.exe") == []
 
 
 def test_uninstall_closes_the_copy_and_the_run_value_stays_removed(desktop, korvix):
@@ -91,5 +91,5 @@ def test_uninstall_closes_the_copy_and_the_run_value_stays_removed(desktop, korv
     # the uninstaller's own exit saves them too; neither brought the entry back.
     assert desktop.reg_query(OPTIONS_KEY, "Use Defaults") == 0
     assert desktop.reg_query(OPTIONS_KEY, "Startup") == 1
-    assert desktop.prefix_processes("korvix.exe") == []
+    assert desktop.program_processes("Korvix.exe") == []
     assert desktop.reg_query(RUN_KEY, RUN_VALUE) is None
