@@ -38,7 +38,10 @@ TEST_F(TrayIconTest, ConstructionAddsTheIconWithTheBasicRecord) {
     CountingIcon icon;
     EXPECT_EQ(shell.Messages(), ReAdd);
     const NotifyCall& add = shell.Calls.back();
-    EXPECT_EQ(add.size, 88u);
+    EXPECT_EQ(add.size, static_cast<DWORD>(NOTIFYICONDATAA_V1_SIZE));
+    if (sizeof(void*) == 4) {
+        EXPECT_EQ(add.size, 88u);
+    }
     EXPECT_EQ(add.window, icon.WindowHandle());
     EXPECT_EQ(add.id, 0u);
     EXPECT_EQ(add.flags, 7u);
