@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# make bench: builds the 32-bit benchmark and runs it under Wine in a private throw-away
+# prefix. Prints the free-up throughput, the raw first-touch rate and their ratio.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${KORVIX_BENCH_BUILD:-$root/build/win32}
+cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-i686.cmake" >/dev/null || exit 1
+cmake --build "$build" --target freeup_bench -j "$(nproc)" -- --no-print-directory 2>&1 |
+    grep -vE '^\[ *[0-9]+%\] (Building|Linking|Built target)|^Consolidate compiler'
+[ "${PIPESTATUS[0]}" -eq 0 ] || { echo "build of the benchmark failed" >&2; exit 1; }
+
+. "$root/scripts/wine-lib.sh"
+korvix_template || exit 1
+run_dir=$(mktemp -d /tmp/korvix-bench.XXXXXX)
+cleanup() { korvix_wine_stop; korvix_xvfb_stop; rm -rf "$run_dir"; }
+trap cleanup EXIT
+korvix_xvfb_start
+korvix_prefix_new "$run_dir/prefix"
+korvix_wine_start
+wine "$build/bench/freeup_bench.exe" </dev/null
