@@ -7,7 +7,6 @@
 
 namespace {
 constexpr const wchar_t* kEngineClassName = L"TfrmEngine";
-constexpr const wchar_t* kTrayClassName = L"Shell_TrayWnd";
 }  // namespace
 
 TfrmEngine::TfrmEngine() {
@@ -21,7 +20,7 @@ TfrmEngine::TfrmEngine() {
     Timer.SetEnabled(true);
     // The options answer at once with every group flag, which schedules the regular free-up.
     if (Options) Options->RegisterListener(Handle());
-    trayWindow_ = ::FindWindowW(kTrayClassName, nullptr);
+    trayWindow_ = FindTrayWindow();
 }
 
 TfrmEngine::~TfrmEngine() {
@@ -47,7 +46,7 @@ LRESULT TfrmEngine::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     return DefaultProc(msg, wParam, lParam);
 }
 
-// The messages a worker posts; also handled for a replaced worker while its successor waits.
+// The messages a worker posts; also those an ended worker left queued (see StartFreeUp).
 bool TfrmEngine::HandleWorkerMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
         case WM_FREEUPPREWAIT: WMFreeUpPreWait(static_cast<uint32_t>(wParam), static_cast<uint32_t>(lParam)); return true;

@@ -78,6 +78,7 @@ private:
     std::unique_ptr<Icon> CreateTrayIcon();
 
     // ---- Scheduler steps ----
+    static HWND FindTrayWindow();
     void SamplingStep();
     void StartFreeUpOfKind(FreeUpKind kind, int32_t argument = 0);
     void RescheduleRegular();

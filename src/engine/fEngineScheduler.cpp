@@ -30,8 +30,10 @@ void TfrmEngine::TimerTimer() {
     }
 }
 
+HWND TfrmEngine::FindTrayWindow() { return ::FindWindowW(kTrayClassName, nullptr); }
+
 void TfrmEngine::SamplingStep() {
-    HWND tray = ::FindWindowW(kTrayClassName, nullptr);
+    HWND tray = FindTrayWindow();
     bool trayChanged = tray != trayWindow_;
     if (trayChanged) trayWindow_ = tray;
     tickCount_ = 0;

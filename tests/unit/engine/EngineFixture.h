@@ -44,8 +44,13 @@ protected:
     static constexpr int32_t T = 1024;
 
     void SetUp() override {
-        try { SetUpEngine(); } catch (const Exception& e) { FAIL() << Narrow(std::wstring(e.ClassName()) + L": " + e.Message()); }
+        try {
+            SetUpEngine();
+        } catch (const Exception& e) {
+            FAIL() << Narrow(std::wstring(e.ClassName()) + L": " + e.Message());
+        }
     }
+
     void SetUpEngine() {
         DeleteRegKey(OptionsKey);
         InitializeGlobals();
