@@ -304,8 +304,14 @@ class Desktop:
         return self.start_program(exe, *args).wait_exit(timeout)
 
     def wine(self, *args: str, timeout: float = 60) -> subprocess.CompletedProcess:
-        return subprocess.run(["wine", *args], env=self.env, stdin=subprocess.DEVNULL, capture_output=True,
-                              timeout=timeout)
+        """Runs a Wine command to its end. Output goes through a file, not a pipe: a Wine
+        service started on demand by this command would inherit a pipe and hold it open."""
+        with tempfile.TemporaryFile(dir=self.dir) as out:
+            done = subprocess.run(["wine", *args], env=self.env, stdin=subprocess.DEVNULL, stdout=out,
+                                  stderr=self.log, timeout=timeout)
+            out.seek(0)
+            done.stdout = out.read()
+        return done
 
     def ctl(self, *args: str, check: bool = True, timeout: float = 30) -> str:
         done = self.wine(str(helper_exe("ctl")), *map(str, args), timeout=timeout)

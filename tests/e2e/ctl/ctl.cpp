@@ -41,9 +41,11 @@ bool AnswersIdentify(HWND window) {
 }
 
 BOOL CALLBACK CollectEngine(HWND window, LPARAM param) {
-    char title[100] = "";
-    GetWindowTextA(window, title, sizeof title);
-    if (strcmp(title, "Memory Engine") == 0 && AnswersIdentify(window)) {
+    // InternalGetWindowText reads the title without a message, so a hung window of
+    // another process cannot block the search.
+    wchar_t title[100] = L"";
+    InternalGetWindowText(window, title, 100);
+    if (wcscmp(title, L"Memory Engine") == 0 && AnswersIdentify(window)) {
         auto* search = reinterpret_cast<EngineSearch*>(param);
         if (!search->found) search->found = window;
         search->count++;
