@@ -42,6 +42,11 @@ def is_memory_bar(pixels):
 
 def test_choosing_bar_in_the_tray_menu_changes_the_icon_and_the_stored_style(desktop, korvix):
     program = start_with_number_icon(desktop, korvix)
+    # The icon starts from the empty history; the first sample (1 s at defaults) redraws it,
+    # so the screenshot shows a measured value.
+    first_picture = desktop.icon_pixels(MEMORY_ICON)
+    desktop.wait_icon(MEMORY_ICON, lambda px: px != first_picture and has_text_inside(px),
+                      "the memory icon to show the first sample")
 
     choose_memory_style(desktop, "Bar", screen_name="tray-menu-memory-monitor")
     desktop.wait_icon(MEMORY_ICON, is_memory_bar, "the memory icon drawn as a bar")
@@ -69,6 +74,9 @@ def test_taskbar_created_broadcast_readds_the_icons_and_they_stay(desktop, korvi
     assert not has_picture_frame(empty_cell)
 
     assert desktop.ctl("bcast", "TaskbarCreated") == "1"
+    # The icon is deleted and added again; a screenshot in between may catch the empty cell.
+    time.sleep(0.3)
+    desktop.wait_icon(MEMORY_ICON, has_text_inside, "the memory icon back after the broadcast")
 
     # Three sampling intervals (1 s at defaults): the icon stays, drawn and alone.
     end = time.monotonic() + 3.5
