@@ -1,6 +1,9 @@
 #include "fEngineForm.h"
 #include <limits>
+#include "engine/fFARLaunch.h"
+#include "framework/uApplication.h"
 #include "framework/uMessageBox.h"
+#include "framework/uTrace.h"
 #include "legacy/uGlobals.h"
 #include "legacy/uKorvixOptions.h"
 #include "legacy/uMessages.h"
@@ -9,28 +12,61 @@ namespace {
 constexpr const wchar_t* kEngineClassName = L"TfrmEngine";
 }  // namespace
 
-TfrmEngine::TfrmEngine() {
+TfrmEngine::TfrmEngine() = default;
+TfrmEngine::~TfrmEngine() = default;
+
+TForm::CreateParams TfrmEngine::FormParams() {
+    return {.className = kEngineClassName, .title = EngineWindowTitle, .style = WS_POPUP};
+}
+
+// The order matters: the options' first announcement, triggered by the registration,
+// finds the menu, the hotkeys and the timer ready.
+void TfrmEngine::FormCreate() {
     startTime_ = Now();
     lastRegularInterval_ = 0;
-    CreateHandle({.className = kEngineClassName, .title = EngineWindowTitle, .style = WS_POPUP});
     EngineWindow = Handle();
     tickCount_ = 0;
     startupDecided_ = false;
+    if (Options) CreateIconMenu(IconMenu, *Options, MenuActions());
+    if (HWND app = Application.Handle()) {
+        ::SetWindowLongPtrW(app, GWL_STYLE, ::GetWindowLongPtrW(app, GWL_STYLE) & ~LONG_PTR(WS_MINIMIZEBOX));
+    }
+    appMessageHook_ = Application.AddMessageHook([this](MSG& msg, bool& handled) { AppMessage(msg, handled); });
+    hotkeys_ = THotkeys{};
+    RegisterHotkeys();
     Timer.OnTimer = [this] { TimerTimer(); };
     Timer.SetEnabled(true);
-    // The options answer at once with every group flag, which schedules the regular free-up.
+    // The options answer at once with every group flag: icons, menu and schedule follow.
     if (Options) Options->RegisterListener(Handle());
     trayWindow_ = FindTrayWindow();
 }
 
-TfrmEngine::~TfrmEngine() {
+bool TfrmEngine::FormCloseQuery() {
+    try {
+        if (Options) Options->SaveOptions();
+    } catch (const Exception& e) {
+        DebugTrace(std::wstring(e.ClassName()) + L": " + e.Message());  // closing is always allowed
+    }
+    return true;
+}
+
+// The start-up form is the application's main form: closing it ends the program, and
+// the engine window is destroyed with the other windows.
+void TfrmEngine::FormClose() {
+    if (LaunchWindow) ::PostMessageW(LaunchWindow, WM_CLOSE, 0, 0);
+}
+
+void TfrmEngine::FormDestroy() {
     Timer.SetEnabled(false);
     if (Options) Options->UnregisterListener(Handle());
     StopFreeUp();
     DispatchQueuedWorkerMessages();  // an error record still queued is freed
     FreeTrayIcons();
     EngineWindow = nullptr;
-    DestroyHandle();
+    UnregisterHotkeys();
+    Application.RemoveMessageHook(appMessageHook_);
+    if (launchSplash_) Application.DestroyForm(launchSplash_);
+    launchSplash_ = nullptr;
 }
 
 // ---- Window procedure ----
@@ -40,10 +76,19 @@ LRESULT TfrmEngine::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_OPTIONSCHANGED: RefreshFromOptions(static_cast<uint32_t>(wParam)); return 0;
         case WM_FREEUPREQUEST: WMFreeUpRequest(wParam); return 0;
         case WM_ENGINEIDENTIFY: return EngineSignature;
+        case WM_ENGINEACTIVATE: return WMEngineActivate();
         case WM_ENGINECLOSE: Close(); return 0;
-        case WM_CLOSE: Close(); return 0;
+        case WM_HOTKEYSRELEASE: UnregisterHotkeys(); return 0;
+        case WM_HOTKEYSRESTORE: RegisterHotkeys(); return 0;
+        case WM_HOTKEY: WMHotkey(static_cast<int>(wParam)); return 0;
+        case WM_QUERYENDSESSION: return TRUE;
+        case WM_ENDSESSION: WMEndSession(wParam != FALSE); return 0;
     }
-    return DefaultProc(msg, wParam, lParam);
+    if (msg == TaskbarCreatedMessage()) {
+        WMTaskbarCreated();
+        return 0;
+    }
+    return TForm::WndProc(msg, wParam, lParam);
 }
 
 // The messages a worker posts; also those an ended worker left queued (see StartFreeUp).
@@ -88,6 +133,7 @@ void TfrmEngine::WMFreeUpProgress(uint32_t percent) {
     status_.PreWaiting = false;
     status_.PercentDone = percent;
     UpdateStatus();
+    if (launchSplash_) launchSplash_->SetStatusText(FreeUpProgressText(percent));
 }
 
 void TfrmEngine::WMFreeUpEnded() {
@@ -97,6 +143,7 @@ void TfrmEngine::WMFreeUpEnded() {
 void TfrmEngine::WMFreeUpFinished() {
     StopFreeUp();
     UpdateStatus();
+    if (launchSplash_) RunPendingProgram();
 }
 
 void TfrmEngine::WMFreeUpError(TThreadError* error) {
@@ -111,6 +158,7 @@ void TfrmEngine::WMFreeUpFatal(DWORD code) {
     if (Options) Options->UnregisterListener(Handle());
     StopFreeUp();
     FreeTrayIcons();
+    UnregisterHotkeys();
     ShowMessageBox(nullptr,
                    L"Fatal error in memory management. Korvix Professional will be closed.\r\n"
                    L"The Code returned was: " + std::to_wstring(code),
@@ -142,69 +190,3 @@ void TfrmEngine::UpdateStatus() {
 
 void TfrmEngine::ShowMainWindowStatus(const std::wstring&) {}
 void TfrmEngine::RepaintOpenCharts() {}
-void TfrmEngine::ShowMainWindow() {}
-void TfrmEngine::PopupIconMenu() {}
-
-// ---- Tray icons ----
-template <typename Icon>
-std::unique_ptr<Icon> TfrmEngine::CreateTrayIcon() {
-    auto icon = std::make_unique<Icon>();
-    icon->OnLeftButtonDown = [](TTrayIcon*) {};
-    icon->OnLeftDoubleClick = [this](TTrayIcon*) { ShowMainWindow(); };
-    icon->OnRightButtonUp = [this](TTrayIcon*) { PopupIconMenu(); };
-    return icon;
-}
-
-void TfrmEngine::UpdateStatusIcon(TEngineState state) {
-    if (!StatusIconShown(state, Options->ProgramIcon(), Options->CPUMonitoring(), Options->MemoryIcon())) {
-        statusTrayIcon_.reset();
-        return;
-    }
-    if (!statusTrayIcon_) statusTrayIcon_ = CreateTrayIcon<TTrayIconResource>();
-    const TStatusRow& row = StatusRow(state);
-    statusTrayIcon_->SetIconName(row.iconName);
-    statusTrayIcon_->SetHint(row.tooltip);
-}
-
-// The memory and processor icons follow the display options.
-void TfrmEngine::RefreshTrayIcons() {
-    if (Options->MemoryIcon() && !memoryTrayIcon_) memoryTrayIcon_ = CreateTrayIcon<TTrayIconMemory>();
-    if (!Options->MemoryIcon()) memoryTrayIcon_.reset();
-    if (memoryTrayIcon_) {
-        memoryTrayIcon_->SetStyle(Options->MemoryIconStyle());
-        memoryTrayIcon_->SetShowFree(!Options->ShowUsedMemory());
-    }
-    if (Options->CPUMonitoring() && !cpuTrayIcon_) cpuTrayIcon_ = CreateTrayIcon<TTrayIconCPU>();
-    if (!Options->CPUMonitoring()) cpuTrayIcon_.reset();
-    if (cpuTrayIcon_) cpuTrayIcon_->SetStyle(Options->CPUIconStyle());
-}
-
-// A new taskbar has forgotten every icon: all are added again.
-void TfrmEngine::RefreshIconsAfterSampling(bool trayChanged) {
-    if (trayChanged && statusTrayIcon_) statusTrayIcon_->Refresh(true);
-    if (memoryTrayIcon_) memoryTrayIcon_->Refresh(trayChanged);
-    if (cpuTrayIcon_) cpuTrayIcon_->Refresh(trayChanged);
-}
-
-void TfrmEngine::FreeTrayIcons() {
-    memoryTrayIcon_.reset();
-    cpuTrayIcon_.reset();
-    statusTrayIcon_.reset();
-}
-
-// ---- Options ----
-void TfrmEngine::RefreshFromOptions(uint32_t flags) {
-    // After the fatal path the engine no longer follows the options.
-    if (!Timer.Enabled()) return;
-    UpdateStatus();
-    if (flags & ocDisplay) RefreshTrayIcons();
-    RescheduleRegular();
-}
-
-// ---- Closing ----
-void TfrmEngine::Close() {
-    if (Options) Options->SaveOptions();
-    // The start-up form is the application's main form: closing it ends the program,
-    // and the engine window is destroyed with the other windows.
-    if (LaunchWindow) ::PostMessageW(LaunchWindow, WM_CLOSE, 0, 0);
-}

@@ -1,5 +1,6 @@
 // The hidden engine window "Memory Engine": the heartbeat timer and scheduler, the
-// free-up worker it owns, the handlers of the worker's messages and the status.
+// free-up worker it owns, the handlers of the worker's messages and the status, the
+// tray icons, the tray menu and the hotkeys, and the Free-and-Run launch.
 #pragma once
 #include <windows.h>
 #include <cstdint>
@@ -8,16 +9,27 @@
 #include "engine/uEngineSchedule.h"
 #include "engine/uEngineStatus.h"
 #include "engine/uFreeThread.h"
+#include "engine/uHotkeys.h"
+#include "engine/uTrayMenu.h"
 #include "framework/uClock.h"
+#include "framework/uForm.h"
+#include "framework/uMenu.h"
 #include "framework/uTimer.h"
-#include "framework/uWindow.h"
 #include "tray/uTrayIcons.h"
 
-class TfrmEngine : public TWindowBase {
+class TFreeAndRunItem;
+class TfrmFARLaunch;
+
+// The shell's "TaskbarCreated" broadcast, registered once.
+UINT TaskbarCreatedMessage();
+// The splash's progress line: "Free-up: 37%".
+std::wstring FreeUpProgressText(uint32_t percent);
+
+// Created through the application (Application.CreateForm), which runs FormCreate once the
+// window exists and FormDestroy before it goes.
+class TfrmEngine : public TForm {
 public:
-    // FormCreate: creates the hidden window, starts the timer and listens to the options.
     TfrmEngine();
-    // FormDestroy: stops listening, stops the worker, removes the icons.
     ~TfrmEngine() override;
 
     // ---- Scheduler ----
@@ -32,8 +44,15 @@ public:
     // ---- Window ----
     void RefreshFromOptions(uint32_t flags);
     void UpdateStatus();
-    // FormCloseQuery and FormClose: saves the options and ends the start-up form.
-    void Close();
+
+    // ---- Tray menu, hotkeys, Free-and-Run ----
+    void ShowMainWindow();
+    void PopupIconMenu();
+    void RegisterHotkeys();
+    void UnregisterHotkeys();
+    void StartFreeAndRun(TFreeAndRunItem& entry);
+    void RunPendingProgram();
+    TPopupMenu IconMenu;
 
     // The 250 ms heartbeat; disabled only on the fatal path.
     TTimer Timer{TimerIntervalMs};
@@ -49,14 +68,28 @@ public:
     bool StartupDecided() const noexcept { return startupDecided_; }
     int32_t LastRegularInterval() const noexcept { return lastRegularInterval_; }
     HWND TrayWindow() const noexcept { return trayWindow_; }
+    const THotkeys& Hotkeys() const noexcept { return hotkeys_; }
+    TfrmFARLaunch* LaunchSplash() const noexcept { return launchSplash_; }
     const TTrayIconResource* StatusTrayIcon() const noexcept { return statusTrayIcon_.get(); }
     const TTrayIconMemory* MemoryTrayIcon() const noexcept { return memoryTrayIcon_.get(); }
     const TTrayIconCPU* CpuTrayIcon() const noexcept { return cpuTrayIcon_.get(); }
 
 protected:
+    CreateParams FormParams() override;
+    void FormCreate() override;
+    bool FormCloseQuery() override;
+    void FormClose() override;
+    void FormDestroy() override;
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    // ---- Other messages ----
+    LRESULT WMEngineActivate();
+    void WMHotkey(int id);
+    void WMEndSession(bool ending);
+    void WMTaskbarCreated();
+    void AppMessage(MSG& msg, bool& handled);
+    TTrayMenuActions MenuActions();
     // ---- Message handlers ----
     bool HandleWorkerMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     void WMFreeUpFinished();
@@ -86,13 +119,11 @@ private:
     void FreeWorker();
     void DispatchQueuedWorkerMessages();
 
-    // Windows and menus that do not exist yet: the main window shows the detail line and,
-    // like the Free-and-Run dialog, a chart repainted at each sampling step; the icons'
-    // double click opens the main window, their right click the tray menu.
+    // The skinned main window and the Free-and-Run dialog do not exist yet: the main
+    // window would show the detail line and, like the dialog, a chart repainted at each
+    // sampling step. Until they exist there is nothing to show or repaint.
     void ShowMainWindowStatus(const std::wstring& line);
     void RepaintOpenCharts();
-    void ShowMainWindow();
-    void PopupIconMenu();
 
     std::unique_ptr<TFreeThread> worker_;
     TStatusValues status_;
@@ -105,4 +136,7 @@ private:
     std::unique_ptr<TTrayIconMemory> memoryTrayIcon_;
     std::unique_ptr<TTrayIconCPU> cpuTrayIcon_;
     std::unique_ptr<TTrayIconResource> statusTrayIcon_;
+    THotkeys hotkeys_;
+    TfrmFARLaunch* launchSplash_ = nullptr;  // owned by the application
+    int appMessageHook_ = 0;
 };

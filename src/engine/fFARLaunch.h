@@ -15,6 +15,8 @@ public:
 
     // The entry being launched; owned by the Free-and-Run list, not by the splash.
     TFreeAndRunItem* Entry = nullptr;
+    // Its program, kept here so the launch survives the entry being edited or removed meanwhile.
+    std::wstring FileToRun;
 
     const std::wstring& LaunchingText() const noexcept { return launching_; }
     const std::wstring& StatusText() const noexcept { return status_; }

@@ -12,8 +12,10 @@ void TForm::Close() {
     FormClose();
     if (Application.MainForm() == this) {
         Application.Terminate();
-    } else {
+    } else if (FreeOnClose()) {
         Release();
+    } else {
+        Hide();
     }
 }
 

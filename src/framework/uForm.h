@@ -15,7 +15,7 @@ public:
     void Hide();
     bool Visible() const;
     // Asks FormCloseQuery; if closing is allowed runs FormClose, then ends the application
-    // for the main form or releases any other form.
+    // for the main form; any other form is hidden, or released when FreeOnClose says so.
     void Close();
     // Destroys the form from the message loop, after the current message is handled.
     void Release();
@@ -28,6 +28,8 @@ protected:
     virtual bool FormCloseQuery() { return true; }
     virtual void FormClose() {}
     virtual void FormDestroy() {}
+    // Windows created on demand free themselves when closed; long-lived ones only hide.
+    virtual bool FreeOnClose() const { return false; }
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:

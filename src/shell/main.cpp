@@ -1,32 +1,63 @@
-// Entry of Korvix.exe: the units initialize in order, the command line is
-// handled, and the units finalize in reverse order.
+// Entry of Korvix.exe: the units initialize in order, the command-line modes and
+// the pdh.dll placement are handled, the application runs from the start-up form,
+// and the units finalize in reverse order.
 #include <windows.h>
-#include <shellapi.h>
+#include <objbase.h>
 #include <string>
+#include "framework/uApplication.h"
+#include "framework/uCommandLine.h"
+#include "framework/uMessageBox.h"
+#include "framework/uText.h"
 #include "legacy/uGlobals.h"
 #include "legacy/uKorvixOptions.h"
+#include "legacy/uMessages.h"
 #include "probes/jovCPUUsage.h"
+#include "shell/fLaunchForm.h"
+#include "shell/uStartup.h"
 
 namespace {
-std::wstring FirstParameter() {
-    int argc = 0;
-    LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
-    std::wstring first = argv && argc > 1 ? argv[1] : L"";
-    ::LocalFree(argv);
-    return first;
+void InitializeUnits() {
+    // The shell runs programs for us (Free-and-Run); it expects a single-threaded apartment.
+    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    InitializeCPUUsage();
+    InitializeGlobals();
+    InitializeOptions();
+}
+
+void FinalizeUnits() {
+    Application.Shutdown();
+    FinalizeOptions();
+    FinalizeGlobals();
+    FinalizeCPUUsage();
+    ::CoUninitialize();
+}
+
+int RunUninstall() {
+    // Give the running copy time to save its options and end.
+    if (CloseRunningInstance()) ::Sleep(1000);
+    TKorvixOptions::RemoveAutostart();
+    Options->SkipFinalSave();
+    return 0;
+}
+
+int RunProgram() {
+    std::wstring pdhPath;
+    if (!CheckPdh(pdhPath)) {
+        ShowMessageBox(nullptr, PdhPlacementMessage(DetectCpuUsagePlatform().majorVersion, pdhPath),
+                       std::wstring(ProductName) + L" ERROR", MB_OK | MB_ICONERROR);
+        return 1;
+    }
+    Application.Initialize();
+    SetApplicationHandle(Application.Handle());
+    Application.CreateForm<TfrmLaunch>();
+    Application.Run();
+    return 0;
 }
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
-    InitializeCPUUsage();
-    InitializeGlobals();
-    InitializeOptions();
-    if (FirstParameter() == L"UNINSTALL") {
-        TKorvixOptions::RemoveAutostart();
-        Options->SkipFinalSave();
-    }
-    FinalizeOptions();
-    FinalizeGlobals();
-    FinalizeCPUUsage();
-    return 0;
+    InitializeUnits();
+    int exitCode = FirstParameter() == L"UNINSTALL" ? RunUninstall() : RunProgram();
+    FinalizeUnits();
+    return exitCode;
 }

@@ -8,6 +8,7 @@
 #include <memory>
 #include "EngineFakes.h"
 #include "engine/fEngineForm.h"
+#include "framework/uApplication.h"
 #include "legacy/uGlobals.h"
 #include "legacy/uKorvixOptions.h"
 #include "legacy/uMessages.h"
@@ -39,6 +40,29 @@ protected:
     }
 };
 
+// Stands in for the start-up form: the application's main form, created before the engine.
+class StandInMainForm : public TForm {
+protected:
+    CreateParams FormParams() override { return {.className = L"KorvixTestMainForm"}; }
+};
+
+// The engine as the application owns it: created and destroyed through the application.
+class EngineOwner {
+public:
+    void create() { engine_ = Application.CreateForm<RecordingEngine>(); }
+    void reset() {
+        if (engine_) Application.DestroyForm(engine_);
+        engine_ = nullptr;
+    }
+    RecordingEngine* operator->() const { return engine_; }
+    RecordingEngine& operator*() const { return *engine_; }
+    RecordingEngine* get() const { return engine_; }
+    explicit operator bool() const { return engine_ != nullptr; }
+
+private:
+    RecordingEngine* engine_ = nullptr;
+};
+
 class EngineTest : public testing::Test {
 protected:
     static constexpr int32_t T = 1024;
@@ -56,6 +80,8 @@ protected:
         InitializeGlobals();
         ASSERT_EQ(TotalPhysMB, T);
         InitializeOptions();
+        Application.Initialize();
+        Application.CreateForm<StandInMainForm>();
         Options->SetAmount1(T - 4);
         Options->SetAmount2(T - 8);
         Options->SetAmount3(T - 12);
@@ -68,12 +94,14 @@ protected:
 
     void TearDown() override {
         engine.reset();
+        Application.Shutdown();
+        PumpMessages();
         FinalizeOptions();
         FinalizeGlobals();
     }
 
     void CreateEngine() {
-        engine = std::make_unique<RecordingEngine>();
+        engine.create();
         engine->Timer.SetInterval(USER_TIMER_MAXIMUM);
         // The options' first announcement schedules the regular free-up.
         ASSERT_TRUE(PumpUntil([&] { return engine->LastRegularInterval() != 0; }));
@@ -93,5 +121,5 @@ protected:
     }
 
     fakes::Installed fakes_;
-    std::unique_ptr<RecordingEngine> engine;
+    EngineOwner engine;
 };

@@ -29,6 +29,9 @@ private:
 class OtherForm : public TestForm {
 public:
     OtherForm() : TestForm("other") {}
+
+protected:
+    bool FreeOnClose() const override { return true; }
 };
 
 class ApplicationTest : public testing::Test {
@@ -68,6 +71,17 @@ TEST_F(ApplicationTest, ClosingAFormReleasesItFromTheLoopAndClosingTheMainFormEn
     Application.Run();  // returns because the main form closed
     EXPECT_TRUE(Application.Terminated());
     EXPECT_EQ(Application.MainForm(), main);  // still there until shutdown
+}
+
+TEST_F(ApplicationTest, AFormThatDoesNotFreeItselfIsOnlyHiddenByClose) {
+    Application.CreateForm<TestForm>("main");
+    TestForm* second = Application.CreateForm<TestForm>("second");
+    second->Show();
+    second->Close();
+    Application.ProcessMessages();
+    EXPECT_FALSE(second->Visible());
+    EXPECT_EQ(Application.Forms().size(), 2u);
+    EXPECT_FALSE(Application.Terminated());
 }
 
 TEST_F(ApplicationTest, ACloseQueryCanRefuse) {

@@ -1,0 +1,49 @@
+#include "fLaunchForm.h"
+#include "engine/fEngineForm.h"
+#include "framework/uApplication.h"
+#include "framework/uCommandLine.h"
+#include "legacy/uGlobals.h"
+#include "legacy/uKorvixOptions.h"
+#include "legacy/uMessages.h"
+
+TForm::CreateParams TfrmLaunch::FormParams() {
+    return {.className = L"TfrmLaunch",
+            .style = WS_POPUP,
+            .x = (::GetSystemMetrics(SM_CXSCREEN) - 120) / 2,
+            .y = (::GetSystemMetrics(SM_CYSCREEN) - 69) / 2,
+            .width = 120,
+            .height = 69};
+}
+
+void TfrmLaunch::FormCreate() {
+    ::SetWindowPos(Handle(), nullptr, 0, 0, 1, 1, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    Application.SetTitle(ProductName);
+    LaunchWindow = Handle();
+    // The rest runs once the message loop is going.
+    ::PostMessageW(Handle(), WM_LAUNCHSTART, 0, 0);
+}
+
+LRESULT TfrmLaunch::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_LAUNCHSTART) {
+        LaunchStart();
+        return 0;
+    }
+    return TForm::WndProc(msg, wParam, lParam);
+}
+
+void TfrmLaunch::LaunchStart() {
+    ::ShowWindow(Application.Handle(), SW_HIDE);
+    Hide();
+    if (FirstParameter() == L"quit") {
+        CloseRunningInstance();
+        if (Options) Options->SkipFinalSave();
+        Application.Terminate();
+        return;
+    }
+    if (FindRunningInstance()) {
+        if (Options) Options->SkipFinalSave();
+        Application.Terminate();
+        return;
+    }
+    Application.CreateForm<TfrmEngine>();
+}
