@@ -231,6 +231,14 @@ std::wstring TKorvixOptions::AutostartCommand() { return L"\"" + ProgramPath() +
 void TKorvixOptions::RemoveAutostart() { DeleteRegValue(RunKey, RunValueName); }
 
 // ---- Setters ----
+// Every plain setter stores its (clamped) value and announces its group, also when the
+// value did not change.
+template <typename T, typename V>
+void TKorvixOptions::Store(T& field, V value, uint32_t group) {
+    field = static_cast<T>(value);
+    Notify(group);
+}
+
 bool TKorvixOptions::CPUMonitoring() const { return static_cast<bool>(CpuHistory); }
 
 void TKorvixOptions::SetCPUMonitoring(bool value) {
@@ -245,10 +253,7 @@ void TKorvixOptions::SetCPUMonitoring(bool value) {
     Notify(ocDisplay);
 }
 
-void TKorvixOptions::SetChartInterval(int32_t value) {
-    chartInterval_ = Clamp(value, 250, 60000);
-    Notify(ocDisplay);
-}
+void TKorvixOptions::SetChartInterval(int32_t value) { Store(chartInterval_, Clamp(value, 250, 60000), ocDisplay); }
 
 void TKorvixOptions::SetManual(int32_t value) {
     int32_t clamped = Clamp(value, 1, TotalPhysMB);
@@ -257,45 +262,19 @@ void TKorvixOptions::SetManual(int32_t value) {
     Notify(ocManual);
 }
 
-void TKorvixOptions::SetMemoryIcon(bool value) {
-    memoryIcon_ = value;
-    Notify(ocDisplay);
-}
-
-void TKorvixOptions::SetMemoryIconStyle(int32_t value) {
-    memoryIconStyle_ = Clamp(value, 1, 3);
-    Notify(ocDisplay);
-}
-
-void TKorvixOptions::SetCPUIconStyle(int32_t value) {
-    cpuIconStyle_ = Clamp(value, 1, 3);
-    Notify(ocDisplay);
-}
-
-void TKorvixOptions::SetProgramIcon(bool value) {
-    programIcon_ = value;
-    Notify(ocDisplay);
-}
+void TKorvixOptions::SetMemoryIcon(bool value) { Store(memoryIcon_, value, ocDisplay); }
+void TKorvixOptions::SetMemoryIconStyle(int32_t value) { Store(memoryIconStyle_, Clamp(value, 1, 3), ocDisplay); }
+void TKorvixOptions::SetCPUIconStyle(int32_t value) { Store(cpuIconStyle_, Clamp(value, 1, 3), ocDisplay); }
+void TKorvixOptions::SetProgramIcon(bool value) { Store(programIcon_, value, ocDisplay); }
 
 // The idle switches read true whatever is stored; setting one only announces it.
 void TKorvixOptions::SetCriticalIdle(bool) { Notify(ocCritical); }
 void TKorvixOptions::SetRegularIdle(bool) { Notify(ocRegular); }
 void TKorvixOptions::SetStartupIdle(bool) { Notify(ocStartup); }
 
-void TKorvixOptions::SetCriticalIdlePercent(int32_t value) {
-    criticalIdlePercent_ = Clamp(value, 1, 100);
-    Notify(ocCritical);
-}
-
-void TKorvixOptions::SetCriticalIdleEnforce(bool value) {
-    criticalIdleEnforce_ = value;
-    Notify(ocCritical);
-}
-
-void TKorvixOptions::SetCriticalIdleSeconds(int32_t value) {
-    criticalIdleSeconds_ = Clamp(value, 1, 60);
-    Notify(ocCritical);
-}
+void TKorvixOptions::SetCriticalIdlePercent(int32_t value) { Store(criticalIdlePercent_, Clamp(value, 1, 100), ocCritical); }
+void TKorvixOptions::SetCriticalIdleEnforce(bool value) { Store(criticalIdleEnforce_, value, ocCritical); }
+void TKorvixOptions::SetCriticalIdleSeconds(int32_t value) { Store(criticalIdleSeconds_, Clamp(value, 1, 60), ocCritical); }
 
 // The critical amount (T - free-up position) never falls below the memory still free at
 // the trigger (T - trigger): each of the pair pulls the other along.
@@ -311,80 +290,26 @@ void TKorvixOptions::SetCriticalTriggerMB(int32_t value) {
     Notify(ocCritical);
 }
 
-void TKorvixOptions::SetCritical(bool value) {
-    critical_ = value;
-    Notify(ocCritical);
-}
-
-void TKorvixOptions::SetRegularInterval(int32_t value) {
-    regularInterval_ = Clamp(value, 1, 1440);
-    Notify(ocRegular);
-}
-
-void TKorvixOptions::SetRegularIdlePercent(int32_t value) {
-    regularIdlePercent_ = Clamp(value, 1, 100);
-    Notify(ocRegular);
-}
-
-void TKorvixOptions::SetRegularIdleEnforce(bool value) {
-    regularIdleEnforce_ = value;
-    Notify(ocRegular);
-}
-
-void TKorvixOptions::SetRegularIdleSeconds(int32_t value) {
-    regularIdleSeconds_ = Clamp(value, 1, 60);
-    Notify(ocRegular);
-}
+void TKorvixOptions::SetCritical(bool value) { Store(critical_, value, ocCritical); }
+void TKorvixOptions::SetRegularInterval(int32_t value) { Store(regularInterval_, Clamp(value, 1, 1440), ocRegular); }
+void TKorvixOptions::SetRegularIdlePercent(int32_t value) { Store(regularIdlePercent_, Clamp(value, 1, 100), ocRegular); }
+void TKorvixOptions::SetRegularIdleEnforce(bool value) { Store(regularIdleEnforce_, value, ocRegular); }
+void TKorvixOptions::SetRegularIdleSeconds(int32_t value) { Store(regularIdleSeconds_, Clamp(value, 1, 60), ocRegular); }
 
 void TKorvixOptions::SetRegularFreeUpMB(int32_t value) {
     regularFreeUpMB_ = value;  // not clamped: the scheduler refuses amounts of 0 MB or less
     Notify(ocRegular);
 }
 
-void TKorvixOptions::SetRegular(bool value) {
-    regular_ = value;
-    Notify(ocRegular);
-}
-
-void TKorvixOptions::SetStartupIdlePercent(int32_t value) {
-    startupIdlePercent_ = Clamp(value, 1, 100);
-    Notify(ocStartup);
-}
-
-void TKorvixOptions::SetStartupIdleEnforce(bool value) {
-    startupIdleEnforce_ = value;
-    Notify(ocStartup);
-}
-
-void TKorvixOptions::SetStartupIdleSeconds(int32_t value) {
-    startupIdleSeconds_ = Clamp(value, 1, 60);
-    Notify(ocStartup);
-}
-
-void TKorvixOptions::SetStartupFreeUpMB(int32_t value) {
-    startupFreeUpMB_ = Clamp(value, 1, TotalPhysMB);
-    Notify(ocStartup);
-}
-
-void TKorvixOptions::SetStartupWait(int32_t value) {
-    startupWait_ = Clamp(value, 0, 120);
-    Notify(ocStartup);
-}
-
-void TKorvixOptions::SetStartup(bool value) {
-    startup_ = value;
-    Notify(ocStartup);
-}
-
-void TKorvixOptions::SetSkin(const std::wstring& value) {
-    skin_ = value;
-    Notify(ocDisplay);
-}
-
-void TKorvixOptions::SetBackgroundActivity(bool value) {
-    backgroundActivity_ = value;
-    Notify(ocDisplay);
-}
+void TKorvixOptions::SetRegular(bool value) { Store(regular_, value, ocRegular); }
+void TKorvixOptions::SetStartupIdlePercent(int32_t value) { Store(startupIdlePercent_, Clamp(value, 1, 100), ocStartup); }
+void TKorvixOptions::SetStartupIdleEnforce(bool value) { Store(startupIdleEnforce_, value, ocStartup); }
+void TKorvixOptions::SetStartupIdleSeconds(int32_t value) { Store(startupIdleSeconds_, Clamp(value, 1, 60), ocStartup); }
+void TKorvixOptions::SetStartupFreeUpMB(int32_t value) { Store(startupFreeUpMB_, Clamp(value, 1, TotalPhysMB), ocStartup); }
+void TKorvixOptions::SetStartupWait(int32_t value) { Store(startupWait_, Clamp(value, 0, 120), ocStartup); }
+void TKorvixOptions::SetStartup(bool value) { Store(startup_, value, ocStartup); }
+void TKorvixOptions::SetSkin(const std::wstring& value) { Store(skin_, value, ocDisplay); }
+void TKorvixOptions::SetBackgroundActivity(bool value) { Store(backgroundActivity_, value, ocDisplay); }
 
 void TKorvixOptions::SetAmount(int preset, uint32_t value) {
     // Unsigned comparison: a negative stored value is as out of range as one at or above T.

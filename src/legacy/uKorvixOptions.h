@@ -144,7 +144,8 @@ public:
     const TFreeAndRunList& FreeAndRunList() const { return *freeAndRunList_; }
 
 private:
-    void ReadValues();
+    template <typename T, typename V>
+    void Store(T& field, V value, uint32_t group);
 
     int32_t chartInterval_ = 0;
     int32_t manual_ = 0;
