@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # make run: run the 32-bit Korvix.exe under Wine in the project's own prefix
 # (build/wine/run-prefix, kept between runs so settings survive like a user's would).
-# Without a display, Korvix runs in an Xvfb virtual desktop; the script says how to look at it.
+# Without a display, Korvix runs in an Xvfb virtual desktop that later runs reuse
+# (so `make run ARGS=quit` reaches the running copy); the script says how to look at it.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/wine-lib.sh"
@@ -9,18 +10,29 @@ korvix_template || exit 1
 prefix=$KORVIX_WINE_DIR/run-prefix
 [ -d "$prefix/drive_c" ] || korvix_prefix_new "$prefix"
 export WINEPREFIX=$prefix
+display_file=$KORVIX_WINE_DIR/run-display
 
 own_display=0
 if [ -z "${DISPLAY:-}" ]; then
-    korvix_xvfb_start
-    own_display=1
-    echo "run: no display; Korvix runs in an Xvfb virtual desktop on DISPLAY=$DISPLAY."
-    echo "run: to see it:  DISPLAY=$DISPLAY xwd -root -silent | convert xwd:- png:korvix-screen.png"
+    read -r display pid 2>/dev/null <"$display_file"
+    if [ -n "${pid:-}" ] && kill -0 "$pid" 2>/dev/null; then
+        export DISPLAY=$display
+    else
+        korvix_xvfb_start
+        own_display=1
+        echo "$DISPLAY $KORVIX_XVFB_PID" >"$display_file"
+        echo "run: no display; Korvix runs in an Xvfb virtual desktop on DISPLAY=$DISPLAY."
+        echo "run: to see it:  DISPLAY=$DISPLAY xwd -root -silent | convert xwd:- png:korvix-screen.png"
+    fi
 fi
 korvix_wine_start
-echo "run: starting dist/win32/Korvix.exe (quit from its tray menu, or: make run ARGS=quit in another shell)"
+echo "run: starting dist/win32/Korvix.exe ${ARGS:-} (quit it from its tray menu, or: make run ARGS=quit)"
 wine "$root/dist/win32/Korvix.exe" ${ARGS:-}
 status=$?
-korvix_wine_stop
-[ $own_display = 1 ] && korvix_xvfb_stop
+if [ $own_display = 1 ]; then
+    # The whole session lived on our Xvfb: end it with the program.
+    korvix_wine_stop
+    korvix_xvfb_stop
+    rm -f "$display_file"
+fi
 exit $status
