@@ -11,10 +11,5 @@ cmake --build "$build" --target freeup_bench -j "$(nproc)" -- --no-print-directo
 
 . "$root/scripts/wine-lib.sh"
 korvix_template || exit 1
-run_dir=$(mktemp -d /tmp/korvix-bench.XXXXXX)
-cleanup() { korvix_wine_stop; korvix_xvfb_stop; rm -rf "$run_dir"; }
-trap cleanup EXIT
-korvix_xvfb_start
-korvix_prefix_new "$run_dir/prefix"
-korvix_wine_start
+korvix_session bench
 wine "$build/bench/freeup_bench.exe" </dev/null

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# make test: set up, build both targets, run the unit tests under Wine (32-bit build)
+# make test: set up, build both targets, run the unit tests under Wine
 # in a private throw-away prefix, then the end-to-end tests.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -8,16 +8,10 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/wine-lib.sh"
 korvix_template || exit 1
 
-run_dir=$(mktemp -d /tmp/korvix-test.XXXXXX)
-cleanup() { korvix_wine_stop; korvix_xvfb_stop; rm -rf "$run_dir"; }
-trap cleanup EXIT
-korvix_xvfb_start
-korvix_prefix_new "$run_dir/prefix"
-export KORVIX_WINEPREFIX=$WINEPREFIX
-korvix_wine_start
+korvix_session test
 
 status=0
-# The 64-bit build runs the tests labelled "both" (probes and settings); the 32-bit build, the
+# The 64-bit build runs the tests labelled "both" (probes, settings, worker); the 32-bit build, the
 # product, runs everything and reports last.
 (cd "$root/build/win64" && ctest --output-on-failure --timeout 300 -L both) || status=1
 (cd "$root/build/win32" && ctest --output-on-failure --timeout 300) || status=1

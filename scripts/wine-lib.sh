@@ -6,6 +6,8 @@
 #   korvix_wine_start        start the prefix's wineserver and services, detached from our pipes
 #   korvix_wine_stop         end every process of the prefix and write its registry to disk
 #   korvix_xvfb_stop
+#   korvix_session NAME      all of it for one script run: Xvfb, a throw-away prefix under /tmp
+#                            and its wineserver, ended and removed when the script exits
 
 KORVIX_ROOT=${KORVIX_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
 KORVIX_WINE_DIR=${KORVIX_WINE_DIR:-$KORVIX_ROOT/build/wine}
@@ -86,4 +88,13 @@ korvix_wine_start() {
 
 korvix_wine_stop() {
     wineserver -k 2>/dev/null; wineserver -w 2>/dev/null
+}
+
+korvix_session() {
+    KORVIX_SESSION_DIR=$(mktemp -d "/tmp/korvix-$1.XXXXXX")
+    trap 'korvix_wine_stop; korvix_xvfb_stop; rm -rf "$KORVIX_SESSION_DIR"' EXIT
+    korvix_xvfb_start
+    korvix_prefix_new "$KORVIX_SESSION_DIR/prefix"
+    export KORVIX_WINEPREFIX=$WINEPREFIX
+    korvix_wine_start
 }
