@@ -212,6 +212,10 @@ std::optional<LRESULT> TTrayIcon::WindowProc(UINT msg, WPARAM, LPARAM lParam) {
 
 void TTrayIcon::WMTrayIconCallback(UINT mouseMessage) {
     for (const auto& route : MouseEventRoutes) {
-        if (route.mouseMessage == mouseMessage && this->*route.event) (this->*route.event)(this);
+        if (route.mouseMessage != mouseMessage) continue;
+        // A handler may run a modal loop (the tray menu) in which the owner frees this icon:
+        // nothing of the object is touched after the call.
+        if (this->*route.event) (this->*route.event)(this);
+        return;
     }
 }

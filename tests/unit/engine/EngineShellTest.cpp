@@ -23,7 +23,7 @@ protected:
     static std::wstring Marker() { return ProgramFolder() + L"korvix-launch-marker.txt"; }
 };
 
-TEST_F(EngineShellTest, ActivateOpensNothingInTheFirstTwoSecondsAndAnswersNoMainWindow) {
+TEST_F(EngineShellTest, ActivateAnswersNoMainWindowBeforeAndAfterTheFirstTwoSeconds) {
     EXPECT_EQ(::SendMessageW(engine->Handle(), WM_ENGINEACTIVATE, 0, 0), 0);
     fakes::Clock::now = fakes::Clock::now + 3.0 / 86400.0;
     EXPECT_EQ(::SendMessageW(engine->Handle(), WM_ENGINEACTIVATE, 0, 0), 0);
