@@ -102,8 +102,7 @@ int main() {
         return 1;
     }
     double freeUpMedian = Median(freeUp), rawMedian = Median(raw);
-    std::printf("block: %d MB, stride 1 KB, %d alternating rounds, each commit + touch + release\n", kBlockMB,
-                kRounds);
+    std::printf("block: %d MB, stride 1 KB, %d alternating rounds, each commit + touch + release\n", kBlockMB, kRounds);
     std::printf("free-up (TFreeThread): median %.0f MB/s (min %.0f, max %.0f)\n", freeUpMedian,
                 *std::min_element(freeUp.begin(), freeUp.end()), *std::max_element(freeUp.begin(), freeUp.end()));
     std::printf("raw VirtualAlloc + touch loop: median %.0f MB/s (min %.0f, max %.0f)\n", rawMedian,

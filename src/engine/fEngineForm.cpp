@@ -94,8 +94,12 @@ LRESULT TfrmEngine::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
 // The messages a worker posts; also those an ended worker left queued (see StartFreeUp).
 bool TfrmEngine::HandleWorkerMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-        case WM_FREEUPPREWAIT: WMFreeUpPreWait(static_cast<uint32_t>(wParam), static_cast<uint32_t>(lParam)); return true;
-        case WM_FREEUPCPULOAD: WMFreeUpCpuLoad(static_cast<uint32_t>(wParam), static_cast<uint32_t>(lParam)); return true;
+        case WM_FREEUPPREWAIT:
+            WMFreeUpPreWait(static_cast<uint32_t>(wParam), static_cast<uint32_t>(lParam));
+            return true;
+        case WM_FREEUPCPULOAD:
+            WMFreeUpCpuLoad(static_cast<uint32_t>(wParam), static_cast<uint32_t>(lParam));
+            return true;
         case WM_FREEUPIDLEWAIT: WMFreeUpIdleWait(static_cast<uint32_t>(wParam)); return true;
         case WM_FREEUPPROGRESS: WMFreeUpProgress(static_cast<uint32_t>(wParam)); return true;
         case WM_FREEUPFATAL: WMFreeUpFatal(static_cast<DWORD>(wParam)); return true;
@@ -161,16 +165,16 @@ void TfrmEngine::WMFreeUpFatal(DWORD code) {
     UnregisterHotkeys();
     ShowMessageBox(nullptr,
                    L"Fatal error in memory management. Korvix Professional will be closed.\r\n"
-                   L"The Code returned was: " + std::to_wstring(code),
+                   L"The Code returned was: " +
+                       std::to_wstring(code),
                    ProductName, MB_OK | MB_ICONERROR);
     Close();
 }
 
 void TfrmEngine::WMFreeUpRequest(WPARAM sizeMB) {
     if (sizeMB == 0) return;
-    auto size = static_cast<int32_t>(sizeMB > WPARAM(std::numeric_limits<int32_t>::max())
-                                         ? std::numeric_limits<int32_t>::max()
-                                         : sizeMB);
+    auto size = static_cast<int32_t>(
+        sizeMB > WPARAM(std::numeric_limits<int32_t>::max()) ? std::numeric_limits<int32_t>::max() : sizeMB);
     StartFreeUpOfKind(FreeUpKind::Request, size);
 }
 

@@ -114,7 +114,8 @@ void TfrmEngine::FreeWorker() {
 void TfrmEngine::DispatchQueuedWorkerMessages() {
     MSG msg;
     for (UINT id : kWorkerMessages) {
-        while (::PeekMessageW(&msg, Handle(), id, id, PM_REMOVE)) HandleWorkerMessage(msg.message, msg.wParam, msg.lParam);
+        while (::PeekMessageW(&msg, Handle(), id, id, PM_REMOVE))
+            HandleWorkerMessage(msg.message, msg.wParam, msg.lParam);
     }
 }
 

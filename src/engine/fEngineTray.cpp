@@ -60,8 +60,6 @@ void TfrmEngine::FreeTrayIcons() {
     statusTrayIcon_.reset();
 }
 
-
-
 // ---- Options ----
 void TfrmEngine::RefreshFromOptions(uint32_t flags) {
     // After the fatal path the engine no longer follows the options.
@@ -153,7 +151,6 @@ void TfrmEngine::WMTaskbarCreated() {
 
 // Closing the taskbar button closes the main window only; the program stays in the tray.
 void TfrmEngine::AppMessage(MSG& msg, bool& handled) {
-    if (msg.hwnd != Application.Handle() || msg.message != WM_SYSCOMMAND || (msg.wParam & 0xFFF0) != SC_CLOSE)
-        return;
+    if (msg.hwnd != Application.Handle() || msg.message != WM_SYSCOMMAND || (msg.wParam & 0xFFF0) != SC_CLOSE) return;
     handled = true;
 }

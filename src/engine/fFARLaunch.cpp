@@ -12,7 +12,8 @@ HFONT MakeArial(int height, int weight) {
 
 void DrawLabel(HDC dc, HFONT font, const std::wstring& text, RECT rect) {
     SelectGuard select(dc, font);
-    ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, DT_CENTER | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
+    ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect,
+                DT_CENTER | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
 }
 }  // namespace
 

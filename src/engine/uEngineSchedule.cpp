@@ -19,8 +19,16 @@ struct KindRow {
     Getter countdown;
 };
 
-#define GET(expr) [](const TKorvixOptions& o) -> int64_t { (void)o; return expr; }
-#define SIZE(expr) [](const TKorvixOptions& o, int32_t t, int32_t arg) -> int64_t { (void)o, (void)t, (void)arg; return expr; }
+#define GET(expr)                            \
+    [](const TKorvixOptions& o) -> int64_t { \
+        (void)o;                             \
+        return expr;                         \
+    }
+#define SIZE(expr)                                                   \
+    [](const TKorvixOptions& o, int32_t t, int32_t arg) -> int64_t { \
+        (void)o, (void)t, (void)arg;                                 \
+        return expr;                                                 \
+    }
 const KindRow kKindRows[] = {
     {FreeUpKind::Critical, SIZE(int64_t{t} - o.CriticalFreeUpMB()), true, GET(o.CriticalIdleSeconds()),
      GET(o.CriticalIdlePercent()), GET(o.CriticalIdleEnforce()), 1, GET(1)},
@@ -44,8 +52,7 @@ int32_t ToSizeMB(int64_t megabytes) {
 }
 }  // namespace
 
-TFreeUpParams FreeUpParamsFor(FreeUpKind kind, const TKorvixOptions& options, int32_t totalPhysMB,
-                              int32_t argument) {
+TFreeUpParams FreeUpParamsFor(FreeUpKind kind, const TKorvixOptions& options, int32_t totalPhysMB, int32_t argument) {
     for (const KindRow& row : kKindRows) {
         if (row.kind != kind) continue;
         return {ToSizeMB(row.sizeMB(options, totalPhysMB, argument)),

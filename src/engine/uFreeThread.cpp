@@ -13,8 +13,7 @@ public:
     ~CpuSamplingScope() {
         try {
             StopCPUUsage();
-        } catch (...) {
-        }
+        } catch (...) {}
     }
     CpuSamplingScope(const CpuSamplingScope&) = delete;
     CpuSamplingScope& operator=(const CpuSamplingScope&) = delete;

@@ -9,8 +9,8 @@ UINT HotkeyModifiers(int32_t shortcut);
 UINT HotkeyVirtualKey(int32_t shortcut);
 
 struct THotkeys {
-    std::array<int32_t, 3> Ids{-1, -1, -1};   // id registered for preset i+1, -1 when none
-    std::array<int32_t, 3> Values{0, 0, 0};   // values last registered, 0 when none
+    std::array<int32_t, 3> Ids{-1, -1, -1};  // id registered for preset i+1, -1 when none
+    std::array<int32_t, 3> Values{0, 0, 0};  // values last registered, 0 when none
 
     // Registers the given values unless they equal the ones registered last; a refused
     // key (taken by another program, or 0) only leaves its id at -1.

@@ -7,7 +7,7 @@ TApplication Application;
 namespace {
 // Posted to the application window to destroy a released form outside its own handlers.
 constexpr UINT WM_RELEASEFORM = WM_APP + 1;
-}
+}  // namespace
 
 class TApplication::AppWindow : public TWindowBase {
 public:

@@ -54,8 +54,8 @@ HFONT TCustomControl::Font() const {
 
 LRESULT TCustomControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-    case WM_PAINT: WMPaint(); return 0;
-    default: return DefaultProc(msg, wParam, lParam);
+        case WM_PAINT: WMPaint(); return 0;
+        default: return DefaultProc(msg, wParam, lParam);
     }
 }
 

@@ -15,11 +15,11 @@ private:
 };
 
 // Declares `Name` deriving from `Base` with its own class name.
-#define KORVIX_DECLARE_EXCEPTION(Name, Base)                               \
-    class Name : public Base {                                             \
-    public:                                                                \
-        using Base::Base;                                                  \
-        const wchar_t* ClassName() const override { return L## #Name; }    \
+#define KORVIX_DECLARE_EXCEPTION(Name, Base)                            \
+    class Name : public Base {                                          \
+    public:                                                             \
+        using Base::Base;                                               \
+        const wchar_t* ClassName() const override { return L## #Name; } \
     }
 
 KORVIX_DECLARE_EXCEPTION(EOSError, Exception);

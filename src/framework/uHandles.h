@@ -27,7 +27,10 @@ public:
         if (Traits::IsValid(old)) Traits::Close(old);
     }
     // For APIs that write the handle through a pointer; frees what was held.
-    T* put() noexcept { reset(); return &value_; }
+    T* put() noexcept {
+        reset();
+        return &value_;
+    }
 
 private:
     T value_ = Traits::Invalid();
@@ -77,7 +80,9 @@ public:
     explicit WindowDC(HWND wnd) noexcept : wnd_(wnd), dc_(::GetDC(wnd)) {}
     WindowDC(const WindowDC&) = delete;
     WindowDC& operator=(const WindowDC&) = delete;
-    ~WindowDC() { if (dc_) ::ReleaseDC(wnd_, dc_); }
+    ~WindowDC() {
+        if (dc_) ::ReleaseDC(wnd_, dc_);
+    }
     HDC get() const noexcept { return dc_; }
 
 private:
@@ -92,7 +97,9 @@ public:
     SelectGuard(HDC dc, HGDIOBJ obj) noexcept : dc_(dc), previous_(obj ? ::SelectObject(dc, obj) : nullptr) {}
     SelectGuard(const SelectGuard&) = delete;
     SelectGuard& operator=(const SelectGuard&) = delete;
-    ~SelectGuard() { if (previous_) ::SelectObject(dc_, previous_); }
+    ~SelectGuard() {
+        if (previous_) ::SelectObject(dc_, previous_);
+    }
 
 private:
     HDC dc_;

@@ -61,9 +61,8 @@ bool TPopupMenu::Click(const Built& built, UINT command) {
 
 void TPopupMenu::Popup(HWND owner, int x, int y) {
     Built built = Build();
-    UINT command = static_cast<UINT>(::TrackPopupMenuEx(built.menu.get(),
-                                                        TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, x, y,
-                                                        owner, nullptr));
+    UINT command = static_cast<UINT>(
+        ::TrackPopupMenuEx(built.menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, x, y, owner, nullptr));
     // A menu of a background window needs this to close properly when the user clicks elsewhere.
     ::PostMessageW(owner, WM_NULL, 0, 0);
     if (command) Click(built, command);
@@ -79,10 +78,10 @@ std::wstring ShortCutToText(int shortcut) {
     static const struct {
         UINT key;
         const wchar_t* name;
-    } kNames[] = {{VK_BACK, L"BkSp"}, {VK_TAB, L"Tab"},   {VK_ESCAPE, L"Esc"},  {VK_RETURN, L"Enter"},
-                  {VK_SPACE, L"Space"}, {VK_PRIOR, L"PgUp"}, {VK_NEXT, L"PgDn"}, {VK_END, L"End"},
-                  {VK_HOME, L"Home"}, {VK_LEFT, L"Left"}, {VK_UP, L"Up"},       {VK_RIGHT, L"Right"},
-                  {VK_DOWN, L"Down"}, {VK_INSERT, L"Ins"}, {VK_DELETE, L"Del"}};
+    } kNames[] = {{VK_BACK, L"BkSp"},   {VK_TAB, L"Tab"},    {VK_ESCAPE, L"Esc"}, {VK_RETURN, L"Enter"},
+                  {VK_SPACE, L"Space"}, {VK_PRIOR, L"PgUp"}, {VK_NEXT, L"PgDn"},  {VK_END, L"End"},
+                  {VK_HOME, L"Home"},   {VK_LEFT, L"Left"},  {VK_UP, L"Up"},      {VK_RIGHT, L"Right"},
+                  {VK_DOWN, L"Down"},   {VK_INSERT, L"Ins"}, {VK_DELETE, L"Del"}};
     for (const auto& n : kNames) {
         if (n.key == key) return text + n.name;
     }

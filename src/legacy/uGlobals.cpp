@@ -25,7 +25,7 @@ bool SystemMemoryStatus(MemoryStatus& status) {
     if (statusEx) {
         MEMORYSTATUSEX ex{sizeof(ex)};
         if (statusEx(&ex)) {
-            status = {ex.ullTotalPhys, ex.ullAvailPhys, ex.ullTotalPageFile,
+            status = {ex.ullTotalPhys,     ex.ullAvailPhys,    ex.ullTotalPageFile,
                       ex.ullAvailPageFile, ex.ullTotalVirtual, ex.ullAvailVirtual};
             return true;
         }
@@ -33,7 +33,7 @@ bool SystemMemoryStatus(MemoryStatus& status) {
     // Systems without the 64-bit call report at most 4 GB here.
     MEMORYSTATUS plain{sizeof(plain)};
     ::GlobalMemoryStatus(&plain);
-    status = {plain.dwTotalPhys, plain.dwAvailPhys, plain.dwTotalPageFile,
+    status = {plain.dwTotalPhys,     plain.dwAvailPhys,    plain.dwTotalPageFile,
               plain.dwAvailPageFile, plain.dwTotalVirtual, plain.dwAvailVirtual};
     return true;
 }
@@ -86,8 +86,7 @@ void SampleCpu() {
         double load = ReadCPUUsage() * 100.0;
         // Keep the sample a percentage even if a counter reports a value out of range.
         percent = load <= 0.0 ? 0 : load >= 100.0 ? 100 : static_cast<uint64_t>(load);
-    } catch (...) {
-    }
+    } catch (...) {}
     CpuHistory->Push(percent);
 }
 

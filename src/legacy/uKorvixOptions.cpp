@@ -24,15 +24,21 @@ struct OptionRow {
     int32_t (*loadDefault)();
 };
 
-#define INT_ROW(reg, prop, def) \
-    {reg, false, false, [](const TKorvixOptions& o) { return static_cast<int32_t>(o.prop()); }, \
-     [](TKorvixOptions& o, int32_t v) { o.Set##prop(v); }, []() { return static_cast<int32_t>(def); }}
-#define BOOL_ROW(reg, prop, def) \
-    {reg, true, false, [](const TKorvixOptions& o) { return static_cast<int32_t>(o.prop()); }, \
-     [](TKorvixOptions& o, int32_t v) { o.Set##prop(v != 0); }, []() { return static_cast<int32_t>(def); }}
-#define HOTKEY_ROW(reg, preset, def) \
-    {reg, false, true, [](const TKorvixOptions& o) { return o.Hotkey(preset); }, \
-     [](TKorvixOptions& o, int32_t v) { o.SetHotkey(preset, v); }, []() { return static_cast<int32_t>(def); }}
+#define INT_ROW(reg, prop, def)                                                                              \
+    {                                                                                                        \
+        reg, false, false, [](const TKorvixOptions& o) { return static_cast<int32_t>(o.prop()); },           \
+            [](TKorvixOptions& o, int32_t v) { o.Set##prop(v); }, []() { return static_cast<int32_t>(def); } \
+    }
+#define BOOL_ROW(reg, prop, def)                                                                                  \
+    {                                                                                                             \
+        reg, true, false, [](const TKorvixOptions& o) { return static_cast<int32_t>(o.prop()); },                 \
+            [](TKorvixOptions& o, int32_t v) { o.Set##prop(v != 0); }, []() { return static_cast<int32_t>(def); } \
+    }
+#define HOTKEY_ROW(reg, preset, def)                                                                                 \
+    {                                                                                                                \
+        reg, false, true, [](const TKorvixOptions& o) { return o.Hotkey(preset); },                                  \
+            [](TKorvixOptions& o, int32_t v) { o.SetHotkey(preset, v); }, []() { return static_cast<int32_t>(def); } \
+    }
 
 const OptionRow kOptionRows[] = {
     BOOL_ROW(L"CPU Monitoring", CPUMonitoring, false),
@@ -272,9 +278,13 @@ void TKorvixOptions::SetCriticalIdle(bool) { Notify(ocCritical); }
 void TKorvixOptions::SetRegularIdle(bool) { Notify(ocRegular); }
 void TKorvixOptions::SetStartupIdle(bool) { Notify(ocStartup); }
 
-void TKorvixOptions::SetCriticalIdlePercent(int32_t value) { Store(criticalIdlePercent_, Clamp(value, 1, 100), ocCritical); }
+void TKorvixOptions::SetCriticalIdlePercent(int32_t value) {
+    Store(criticalIdlePercent_, Clamp(value, 1, 100), ocCritical);
+}
 void TKorvixOptions::SetCriticalIdleEnforce(bool value) { Store(criticalIdleEnforce_, value, ocCritical); }
-void TKorvixOptions::SetCriticalIdleSeconds(int32_t value) { Store(criticalIdleSeconds_, Clamp(value, 1, 60), ocCritical); }
+void TKorvixOptions::SetCriticalIdleSeconds(int32_t value) {
+    Store(criticalIdleSeconds_, Clamp(value, 1, 60), ocCritical);
+}
 
 // The critical amount (T - free-up position) never falls below the memory still free at
 // the trigger (T - trigger): each of the pair pulls the other along.
@@ -292,9 +302,13 @@ void TKorvixOptions::SetCriticalTriggerMB(int32_t value) {
 
 void TKorvixOptions::SetCritical(bool value) { Store(critical_, value, ocCritical); }
 void TKorvixOptions::SetRegularInterval(int32_t value) { Store(regularInterval_, Clamp(value, 1, 1440), ocRegular); }
-void TKorvixOptions::SetRegularIdlePercent(int32_t value) { Store(regularIdlePercent_, Clamp(value, 1, 100), ocRegular); }
+void TKorvixOptions::SetRegularIdlePercent(int32_t value) {
+    Store(regularIdlePercent_, Clamp(value, 1, 100), ocRegular);
+}
 void TKorvixOptions::SetRegularIdleEnforce(bool value) { Store(regularIdleEnforce_, value, ocRegular); }
-void TKorvixOptions::SetRegularIdleSeconds(int32_t value) { Store(regularIdleSeconds_, Clamp(value, 1, 60), ocRegular); }
+void TKorvixOptions::SetRegularIdleSeconds(int32_t value) {
+    Store(regularIdleSeconds_, Clamp(value, 1, 60), ocRegular);
+}
 
 void TKorvixOptions::SetRegularFreeUpMB(int32_t value) {
     regularFreeUpMB_ = value;  // not clamped: the scheduler refuses amounts of 0 MB or less
@@ -302,10 +316,16 @@ void TKorvixOptions::SetRegularFreeUpMB(int32_t value) {
 }
 
 void TKorvixOptions::SetRegular(bool value) { Store(regular_, value, ocRegular); }
-void TKorvixOptions::SetStartupIdlePercent(int32_t value) { Store(startupIdlePercent_, Clamp(value, 1, 100), ocStartup); }
+void TKorvixOptions::SetStartupIdlePercent(int32_t value) {
+    Store(startupIdlePercent_, Clamp(value, 1, 100), ocStartup);
+}
 void TKorvixOptions::SetStartupIdleEnforce(bool value) { Store(startupIdleEnforce_, value, ocStartup); }
-void TKorvixOptions::SetStartupIdleSeconds(int32_t value) { Store(startupIdleSeconds_, Clamp(value, 1, 60), ocStartup); }
-void TKorvixOptions::SetStartupFreeUpMB(int32_t value) { Store(startupFreeUpMB_, Clamp(value, 1, TotalPhysMB), ocStartup); }
+void TKorvixOptions::SetStartupIdleSeconds(int32_t value) {
+    Store(startupIdleSeconds_, Clamp(value, 1, 60), ocStartup);
+}
+void TKorvixOptions::SetStartupFreeUpMB(int32_t value) {
+    Store(startupFreeUpMB_, Clamp(value, 1, TotalPhysMB), ocStartup);
+}
 void TKorvixOptions::SetStartupWait(int32_t value) { Store(startupWait_, Clamp(value, 0, 120), ocStartup); }
 void TKorvixOptions::SetStartup(bool value) { Store(startup_, value, ocStartup); }
 void TKorvixOptions::SetSkin(const std::wstring& value) { Store(skin_, value, ocDisplay); }

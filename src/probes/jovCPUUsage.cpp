@@ -1,6 +1,6 @@
 #include "jovCPUUsage.h"
-#include <pdh.h>
 #include <mutex>
+#include <pdh.h>
 #include <vector>
 #include "framework/uException.h"
 #include "framework/uHandles.h"
@@ -80,9 +80,8 @@ void Start9x(State& s) {
 double Read9x(State& s) {
     DWORD value = 0, size = sizeof(value), type = 0;
     // A failed query reads as full load, like every other failing read.
-    if (!s.statData ||
-        ::RegQueryValueExW(s.statData.get(), kStatValue, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
-            ERROR_SUCCESS)
+    if (!s.statData || ::RegQueryValueExW(s.statData.get(), kStatValue, nullptr, &type, reinterpret_cast<BYTE*>(&value),
+                                          &size) != ERROR_SUCCESS)
         return 1.0;
     if (value > 100) value = 100;
     return value / 100.0;
@@ -113,7 +112,8 @@ void ResetPdh(State& s) {
 
 void StartPdh(State& s) {
     try {
-        if (!s.pdh.OpenQuery || s.pdh.OpenQuery(nullptr, 0, &s.query) != ERROR_SUCCESS) throw ECPUUsageError(L"PDH-ERROR");
+        if (!s.pdh.OpenQuery || s.pdh.OpenQuery(nullptr, 0, &s.query) != ERROR_SUCCESS)
+            throw ECPUUsageError(L"PDH-ERROR");
         if (s.pdh.AddCounter(s.query, s.counterPath.c_str(), 0, &s.counter) != ERROR_SUCCESS)
             throw ECPUUsageError(L"PDH-ERROR");
     } catch (const Exception&) {

@@ -21,7 +21,7 @@ void FinalizeCPUUsage();
 enum class CpuMechanism { Registry9x, Pdh, SystemTimes, None };
 
 struct CpuUsagePlatform {
-    DWORD platformId;        // VER_PLATFORM_WIN32_NT or VER_PLATFORM_WIN32_WINDOWS
+    DWORD platformId;  // VER_PLATFORM_WIN32_NT or VER_PLATFORM_WIN32_WINDOWS
     DWORD majorVersion;
     bool underWine;          // NT family: measure with GetSystemTimes instead of PDH
     const wchar_t* pdhName;  // library file name, loaded from the system folder

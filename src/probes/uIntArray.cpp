@@ -10,9 +10,7 @@ void TIntArray::Push(uint64_t value) {
     if (fillCount_ < Capacity) ++fillCount_;
 }
 
-void TIntArray::FillUnfilled(uint64_t value) {
-    std::fill(samples_, samples_ + (Capacity - fillCount_), value);
-}
+void TIntArray::FillUnfilled(uint64_t value) { std::fill(samples_, samples_ + (Capacity - fillCount_), value); }
 
 int32_t TIntArray::GetMB(int index, bool showFree) const {
     int32_t usedMB = static_cast<int32_t>(samples_[index] >> 20);

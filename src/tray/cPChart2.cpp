@@ -185,10 +185,10 @@ void TPerformanceChart::Paint(HDC dc) {
 
 LRESULT TPerformanceChart::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-    case WM_ERASEBKGND: return 0;  // every paint covers the whole client area
-    case WM_LBUTTONUP: WMLButtonUp(wParam, lParam); return 0;
-    case WM_OPTIONSCHANGED: Invalidate(); return 0;
-    default: return TCustomControl::WndProc(msg, wParam, lParam);
+        case WM_ERASEBKGND: return 0;  // every paint covers the whole client area
+        case WM_LBUTTONUP: WMLButtonUp(wParam, lParam); return 0;
+        case WM_OPTIONSCHANGED: Invalidate(); return 0;
+        default: return TCustomControl::WndProc(msg, wParam, lParam);
     }
 }
 

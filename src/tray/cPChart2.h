@@ -27,9 +27,9 @@ struct TChartPicture {
     bool showFree = false;
     bool showAdjust = false;
     bool showAdjust2 = false;
-    uint32_t adjustValue = 0;   // megabytes of used memory; shown at M - value when showFree
+    uint32_t adjustValue = 0;  // megabytes of used memory; shown at M - value when showFree
     uint32_t adjustValue2 = 0;
-    int32_t totalMB = 0;        // M
+    int32_t totalMB = 0;  // M
     const TIntArray* memory = nullptr;
     const TIntArray* cpu = nullptr;  // none while processor monitoring is off: no line
     std::function<void(uint32_t& maxY)> getMaxY;

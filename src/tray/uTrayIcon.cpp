@@ -1,10 +1,10 @@
 #include "uTrayIcon.h"
+#include <optional>
+#include <utility>
 #include "framework/uException.h"
 #include "framework/uText.h"
 #include "framework/uWindow.h"
 #include "legacy/uMessages.h"
-#include <optional>
-#include <utility>
 
 namespace {
 BOOL ShellNotify(DWORD message, NOTIFYICONDATAA* data) { return ::Shell_NotifyIconA(message, data); }
@@ -145,10 +145,10 @@ HWND TTrayIcon::WindowHandle() const { return window_ ? window_->Handle() : null
 
 void TTrayIcon::Draw(HDC dc) {
     switch (style_) {
-    case StyleChart: DrawChart(dc); break;
-    case StyleNumeric: DrawNumber(dc); break;
-    case StyleBar: DrawBar(dc); break;
-    default: break;  // an unknown style keeps the previous picture
+        case StyleChart: DrawChart(dc); break;
+        case StyleNumeric: DrawNumber(dc); break;
+        case StyleBar: DrawBar(dc); break;
+        default: break;  // an unknown style keeps the previous picture
     }
 }
 
@@ -197,16 +197,16 @@ bool TTrayIcon::Notify(DWORD message) { return g_notify(message, &record_) != FA
 
 std::optional<LRESULT> TTrayIcon::WindowProc(UINT msg, WPARAM, LPARAM lParam) {
     switch (msg) {
-    case WM_TRAYICONCALLBACK: WMTrayIconCallback(static_cast<UINT>(lParam)); return 0;
-    // The window lives exactly as long as the icon: it neither closes on a message nor
-    // refuses a logoff.
-    case WM_DESTROY:
-    case WM_CLOSE:
-    case WM_QUERYENDSESSION:
-    case WM_QUIT:
-    case WM_ENDSESSION:
-    case WM_NCDESTROY: return 1;
-    default: return std::nullopt;  // default processing
+        case WM_TRAYICONCALLBACK: WMTrayIconCallback(static_cast<UINT>(lParam)); return 0;
+        // The window lives exactly as long as the icon: it neither closes on a message nor
+        // refuses a logoff.
+        case WM_DESTROY:
+        case WM_CLOSE:
+        case WM_QUERYENDSESSION:
+        case WM_QUIT:
+        case WM_ENDSESSION:
+        case WM_NCDESTROY: return 1;
+        default: return std::nullopt;  // default processing
     }
 }
 

@@ -3,11 +3,11 @@
 // from, and the tooltip. Subclasses draw the surface (uTrayIcons.h).
 #pragma once
 #include <windows.h>
-#include <shellapi.h>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <shellapi.h>
 #include <string>
 #include "framework/uHandles.h"
 #include "tray/uTrayPaint.h"

@@ -85,9 +85,10 @@ void PaintBar(HDC dc, const TTrayColors& colors, uint32_t percent, bool freeMode
     PaintFrame(dc, colors.background);
     uint64_t height = static_cast<uint64_t>(percent) * TrayIconSize / 100;
     if (height == 0) return;
-    COLORREF color = BarWarns(static_cast<uint32_t>(std::min<uint64_t>(height, UINT32_MAX)), colors.warningLevel, freeMode)
-                         ? colors.warning
-                         : colors.normal;
+    COLORREF color =
+        BarWarns(static_cast<uint32_t>(std::min<uint64_t>(height, UINT32_MAX)), colors.warningLevel, freeMode)
+            ? colors.warning
+            : colors.normal;
     // 100 % and more would start on the black top row: such a bar fills the 15 inner rows.
     int top = TrayIconSize - static_cast<int>(std::min<uint64_t>(height, InnerSteps));
     FillSolid(dc, {1, top, TrayIconSize, TrayIconSize}, color);

@@ -192,8 +192,8 @@ void Log(const char* fmt, ...) {
     int n = vsnprintf(line, sizeof line - 2, fmt, args);
     va_end(args);
     line[n++] = '\n';
-    HANDLE file = CreateFileA(g_log, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileA(g_log, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;
     DWORD written;
     WriteFile(file, line, n, &written, nullptr);
@@ -282,8 +282,8 @@ int StandIn(const char* log) {
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = "KorvixE2EStandIn";
     RegisterClassA(&wc);
-    HWND window = CreateWindowExA(0, wc.lpszClassName, "E2E Stand-in", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
-                                  nullptr, nullptr, wc.hInstance, nullptr);
+    HWND window = CreateWindowExA(0, wc.lpszClassName, "E2E Stand-in", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
+                                  nullptr, wc.hInstance, nullptr);
     Log("hotkey_registered %d", RegisterHotKey(window, 1, MOD_CONTROL | MOD_ALT, 'D') ? 1 : 0);
     AddStandInIcon(window, false);
     Log("ready");

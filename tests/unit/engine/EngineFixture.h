@@ -3,18 +3,18 @@
 // timer stays enabled (the engine only follows options while it is) but its period
 // is too long to fire, and tests call TimerTimer themselves.
 #pragma once
-#include <gtest/gtest.h>
 #include <algorithm>
+#include <gtest/gtest.h>
 #include <memory>
 #include "EngineFakes.h"
 #include "engine/fEngineForm.h"
 #include "framework/uApplication.h"
+#include "framework/uText.h"
 #include "legacy/uGlobals.h"
 #include "legacy/uKorvixOptions.h"
 #include "legacy/uMessages.h"
 #include "settings/uRegistry.h"
 #include "support/TestSupport.h"
-#include "framework/uText.h"
 
 using Messages = std::vector<RecordedMessage>;
 

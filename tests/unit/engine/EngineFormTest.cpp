@@ -36,23 +36,24 @@ TEST_P(EngineStatus, WorkerMessagesSetStateAndDetailLine) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, EngineStatus,
-    testing::Values(
-        StatusCase{"Working", {Msg(WM_FREEUPPROGRESS, 37)}, TEngineState::Working, L"working (37% done)"},
-        StatusCase{"DetectingIdle",
-                   {Msg(WM_FREEUPIDLEWAIT, 8), Msg(WM_FREEUPCPULOAD, 64, 25)},
-                   TEngineState::WaitingForIdle,
-                   L"detecting idle (8 sec, CPU 64%/25%)"},
-        // Starting a free-up shows full load against the allowed percent until the first sample.
-        StatusCase{"IdleWaitBeforeTheFirstSample",
-                   {Msg(WM_FREEUPPREWAIT, 1, 5), Msg(WM_FREEUPIDLEWAIT, 3)},
-                   TEngineState::WaitingForIdle,
-                   L"detecting idle (3 sec, CPU 100%/25%)"},
-        StatusCase{"CountingDown", {Msg(WM_FREEUPPREWAIT, 2, 5)}, TEngineState::CountingDown,
-                   L"waiting for 5 seconds (2)."},
-        StatusCase{"ProgressEndsTheIdleWait",
-                   {Msg(WM_FREEUPIDLEWAIT, 8), Msg(WM_FREEUPPROGRESS, 3)},
-                   TEngineState::Working,
-                   L"working (3% done)"}),
+    testing::Values(StatusCase{"Working", {Msg(WM_FREEUPPROGRESS, 37)}, TEngineState::Working, L"working (37% done)"},
+                    StatusCase{"DetectingIdle",
+                               {Msg(WM_FREEUPIDLEWAIT, 8), Msg(WM_FREEUPCPULOAD, 64, 25)},
+                               TEngineState::WaitingForIdle,
+                               L"detecting idle (8 sec, CPU 64%/25%)"},
+                    // Starting a free-up shows full load against the allowed percent until the first sample.
+                    StatusCase{"IdleWaitBeforeTheFirstSample",
+                               {Msg(WM_FREEUPPREWAIT, 1, 5), Msg(WM_FREEUPIDLEWAIT, 3)},
+                               TEngineState::WaitingForIdle,
+                               L"detecting idle (3 sec, CPU 100%/25%)"},
+                    StatusCase{"CountingDown",
+                               {Msg(WM_FREEUPPREWAIT, 2, 5)},
+                               TEngineState::CountingDown,
+                               L"waiting for 5 seconds (2)."},
+                    StatusCase{"ProgressEndsTheIdleWait",
+                               {Msg(WM_FREEUPIDLEWAIT, 8), Msg(WM_FREEUPPROGRESS, 3)},
+                               TEngineState::Working,
+                               L"working (3% done)"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(EngineTest, WithoutWorkerTheStatusFollowsBackgroundActivity) {
@@ -83,7 +84,7 @@ TEST_F(EngineTest, ManualFreeUpReplacesAWaitingRegularOneAndCompletes) {
     ASSERT_TRUE(PumpUntil([&] { return engine->State() == TEngineState::WaitingForIdle; }));
     DWORD regular = engine->Worker()->ThreadID();
 
-    fakes::Memory::availPhys = 0;  // the target is never reached: the preset runs both passes
+    fakes::Memory::availPhys = 0;              // the target is never reached: the preset runs both passes
     engine->ManualFreeUp(Options->Amount2());  // what the second preset's hotkey does
     ASSERT_NE(engine->Worker(), nullptr);
     EXPECT_NE(engine->Worker()->ThreadID(), regular);
@@ -111,8 +112,8 @@ TEST_F(EngineTest, SuccessorIsNeverStoppedByItsPredecessorsEndMessages) {
     ASSERT_NE(engine->Worker(), nullptr) << "the first worker's end must still be queued";
 
     fakes::Cpu::Set({1.0});
-    engine->StartFreeUp({.SizeMB = 4, .IdleWait = true, .IdleSeconds = 2, .AllowedPercent = 25, .Enforce = true,
-                         .Passes = 1});
+    engine->StartFreeUp(
+        {.SizeMB = 4, .IdleWait = true, .IdleSeconds = 2, .AllowedPercent = 25, .Enforce = true, .Passes = 1});
     ASSERT_NE(engine->Worker(), nullptr);
     DWORD successor = engine->Worker()->ThreadID();
     engine->Handled.clear();

@@ -68,17 +68,16 @@ TEST_P(StatusIconRule, WorkerStatesAlwaysShowIdleStatesOnlyWhenNeeded) {
     EXPECT_EQ(StatusIconShown(c.state, c.programIcon, c.cpuMonitoring, c.memoryIcon), c.shown);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, StatusIconRule,
-    testing::Values(IconCase{TEngineState::Working, false, false, true, true},
-                    IconCase{TEngineState::WaitingForIdle, false, true, true, true},
-                    IconCase{TEngineState::CountingDown, false, false, true, true},
-                    IconCase{TEngineState::Monitoring, false, false, true, false},
-                    IconCase{TEngineState::Monitoring, false, true, false, false},
-                    IconCase{TEngineState::Monitoring, true, true, true, true},
-                    IconCase{TEngineState::Monitoring, false, false, false, true},
-                    IconCase{TEngineState::Off, false, false, false, true},
-                    IconCase{TEngineState::Off, false, false, true, false}));
+INSTANTIATE_TEST_SUITE_P(Cases, StatusIconRule,
+                         testing::Values(IconCase{TEngineState::Working, false, false, true, true},
+                                         IconCase{TEngineState::WaitingForIdle, false, true, true, true},
+                                         IconCase{TEngineState::CountingDown, false, false, true, true},
+                                         IconCase{TEngineState::Monitoring, false, false, true, false},
+                                         IconCase{TEngineState::Monitoring, false, true, false, false},
+                                         IconCase{TEngineState::Monitoring, true, true, true, true},
+                                         IconCase{TEngineState::Monitoring, false, false, false, true},
+                                         IconCase{TEngineState::Off, false, false, false, true},
+                                         IconCase{TEngineState::Off, false, false, true, false}));
 
 TEST(StatusTableTest, RowsNameTheIconAndTooltipOfEachState) {
     EXPECT_STREQ(StatusRow(TEngineState::Working).iconName, L"STATUSWORK");
@@ -89,7 +88,11 @@ TEST(StatusTableTest, RowsNameTheIconAndTooltipOfEachState) {
 }
 
 TEST(StatusTableTest, DetailLineReplacesEveryOccurrenceOfEachPlaceholder) {
-    TStatusValues v{.IdleSecondsLeft = 1, .CpuLoad = 22, .AllowedCpu = 3, .PercentDone = 44, .PreWaitTotal = 5,
+    TStatusValues v{.IdleSecondsLeft = 1,
+                    .CpuLoad = 22,
+                    .AllowedCpu = 3,
+                    .PercentDone = 44,
+                    .PreWaitTotal = 5,
                     .PreWaitElapsed = 66};
     EXPECT_EQ(ExpandDetailLine(L"%1 %2 %3 %4 %5 %6 %1%6", v), L"1 22 3 44 5 66 166");
 }

@@ -67,14 +67,14 @@ TEST_P(EngineCritical, StartsAtTheTriggerOnly) {
     EXPECT_EQ(engine->Worker() != nullptr, GetParam().starts);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, EngineCritical,
-    testing::Values(CriticalCase{"ExactlyAtTheTrigger", 8 * MB, true, true, true},
-                    CriticalCase{"PartOfAMegabyteAboveStillTriggers", 9 * MB - 1, true, true, true},
-                    CriticalCase{"OneMegabyteMoreFreeDoesNot", 9 * MB, true, true, false},
-                    CriticalCase{"CriticalSwitchedOff", 8 * MB, false, true, false},
-                    CriticalCase{"NoBackgroundActivity", 8 * MB, true, false, false}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, EngineCritical,
+                         testing::Values(CriticalCase{"ExactlyAtTheTrigger", 8 * MB, true, true, true},
+                                         CriticalCase{"PartOfAMegabyteAboveStillTriggers", 9 * MB - 1, true, true,
+                                                      true},
+                                         CriticalCase{"OneMegabyteMoreFreeDoesNot", 9 * MB, true, true, false},
+                                         CriticalCase{"CriticalSwitchedOff", 8 * MB, false, true, false},
+                                         CriticalCase{"NoBackgroundActivity", 8 * MB, true, false, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(EngineTest, CriticalFreeUpCountsDownOneSecondAndNeverReplacesAWorker) {
     StartWaitingWorker();

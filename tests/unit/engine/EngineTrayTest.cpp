@@ -17,8 +17,9 @@ BOOL RecordTrayCall(DWORD message, NOTIFYICONDATAA* data) {
 }
 
 int CallsFor(HWND window, DWORD message) {
-    return static_cast<int>(std::count_if(g_trayCalls.begin(), g_trayCalls.end(),
-                                          [&](const TrayCall& c) { return c.window == window && c.message == message; }));
+    return static_cast<int>(std::count_if(g_trayCalls.begin(), g_trayCalls.end(), [&](const TrayCall& c) {
+        return c.window == window && c.message == message;
+    }));
 }
 
 class EngineTrayTest : public EngineTest {

@@ -1,12 +1,12 @@
 // The free-up worker on a real thread, posting to a real window, with the
 // processor load and memory readings replaced. Every block is at most 16 MB.
-#include <gtest/gtest.h>
-#include <memory>
-#include "engine/uFreeThread.h"
-#include "EngineFakes.h"
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+#include "EngineFakes.h"
+#include "engine/uFreeThread.h"
 #include "legacy/uMessages.h"
 #include "probes/jovCPUUsage.h"
 #include "support/TestSupport.h"
@@ -91,11 +91,12 @@ TEST_F(FreeThreadTest, FullRunPostsCountdownIdleWaitEveryPercentOnceAndTheEnd) {
     fakes::Cpu::Set({0.90, 0.64, 0.25});
     Messages messages =
         Run({.sizeMB = 1, .waitForIdle = true, .idleSeconds = 5, .allowedCpu = 25, .passes = 1, .preWaitSeconds = 2});
-    Messages expected = Concat({{Msg(WM_FREEUPPREWAIT, 1, 2), Msg(WM_FREEUPPREWAIT, 2, 2),
-                                 Msg(WM_FREEUPCPULOAD, 90, 25), Msg(WM_FREEUPIDLEWAIT, 5),
-                                 Msg(WM_FREEUPCPULOAD, 64, 25), Msg(WM_FREEUPIDLEWAIT, 4),
-                                 Msg(WM_FREEUPCPULOAD, 25, 25)},
-                                Progress(0, 100), kEnd});
+    Messages expected =
+        Concat({{Msg(WM_FREEUPPREWAIT, 1, 2), Msg(WM_FREEUPPREWAIT, 2, 2), Msg(WM_FREEUPCPULOAD, 90, 25),
+                 Msg(WM_FREEUPIDLEWAIT, 5), Msg(WM_FREEUPCPULOAD, 64, 25), Msg(WM_FREEUPIDLEWAIT, 4),
+                 Msg(WM_FREEUPCPULOAD, 25, 25)},
+                Progress(0, 100),
+                kEnd});
     EXPECT_EQ(messages, expected);
 }
 
@@ -115,20 +116,19 @@ TEST_P(FreeThreadSequence, PostsExactly) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, FreeThreadSequence,
-    testing::Values(
-        SequenceCase{"NoCountdownAndNoIdleWait", {.sizeMB = 1}, {1.0}, Concat({Progress(0, 100), kEnd})},
-        SequenceCase{"ZeroIdleSecondsBusyWithoutEnforceFreesNothing",
-                     {.waitForIdle = true, .idleSeconds = 0, .allowedCpu = 25},
-                     {0.9},
-                     Concat({{Msg(WM_FREEUPCPULOAD, 90, 25)}, kEnd})},
-        SequenceCase{"ZeroIdleSecondsBusyWithEnforceFreesAnyway",
-                     {.waitForIdle = true, .idleSeconds = 0, .enforce = true, .allowedCpu = 25},
-                     {0.9},
-                     Concat({{Msg(WM_FREEUPCPULOAD, 90, 25)}, Progress(0, 100), kEnd})},
-        SequenceCase{"LoadEqualToTheLimitIsIdle",
-                     {.waitForIdle = true, .idleSeconds = 5, .allowedCpu = 50},
-                     {0.5, 1.0},
-                     Concat({{Msg(WM_FREEUPCPULOAD, 50, 50)}, Progress(0, 100), kEnd})}),
+    testing::Values(SequenceCase{"NoCountdownAndNoIdleWait", {.sizeMB = 1}, {1.0}, Concat({Progress(0, 100), kEnd})},
+                    SequenceCase{"ZeroIdleSecondsBusyWithoutEnforceFreesNothing",
+                                 {.waitForIdle = true, .idleSeconds = 0, .allowedCpu = 25},
+                                 {0.9},
+                                 Concat({{Msg(WM_FREEUPCPULOAD, 90, 25)}, kEnd})},
+                    SequenceCase{"ZeroIdleSecondsBusyWithEnforceFreesAnyway",
+                                 {.waitForIdle = true, .idleSeconds = 0, .enforce = true, .allowedCpu = 25},
+                                 {0.9},
+                                 Concat({{Msg(WM_FREEUPCPULOAD, 90, 25)}, Progress(0, 100), kEnd})},
+                    SequenceCase{"LoadEqualToTheLimitIsIdle",
+                                 {.waitForIdle = true, .idleSeconds = 5, .allowedCpu = 50},
+                                 {0.5, 1.0},
+                                 Concat({{Msg(WM_FREEUPCPULOAD, 50, 50)}, Progress(0, 100), kEnd})}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The target test runs between passes only, and decides whether the next pass runs.
@@ -149,22 +149,20 @@ TEST_P(FreeThreadPasses, TargetTestBetweenPassesOnly) {
     EXPECT_EQ(messages, GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, FreeThreadPasses,
-    testing::Values(
-        PassesCase{"OnePassNeverTests", 1, 0, {}, Concat({Progress(0, 100), kEnd})},
-        PassesCase{"TargetReachedAfterFirstPass",
-                   2,
-                   2 * MB + 1,
-                   {L"Free: 2097153", L"ToFree: 2097152", L"Target reached"},
-                   Concat({Progress(0, 100), kEnd})},
-        // Strictly more than the block is needed; the second pass starts again at 0.
-        PassesCase{"FreeEqualToBlockRunsSecondPass",
-                   2,
-                   2 * MB,
-                   {L"Free: 2097152", L"ToFree: 2097152", L"Target Not Reached"},
-                   Concat({Progress(0, 100), Progress(0, 100), kEnd})}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, FreeThreadPasses,
+                         testing::Values(PassesCase{"OnePassNeverTests", 1, 0, {}, Concat({Progress(0, 100), kEnd})},
+                                         PassesCase{"TargetReachedAfterFirstPass",
+                                                    2,
+                                                    2 * MB + 1,
+                                                    {L"Free: 2097153", L"ToFree: 2097152", L"Target reached"},
+                                                    Concat({Progress(0, 100), kEnd})},
+                                         // Strictly more than the block is needed; the second pass starts again at 0.
+                                         PassesCase{"FreeEqualToBlockRunsSecondPass",
+                                                    2,
+                                                    2 * MB,
+                                                    {L"Free: 2097152", L"ToFree: 2097152", L"Target Not Reached"},
+                                                    Concat({Progress(0, 100), Progress(0, 100), kEnd})}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // A block beyond the available commit is refused like a failed VirtualAlloc, pass by pass.
 struct CommitCase {
@@ -184,19 +182,17 @@ TEST_P(FreeThreadCommitGuard, RefusesBlocksBeyondTheAvailableCommit) {
     EXPECT_EQ(messages, GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, FreeThreadCommitGuard,
-    testing::Values(
-        CommitCase{"TwoRefusedCommitsWithTheTargetTestBetween",
-                   16 * MB - 1,
-                   {L"VirtualAlloc failed", L"Free: 0", L"ToFree: 16777216", L"Target Not Reached",
-                    L"VirtualAlloc failed"},
-                   Concat({Progress(0, 0), kEnd})},
-        CommitCase{"BlockThatJustFitsIsCommitted",
-                   16 * MB,
-                   {L"Free: 0", L"ToFree: 16777216", L"Target Not Reached"},
-                   Concat({Progress(0, 100), Progress(0, 100), kEnd})}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, FreeThreadCommitGuard,
+                         testing::Values(CommitCase{"TwoRefusedCommitsWithTheTargetTestBetween",
+                                                    16 * MB - 1,
+                                                    {L"VirtualAlloc failed", L"Free: 0", L"ToFree: 16777216",
+                                                     L"Target Not Reached", L"VirtualAlloc failed"},
+                                                    Concat({Progress(0, 0), kEnd})},
+                                         CommitCase{"BlockThatJustFitsIsCommitted",
+                                                    16 * MB,
+                                                    {L"Free: 0", L"ToFree: 16777216", L"Target Not Reached"},
+                                                    Concat({Progress(0, 100), Progress(0, 100), kEnd})}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(FreeThreadTest, StopDuringCountdownEndsWithFinishedAlone) {
     Messages messages = StopWhen(Start({.waitForIdle = true, .idleSeconds = 5, .preWaitSeconds = 30}),

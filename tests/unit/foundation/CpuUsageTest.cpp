@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
 #include <windows.h>
 #include <atomic>
+#include <gtest/gtest.h>
 #include <string>
 #include <thread>
 #include <vector>
@@ -38,9 +38,9 @@ const CpuUsagePlatform kNoPdh{VER_PLATFORM_WIN32_NT, 5, false, L"korvix_missing_
 
 void SetStatistic(DWORD value) {
     HKEY key;
-    ASSERT_EQ(::RegCreateKeyExW(HKEY_DYN_DATA, L"PerfStats\\StatData", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                                nullptr),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        ::RegCreateKeyExW(HKEY_DYN_DATA, L"PerfStats\\StatData", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+        ERROR_SUCCESS);
     ::RegSetValueExW(key, L"KERNEL\\CPUUsage", 0, REG_DWORD, reinterpret_cast<BYTE*>(&value), sizeof(value));
     ::RegCloseKey(key);
 }

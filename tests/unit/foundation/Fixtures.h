@@ -1,8 +1,8 @@
 // A machine of a chosen memory size for the duration of a test: the global state
 // is initialized from an injected memory reading, and the settings keys are cleared.
 #pragma once
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 #include "legacy/uGlobals.h"
 #include "legacy/uKorvixOptions.h"
 #include "settings/uFreeAndRunList.h"

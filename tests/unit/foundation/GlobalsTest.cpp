@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
 #include <windows.h>
 #include <cmath>
+#include <gtest/gtest.h>
 #include <string>
 #include "framework/uText.h"
 #include "legacy/uGlobals.h"
@@ -38,9 +38,9 @@ TEST(FormatSize, ThresholdsAreThousandAndTenThousandWithDivisor1024) {
         int32_t mb;
         const wchar_t* text;
     } cases[] = {
-        {-5, L"-5 MB"},       {0, L"0 MB"},          {999, L"999 MB"},     {1000, L"0.98 GB"},
-        {1023, L"1.00 GB"},   {1536, L"1.50 GB"},    {9999, L"9.76 GB"},   {10000, L"10 GB"},
-        {20480, L"20 GB"},    {10752, L"11 GB"},     {1029, L"1.00 GB"},   {1034, L"1.01 GB"},
+        {-5, L"-5 MB"},     {0, L"0 MB"},       {999, L"999 MB"},   {1000, L"0.98 GB"},
+        {1023, L"1.00 GB"}, {1536, L"1.50 GB"}, {9999, L"9.76 GB"}, {10000, L"10 GB"},
+        {20480, L"20 GB"},  {10752, L"11 GB"},  {1029, L"1.00 GB"}, {1034, L"1.01 GB"},
     };
     for (const auto& c : cases) EXPECT_EQ(FormatSize(c.mb), c.text) << c.mb;
 }
@@ -161,7 +161,8 @@ TEST(CloseRunningInstance, PostsTheCloseRequestToTheRunningEngineOnly) {
 // The real measurement, compared with what the kernel reports (under Wine the Unix
 // /proc/meminfo is reachable through drive Z:). Runs in both builds.
 TEST(MemoryMeasurement, TotalPhysMBMatchesTheMachine) {
-    HANDLE file = ::CreateFileW(L"Z:\\proc\\meminfo", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file =
+        ::CreateFileW(L"Z:\\proc\\meminfo", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) GTEST_SKIP() << "no /proc/meminfo (not under Wine)";
     char buffer[4096] = {};
     DWORD read = 0;

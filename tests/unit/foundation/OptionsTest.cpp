@@ -92,15 +92,30 @@ TEST_F(OptionsTest, SettersKeepValuesInRange) {
         int32_t (*get)(const TKorvixOptions&);
         int32_t in, out;
     } cases[] = {
-#define C(P, in, out) {#P, [](TKorvixOptions& x, int32_t v) { x.Set##P(v); }, \
-                       [](const TKorvixOptions& x) { return static_cast<int32_t>(x.P()); }, in, out}
-        C(ChartInterval, 100, 250),       C(ChartInterval, 100000, 60000), C(ChartInterval, 777, 777),
-        C(MemoryIconStyle, 0, 1),         C(MemoryIconStyle, 4, 3),        C(CPUIconStyle, -1, 1),
-        C(CriticalIdlePercent, 0, 1),     C(RegularIdlePercent, 101, 100), C(StartupIdlePercent, 50, 50),
-        C(CriticalIdleSeconds, 0, 1),     C(RegularIdleSeconds, 61, 60),   C(StartupIdleSeconds, 30, 30),
-        C(RegularInterval, 0, 1),         C(RegularInterval, 1800, 1440),  C(StartupWait, -1, 0),
-        C(StartupWait, 121, 120),         C(Manual, 0, 1),                 C(Manual, 513, 512),
-        C(StartupFreeUpMB, 0, 1),         C(StartupFreeUpMB, 9999, 512),   C(RegularFreeUpMB, -5, -5),
+#define C(P, in, out)                                       \
+    {#P, [](TKorvixOptions& x, int32_t v) { x.Set##P(v); }, \
+     [](const TKorvixOptions& x) { return static_cast<int32_t>(x.P()); }, in, out}
+        C(ChartInterval, 100, 250),
+        C(ChartInterval, 100000, 60000),
+        C(ChartInterval, 777, 777),
+        C(MemoryIconStyle, 0, 1),
+        C(MemoryIconStyle, 4, 3),
+        C(CPUIconStyle, -1, 1),
+        C(CriticalIdlePercent, 0, 1),
+        C(RegularIdlePercent, 101, 100),
+        C(StartupIdlePercent, 50, 50),
+        C(CriticalIdleSeconds, 0, 1),
+        C(RegularIdleSeconds, 61, 60),
+        C(StartupIdleSeconds, 30, 30),
+        C(RegularInterval, 0, 1),
+        C(RegularInterval, 1800, 1440),
+        C(StartupWait, -1, 0),
+        C(StartupWait, 121, 120),
+        C(Manual, 0, 1),
+        C(Manual, 513, 512),
+        C(StartupFreeUpMB, 0, 1),
+        C(StartupFreeUpMB, 9999, 512),
+        C(RegularFreeUpMB, -5, -5),
         C(RegularFreeUpMB, 9999, 9999),
 #undef C
     };
@@ -233,7 +248,7 @@ TEST_F(OptionsTest, SwitchingTheMemoryViewFillsUnsampledSlotsToReadZero) {
     TKorvixOptions& o = Load();
     MemoryHistory->Push(100 * 1048576ULL);
     o.SetShowUsedMemory(false);
-    EXPECT_EQ(MemoryHistory->GetMB(0, true), 0);     // unsampled: 0 MB free
+    EXPECT_EQ(MemoryHistory->GetMB(0, true), 0);      // unsampled: 0 MB free
     EXPECT_EQ(MemoryHistory->GetMB(999, true), 412);  // sampled: untouched
     o.SetShowUsedMemory(true);
     EXPECT_EQ(MemoryHistory->GetMB(0, false), 0);  // unsampled: 0 MB used

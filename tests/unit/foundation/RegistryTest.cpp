@@ -1,5 +1,5 @@
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 #include <string>
 #include "framework/uException.h"
 #include "settings/uRegistry.h"
@@ -15,8 +15,8 @@ protected:
     // Stores raw data of any type, bypassing the unit under test.
     static void StoreRaw(const wchar_t* name, DWORD type, const void* data, DWORD size) {
         HKEY key;
-        ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\KorvixTest\\Registry", 0, nullptr, 0,
-                                    KEY_ALL_ACCESS, nullptr, &key, nullptr),
+        ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\KorvixTest\\Registry", 0, nullptr, 0, KEY_ALL_ACCESS,
+                                    nullptr, &key, nullptr),
                   ERROR_SUCCESS);
         ::RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size);
         ::RegCloseKey(key);

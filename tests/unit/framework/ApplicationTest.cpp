@@ -65,8 +65,8 @@ TEST_F(ApplicationTest, ClosingAFormReleasesItFromTheLoopAndClosingTheMainFormEn
     ::PostMessageW(other->Handle(), WM_CLOSE, 0, 0);
     Application.ProcessMessages();
     EXPECT_EQ(Application.FindForm<OtherForm>(), nullptr);
-    EXPECT_EQ(g_events, (std::vector<std::string>{"main.create", "other.create", "other.query", "other.close",
-                                                  "other.destroy"}));
+    EXPECT_EQ(g_events,
+              (std::vector<std::string>{"main.create", "other.create", "other.query", "other.close", "other.destroy"}));
     ::PostMessageW(main->Handle(), WM_CLOSE, 0, 0);
     Application.Run();  // returns because the main form closed
     EXPECT_TRUE(Application.Terminated());

@@ -88,8 +88,12 @@ TEST(ShortCutToText, ModifiersThenKey) {
     const struct {
         int value;
         const wchar_t* text;
-    } cases[] = {{49220, L"Ctrl+Alt+D"}, {49222, L"Ctrl+Alt+F"}, {0x2000 | 'Q', L"Shift+Q"},
-                 {0x4000 | VK_F5, L"Ctrl+F5"}, {0xE000 | '7', L"Shift+Ctrl+Alt+7"}, {0x8000 | VK_DELETE, L"Alt+Del"},
+    } cases[] = {{49220, L"Ctrl+Alt+D"},
+                 {49222, L"Ctrl+Alt+F"},
+                 {0x2000 | 'Q', L"Shift+Q"},
+                 {0x4000 | VK_F5, L"Ctrl+F5"},
+                 {0xE000 | '7', L"Shift+Ctrl+Alt+7"},
+                 {0x8000 | VK_DELETE, L"Alt+Del"},
                  {0, L""}};
     for (const auto& c : cases) EXPECT_EQ(ShortCutToText(c.value), c.text) << c.value;
 }

@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
 #include <windows.h>
 #include <atomic>
+#include <gtest/gtest.h>
 #include "framework/uThread.h"
 
 namespace {

@@ -1,5 +1,5 @@
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
     // A crash must fail the test, not open Wine's crash dialog and hang the run.

@@ -128,7 +128,8 @@ TEST_P(ChartMarkerTest, MarkerLineIsThreePixelsAtTheAmount) {
 }
 
 INSTANTIATE_TEST_SUITE_P(BothViews, ChartMarkerTest,
-                         testing::Values(MarkerCase{"Used300", false, 300}, MarkerCase{"Free724OfTotal1024", true, 724}),
+                         testing::Values(MarkerCase{"Used300", false, 300},
+                                         MarkerCase{"Free724OfTotal1024", true, 724}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ChartPictureTest, SecondMarkerHasItsOwnValueAndColour) {
@@ -138,7 +139,7 @@ TEST(ChartPictureTest, SecondMarkerHasItsOwnValueAndColour) {
     p.showAdjust2 = true;
     p.adjustValue2 = 600;  // y = 40
     p.adjustColor2 = Green;
-    p.adjustValue = 100;   // not shown
+    p.adjustValue = 100;  // not shown
     Raster raster(200, 100);
     PaintPerformanceChart(raster.dc(), p);
     EXPECT_EQ(raster.At(150, 40), Green);
@@ -211,8 +212,13 @@ protected:
 class Host : public TWindowBase {
 public:
     Host() {
-        CreateHandle({.className = L"KorvixChartTestHost", .title = L"chart test",
-                      .style = WS_OVERLAPPEDWINDOW | WS_VISIBLE, .x = 10, .y = 10, .width = 300, .height = 200});
+        CreateHandle({.className = L"KorvixChartTestHost",
+                      .title = L"chart test",
+                      .style = WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                      .x = 10,
+                      .y = 10,
+                      .width = 300,
+                      .height = 200});
     }
 };
 
@@ -311,7 +317,10 @@ TEST_F(ChartControlTest, InvalidationPaintsThroughTheMessageLoop) {
 TEST_F(ChartControlTest, EventsGetTheChartAsSender) {
     std::vector<TPerformanceChart*> senders;
     std::wstring topLabel;
-    chart.OnGetMaxY = [&](TPerformanceChart* s, uint32_t& y) { senders.push_back(s); y = 42; };
+    chart.OnGetMaxY = [&](TPerformanceChart* s, uint32_t& y) {
+        senders.push_back(s);
+        y = 42;
+    };
     chart.OnGetYDisplay = [&](TPerformanceChart* s, uint32_t y, std::wstring& text) {
         senders.push_back(s);
         if (y == 42) topLabel = text;
@@ -326,7 +335,10 @@ TEST_F(ChartControlTest, EventsGetTheChartAsSender) {
 TEST_F(ChartControlTest, LeftButtonReleaseCallsOnClick) {
     TPerformanceChart* sender = nullptr;
     int clicks = 0;
-    chart.OnClick = [&](TPerformanceChart* s) { sender = s; ++clicks; };
+    chart.OnClick = [&](TPerformanceChart* s) {
+        sender = s;
+        ++clicks;
+    };
     ::SendMessageW(chart.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
     EXPECT_EQ(clicks, 0);
     ::SendMessageW(chart.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(10, 10));

@@ -1,7 +1,7 @@
 // The tray icon's decisions: when it redraws, what it hands the shell, when it adds the
 // icon anew, and which mouse message reaches which event.
-#include <gtest/gtest.h>
 #include <functional>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
 #include "legacy/uMessages.h"
@@ -242,9 +242,18 @@ TEST_P(TrayIconMouseTest, ShellCallbackReachesTheRightEvent) {
     CountingIcon icon;
     std::string events;
     TTrayIcon* sender = nullptr;
-    icon.OnLeftButtonDown = [&](TTrayIcon* s) { events += "down;"; sender = s; };
-    icon.OnLeftDoubleClick = [&](TTrayIcon* s) { events += "double;"; sender = s; };
-    icon.OnRightButtonUp = [&](TTrayIcon* s) { events += "right;"; sender = s; };
+    icon.OnLeftButtonDown = [&](TTrayIcon* s) {
+        events += "down;";
+        sender = s;
+    };
+    icon.OnLeftDoubleClick = [&](TTrayIcon* s) {
+        events += "double;";
+        sender = s;
+    };
+    icon.OnRightButtonUp = [&](TTrayIcon* s) {
+        events += "right;";
+        sender = s;
+    };
     LRESULT result = ::SendMessageW(icon.WindowHandle(), WM_TRAYICONCALLBACK, 0, GetParam().mouseMessage);
     EXPECT_EQ(result, 0);
     EXPECT_EQ(events, GetParam().expected);

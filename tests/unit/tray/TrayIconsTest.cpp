@@ -26,9 +26,9 @@ protected:
 // ---- Value rules ----
 
 TEST(MemoryNumberTextTest, MegabytesBelow1000ThenWholeGigabytesUpTo99) {
-    const std::pair<int32_t, const wchar_t*> cases[] = {
-        {0, L"0"}, {999, L"999"}, {1000, L"0G"}, {1023, L"0G"}, {1024, L"1G"}, {1536, L"1G"},
-        {101375, L"98G"}, {102400, L"99G"}, {2000000, L"99G"}};
+    const std::pair<int32_t, const wchar_t*> cases[] = {{0, L"0"},        {999, L"999"},    {1000, L"0G"},
+                                                        {1023, L"0G"},    {1024, L"1G"},    {1536, L"1G"},
+                                                        {101375, L"98G"}, {102400, L"99G"}, {2000000, L"99G"}};
     for (const auto& [megabytes, text] : cases) EXPECT_EQ(MemoryNumberText(megabytes), text) << megabytes;
 }
 
@@ -229,7 +229,8 @@ TEST(IconResourceTest, EveryIconIs16By16In16Colours) {
         GroupEntry entries[1];
     };
 #pragma pack(pop)
-    for (const wchar_t* name : {L"ICON1616", L"KORVIXICON", L"STATUSNORMAL", L"STATUSIDLE", L"STATUSWORK", L"STATUSOFF"}) {
+    for (const wchar_t* name :
+         {L"ICON1616", L"KORVIXICON", L"STATUSNORMAL", L"STATUSIDLE", L"STATUSWORK", L"STATUSOFF"}) {
         HRSRC resource = ::FindResourceW(nullptr, name, RT_GROUP_ICON);
         ASSERT_NE(resource, nullptr) << name;
         auto group = static_cast<const GroupHeader*>(::LockResource(::LoadResource(nullptr, resource)));

@@ -1,7 +1,7 @@
 // Nothing accumulates over a long run: after many refreshes of every icon kind and style
 // and many chart paints, the process holds no more GDI or USER objects than before.
-#include <gtest/gtest.h>
 #include <cstdio>
+#include <gtest/gtest.h>
 #include "legacy/uGlobals.h"
 #include "support/TestSupport.h"
 #include "tray/TrayTestSupport.h"
@@ -24,9 +24,8 @@ TEST(GuiObjectCountTest, CountsFollowCreationAndRelease) {
     GuiObjectCounts after = CountGuiObjects();
     EXPECT_EQ(after.gdi, before.gdi);
     EXPECT_EQ(after.user, before.user);
-    std::printf("GUI object counts %s: GDI %ld, USER %ld\n", before.probed ? "probed (GetGuiResources reports 0)"
-                                                                           : "from GetGuiResources",
-                before.gdi, before.user);
+    std::printf("GUI object counts %s: GDI %ld, USER %ld\n",
+                before.probed ? "probed (GetGuiResources reports 0)" : "from GetGuiResources", before.gdi, before.user);
 }
 
 TEST(TrayLeakTest, TenThousandRefreshesOfEveryKindAndStyleLeaveNoObjects) {
@@ -77,8 +76,13 @@ namespace {
 class ChartHost : public TWindowBase {
 public:
     ChartHost() {
-        CreateHandle({.className = L"KorvixLeakTestHost", .title = L"leak test",
-                      .style = WS_OVERLAPPEDWINDOW | WS_VISIBLE, .x = 20, .y = 20, .width = 260, .height = 160});
+        CreateHandle({.className = L"KorvixLeakTestHost",
+                      .title = L"leak test",
+                      .style = WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                      .x = 20,
+                      .y = 20,
+                      .width = 260,
+                      .height = 160});
     }
 };
 }  // namespace

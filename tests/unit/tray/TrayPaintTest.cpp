@@ -1,6 +1,6 @@
 // The picture rules of the drawn tray icons, drawn into a memory bitmap and read back.
-#include <gtest/gtest.h>
 #include <functional>
+#include <gtest/gtest.h>
 #include "tray/TrayTestSupport.h"
 #include "tray/uTrayPaint.h"
 
@@ -34,24 +34,23 @@ TEST_P(FrameTest, LeftColumnAndTopRowAreBlackWhateverTheContent) {
 
 INSTANTIATE_TEST_SUITE_P(
     EveryPicture, FrameTest,
-    testing::Values(
-        FramedPicture{"EmptyChart", [](HDC dc) { PaintChart(dc, MemoryColors, TChartValues{}, false); }},
-        FramedPicture{"FullChart",
-                      [](HDC dc) {
-                          TChartValues full;
-                          full.fill(15);
-                          PaintChart(dc, MemoryColors, full, false);
-                      }},
-        FramedPicture{"HugeChartValues",
-                      [](HDC dc) {
-                          TChartValues huge;
-                          huge.fill(0xFFFFFFF0u);
-                          PaintChart(dc, MemoryColors, huge, true);
-                      }},
-        FramedPicture{"FullBar", [](HDC dc) { PaintBar(dc, CpuColors, 100, false); }},
-        FramedPicture{"OverfullBar", [](HDC dc) { PaintBar(dc, CpuColors, 4000000000u, false); }},
-        FramedPicture{"Number", [](HDC dc) { PaintNumber(dc, L"100", Yellow, Black); }},
-        FramedPicture{"WideNumber", [](HDC dc) { PaintNumber(dc, L"88888888", White, Green); }}),
+    testing::Values(FramedPicture{"EmptyChart", [](HDC dc) { PaintChart(dc, MemoryColors, TChartValues{}, false); }},
+                    FramedPicture{"FullChart",
+                                  [](HDC dc) {
+                                      TChartValues full;
+                                      full.fill(15);
+                                      PaintChart(dc, MemoryColors, full, false);
+                                  }},
+                    FramedPicture{"HugeChartValues",
+                                  [](HDC dc) {
+                                      TChartValues huge;
+                                      huge.fill(0xFFFFFFF0u);
+                                      PaintChart(dc, MemoryColors, huge, true);
+                                  }},
+                    FramedPicture{"FullBar", [](HDC dc) { PaintBar(dc, CpuColors, 100, false); }},
+                    FramedPicture{"OverfullBar", [](HDC dc) { PaintBar(dc, CpuColors, 4000000000u, false); }},
+                    FramedPicture{"Number", [](HDC dc) { PaintNumber(dc, L"100", Yellow, Black); }},
+                    FramedPicture{"WideNumber", [](HDC dc) { PaintNumber(dc, L"88888888", White, Green); }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(FrameTest, BackgroundFillsEverythingRightOfAndBelowTheBorder) {
@@ -79,22 +78,19 @@ TEST_P(ChartColumnTest, ColumnHasTheRuleHeightAndColour) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    UsedAndFreeMode, ChartColumnTest,
-    testing::Values(
-        // Used 256 of 512 MB: value 7, six green pixels in rows 10..15.
-        ColumnCase{7, false, "K.........gggggg"},
-        ColumnCase{11, false, "K.....gggggggggg"},
-        ColumnCase{12, false, "K....RRRRRRRRRRR"},  // used mode warns from 12
-        ColumnCase{15, false, "K.RRRRRRRRRRRRRR"},
-        ColumnCase{3, true, "K.............RR"},  // free mode warns at 3 and below
-        ColumnCase{4, true, "K............ggg"},
-        ColumnCase{0, true, "K..............R"},
-        ColumnCase{0, false, "K..............g"},  // value 0: the bottom pixel alone
-        ColumnCase{1, false, "K..............."},  // value 1: nothing
-        ColumnCase{1, true, "K..............."},
-        // Beyond the scale the column stops below the border instead of overwriting it.
-        ColumnCase{40, false, "KRRRRRRRRRRRRRRR"}));
+INSTANTIATE_TEST_SUITE_P(UsedAndFreeMode, ChartColumnTest,
+                         testing::Values(
+                             // Used 256 of 512 MB: value 7, six green pixels in rows 10..15.
+                             ColumnCase{7, false, "K.........gggggg"}, ColumnCase{11, false, "K.....gggggggggg"},
+                             ColumnCase{12, false, "K....RRRRRRRRRRR"},  // used mode warns from 12
+                             ColumnCase{15, false, "K.RRRRRRRRRRRRRR"},
+                             ColumnCase{3, true, "K.............RR"},  // free mode warns at 3 and below
+                             ColumnCase{4, true, "K............ggg"}, ColumnCase{0, true, "K..............R"},
+                             ColumnCase{0, false, "K..............g"},  // value 0: the bottom pixel alone
+                             ColumnCase{1, false, "K..............."},  // value 1: nothing
+                             ColumnCase{1, true, "K..............."},
+                             // Beyond the scale the column stops below the border instead of overwriting it.
+                             ColumnCase{40, false, "KRRRRRRRRRRRRRRR"}));
 
 TEST(ChartTest, ValueZeroOfTheSixteenIsNeverDrawn) {
     Raster raster;
@@ -141,21 +137,19 @@ TEST_P(BarTest, EveryInnerColumnShowsTheBar) {
     for (int x = 1; x < 16; ++x) EXPECT_EQ(Column(raster, x, Letters), c.expected) << "column " << x;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    MemoryAndProcessor, BarTest,
-    testing::Values(
-        BarCase{"Free15IsAWarningOfTwoRows", 15, true, false, "K.............RR"},
-        BarCase{"Free19IsNormalOfThreeRows", 19, true, false, "K............ggg"},
-        BarCase{"Cpu75IsRedOnYellow", 75, false, true, "KYYYRRRRRRRRRRRR"},
-        BarCase{"Cpu70IsBlack", 70, false, true, "KYYYYKKKKKKKKKKK"},
-        BarCase{"Used70IsNormal", 70, false, false, "K....ggggggggggg"},
-        BarCase{"ZeroIsEmpty", 0, false, false, "K..............."},
-        BarCase{"SixPercentIsStillEmpty", 6, false, false, "K..............."},
-        BarCase{"SevenPercentIsOneRow", 7, false, false, "K..............g"},
-        BarCase{"FullFillsTheFifteenInnerRows", 100, false, true, "KRRRRRRRRRRRRRRR"},
-        BarCase{"FreeFullIsNormal", 100, true, false, "Kggggggggggggggg"},
-        BarCase{"AboveFullStaysInside", 250, false, false, "KRRRRRRRRRRRRRRR"}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(MemoryAndProcessor, BarTest,
+                         testing::Values(BarCase{"Free15IsAWarningOfTwoRows", 15, true, false, "K.............RR"},
+                                         BarCase{"Free19IsNormalOfThreeRows", 19, true, false, "K............ggg"},
+                                         BarCase{"Cpu75IsRedOnYellow", 75, false, true, "KYYYRRRRRRRRRRRR"},
+                                         BarCase{"Cpu70IsBlack", 70, false, true, "KYYYYKKKKKKKKKKK"},
+                                         BarCase{"Used70IsNormal", 70, false, false, "K....ggggggggggg"},
+                                         BarCase{"ZeroIsEmpty", 0, false, false, "K..............."},
+                                         BarCase{"SixPercentIsStillEmpty", 6, false, false, "K..............."},
+                                         BarCase{"SevenPercentIsOneRow", 7, false, false, "K..............g"},
+                                         BarCase{"FullFillsTheFifteenInnerRows", 100, false, true, "KRRRRRRRRRRRRRRR"},
+                                         BarCase{"FreeFullIsNormal", 100, true, false, "Kggggggggggggggg"},
+                                         BarCase{"AboveFullStaysInside", 250, false, false, "KRRRRRRRRRRRRRRR"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // ---- Numbers and the font ----
 
@@ -168,7 +162,7 @@ TEST(FitFontTest, ArialIsTheMetricCompatibleFace) {
     ::GetTextExtentPoint32W(raster.dc(), L"0", 1, &digit);
     TEXTMETRICW metrics{};
     ::GetTextMetricsW(raster.dc(), &metrics);
-    EXPECT_EQ(digit.cx, 1139);  // Arial's digit advance in font units
+    EXPECT_EQ(digit.cx, 1139);                                    // Arial's digit advance in font units
     EXPECT_EQ(metrics.tmAscent + metrics.tmDescent, 1854 + 434);  // Arial's Windows ascent and descent
 }
 
@@ -179,8 +173,8 @@ TEST(FitFontTest, HundredGetsTheLargestHeightThatFitsFifteenByFifteen) {
     EXPECT_LE(fitted.extent.cx, 15);
     EXPECT_LE(fitted.extent.cy, 15);
     // One pixel taller no longer fits.
-    UniqueFont larger(::CreateFontW(fitted.height + 1, 0, 0, 0, 0, 0, 0, 0, ANSI_CHARSET, OUT_TT_PRECIS, 0, 0, 0,
-                                    L"Arial"));
+    UniqueFont larger(
+        ::CreateFontW(fitted.height + 1, 0, 0, 0, 0, 0, 0, 0, ANSI_CHARSET, OUT_TT_PRECIS, 0, 0, 0, L"Arial"));
     SIZE extent{};
     {
         SelectGuard selected(raster.dc(), larger.get());

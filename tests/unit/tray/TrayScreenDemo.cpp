@@ -18,8 +18,13 @@ namespace {
 class ChartWindow : public TWindowBase {
 public:
     ChartWindow() {
-        CreateHandle({.className = L"KorvixChartDemo", .title = L"Korvix chart",
-                      .style = WS_OVERLAPPEDWINDOW | WS_VISIBLE, .x = 40, .y = 40, .width = 440, .height = 260,
+        CreateHandle({.className = L"KorvixChartDemo",
+                      .title = L"Korvix chart",
+                      .style = WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                      .x = 40,
+                      .y = 40,
+                      .width = 440,
+                      .height = 260,
                       .background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)});
     }
 };
@@ -71,13 +76,16 @@ int main(int argc, char** argv) {
     chart.SetAdjustValue2(1600);
     chart.SetAdjustColor2(RGB(128, 0, 128));
     chart.SetShowAdjust2(true);
-    chart.OnGetYDisplay = [](TPerformanceChart*, uint32_t y, std::wstring& text) { text = std::to_wstring(y) + L" MB"; };
+    chart.OnGetYDisplay = [](TPerformanceChart*, uint32_t y, std::wstring& text) {
+        text = std::to_wstring(y) + L" MB";
+    };
     ::UpdateWindow(window.Handle());
 
     PrintRect("taskbar", ::FindWindowA("Shell_TrayWnd", nullptr));
     PrintRect("chart", chart.Handle());
     PrintRect("window", window.Handle());
-    std::printf("failed %d %d %d\nready\n", program.LastUpdateFailed(), memory.LastUpdateFailed(), cpu.LastUpdateFailed());
+    std::printf("failed %d %d %d\nready\n", program.LastUpdateFailed(), memory.LastUpdateFailed(),
+                cpu.LastUpdateFailed());
     std::fflush(stdout);
 
     DWORD end = ::GetTickCount() + seconds * 1000;

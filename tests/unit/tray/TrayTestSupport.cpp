@@ -106,8 +106,15 @@ namespace {
 NotifyRecorder* g_recorder = nullptr;
 
 BOOL RecordNotify(DWORD message, NOTIFYICONDATAA* data) {
-    NotifyCall call{message, data->cbSize, data->hWnd, data->uID, data->uFlags, data->uCallbackMessage, data->hIcon,
-                    std::string(data->szTip, strnlen(data->szTip, 64)), {}};
+    NotifyCall call{message,
+                    data->cbSize,
+                    data->hWnd,
+                    data->uID,
+                    data->uFlags,
+                    data->uCallbackMessage,
+                    data->hIcon,
+                    std::string(data->szTip, strnlen(data->szTip, 64)),
+                    {}};
     if (g_recorder->KeepPixels && message != NIM_DELETE) call.pixels = IconPixels(data->hIcon);
     g_recorder->Calls.push_back(std::move(call));
     if (message != NIM_DELETE && g_recorder->FailAddOrModify > 0) {

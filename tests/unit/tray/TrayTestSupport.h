@@ -65,8 +65,8 @@ public:
     NotifyRecorder& operator=(const NotifyRecorder&) = delete;
 
     std::vector<NotifyCall> Calls;
-    int FailAddOrModify = 0;       // so many following NIM_ADD/NIM_MODIFY calls fail
-    bool KeepPixels = true;        // reading icon pixels costs; leak loops switch it off
+    int FailAddOrModify = 0;  // so many following NIM_ADD/NIM_MODIFY calls fail
+    bool KeepPixels = true;   // reading icon pixels costs; leak loops switch it off
     HWND Taskbar = reinterpret_cast<HWND>(static_cast<UINT_PTR>(0x1000));
 
     std::vector<DWORD> Messages() const;

@@ -43,11 +43,11 @@ protected:
 }  // namespace
 
 TEST_F(TrayMenuTest, ItemsInOrderWithTheirCaptions) {
-    EXPECT_EQ(Captions(menu_.Items),
-              (std::vector<std::wstring>{L"&Show Korvix Professional", L"-", L"Free and Run", L"-",
-                                         L"Background activity", L"-", L"S&tatus", L"&Memory Monitor",
-                                         L"&CPU Monitor", L"-", L"Free up 256 MB", L"Free up 308 MB",
-                                         L"Free up 410 MB", L"-", L"&Exit Korvix Professional"}));
+    EXPECT_EQ(
+        Captions(menu_.Items),
+        (std::vector<std::wstring>{L"&Show Korvix Professional", L"-", L"Free and Run", L"-", L"Background activity",
+                                   L"-", L"S&tatus", L"&Memory Monitor", L"&CPU Monitor", L"-", L"Free up 256 MB",
+                                   L"Free up 308 MB", L"Free up 410 MB", L"-", L"&Exit Korvix Professional"}));
     EXPECT_TRUE(Item(L"ShowKorvix1").Default);
     EXPECT_EQ(Captions(Item(L"MemoryMonitor1")), (std::vector<std::wstring>{L"Chart", L"Number", L"Bar", L"Off"}));
     EXPECT_EQ(Item(L"Freeup11").ShortCutText, L"Ctrl+Alt+D");
