@@ -54,7 +54,7 @@ INSTANTIATE_TEST_SUITE_P(
                                {Msg(WM_FREEUPIDLEWAIT, 8), Msg(WM_FREEUPPROGRESS, 3)},
                                TEngineState::Working,
                                L"working (3% done)"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 TEST_F(EngineTest, WithoutWorkerTheStatusFollowsBackgroundActivity) {
     EXPECT_EQ(engine->State(), TEngineState::Monitoring);

@@ -29,7 +29,7 @@ TEST_P(EngineRhythm, SamplesAtTheChartIntervalRoundedUpToWholeTicks) {
 INSTANTIATE_TEST_SUITE_P(Cases, EngineRhythm,
                          testing::Values(RhythmCase{1000, 12, {4, 8, 12}}, RhythmCase{300, 6, {2, 4, 6}},
                                          RhythmCase{250, 3, {1, 2, 3}}, RhythmCase{60000, 240, {240}}),
-                         [](const auto& info) { return "Interval" + std::to_string(info.param.chartInterval); });
+                         [](const auto& test) { return "Interval" + std::to_string(test.param.chartInterval); });
 
 TEST_F(EngineTest, ProcessorSamplerIsRefreshedEveryTenthSamplingStep) {
     Options->SetChartInterval(250);
@@ -74,7 +74,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, EngineCritical,
                                          CriticalCase{"OneMegabyteMoreFreeDoesNot", 9 * MB, true, true, false},
                                          CriticalCase{"CriticalSwitchedOff", 8 * MB, false, true, false},
                                          CriticalCase{"NoBackgroundActivity", 8 * MB, true, false, false}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 TEST_F(EngineTest, CriticalFreeUpCountsDownOneSecondAndNeverReplacesAWorker) {
     StartWaitingWorker();
@@ -194,6 +194,6 @@ INSTANTIATE_TEST_SUITE_P(Cases, EngineStartup,
                                          StartupCase{"ParameterIsCaseSensitive", L"Autostart", true, false},
                                          StartupCase{"NoParameter", L"", true, false},
                                          StartupCase{"StartupSwitchedOff", L"autostart", false, false}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 }  // namespace

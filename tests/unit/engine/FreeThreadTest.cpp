@@ -129,7 +129,7 @@ INSTANTIATE_TEST_SUITE_P(
                                  {.waitForIdle = true, .idleSeconds = 5, .allowedCpu = 50},
                                  {0.5, 1.0},
                                  Concat({{Msg(WM_FREEUPCPULOAD, 50, 50)}, Progress(0, 100), kEnd})}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 // The target test runs between passes only, and decides whether the next pass runs.
 struct PassesCase {
@@ -162,7 +162,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, FreeThreadPasses,
                                                     2 * MB,
                                                     {L"Free: 2097152", L"ToFree: 2097152", L"Target Not Reached"},
                                                     Concat({Progress(0, 100), Progress(0, 100), kEnd})}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 // A block beyond the available commit is refused like a failed VirtualAlloc, pass by pass.
 struct CommitCase {
@@ -192,7 +192,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, FreeThreadCommitGuard,
                                                     16 * MB,
                                                     {L"Free: 0", L"ToFree: 16777216", L"Target Not Reached"},
                                                     Concat({Progress(0, 100), Progress(0, 100), kEnd})}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 TEST_F(FreeThreadTest, StopDuringCountdownEndsWithFinishedAlone) {
     Messages messages = StopWhen(Start({.waitForIdle = true, .idleSeconds = 5, .preWaitSeconds = 30}),
@@ -259,7 +259,7 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, FreeThreadSamplingFailure,
     testing::Values(FailureCase{"FrameworkException", -1.0, L"EIdleDetectError", L"EOSError: counter vanished"},
                     FailureCase{"OtherException", std::nan(""), L"---Unknown---", L"Unknown Error"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 // The touching loop computes the percentage only where it can change; visiting just those
 // offsets must post exactly what computing it at every 1 KB step posts.

@@ -130,7 +130,7 @@ TEST_P(ChartMarkerTest, MarkerLineIsThreePixelsAtTheAmount) {
 INSTANTIATE_TEST_SUITE_P(BothViews, ChartMarkerTest,
                          testing::Values(MarkerCase{"Used300", false, 300},
                                          MarkerCase{"Free724OfTotal1024", true, 724}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 TEST(ChartPictureTest, SecondMarkerHasItsOwnValueAndColour) {
     auto memory = MemoryOf(0);

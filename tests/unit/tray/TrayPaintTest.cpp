@@ -51,7 +51,7 @@ INSTANTIATE_TEST_SUITE_P(
                     FramedPicture{"OverfullBar", [](HDC dc) { PaintBar(dc, CpuColors, 4000000000u, false); }},
                     FramedPicture{"Number", [](HDC dc) { PaintNumber(dc, L"100", Yellow, Black); }},
                     FramedPicture{"WideNumber", [](HDC dc) { PaintNumber(dc, L"88888888", White, Green); }}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 TEST(FrameTest, BackgroundFillsEverythingRightOfAndBelowTheBorder) {
     Raster raster;
@@ -149,7 +149,7 @@ INSTANTIATE_TEST_SUITE_P(MemoryAndProcessor, BarTest,
                                          BarCase{"FullFillsTheFifteenInnerRows", 100, false, true, "KRRRRRRRRRRRRRRR"},
                                          BarCase{"FreeFullIsNormal", 100, true, false, "Kggggggggggggggg"},
                                          BarCase{"AboveFullStaysInside", 250, false, false, "KRRRRRRRRRRRRRRR"}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 // ---- Numbers and the font ----
 
