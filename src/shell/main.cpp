@@ -13,6 +13,7 @@
 #include "legacy/uMessages.h"
 #include "probes/jovCPUUsage.h"
 #include "shell/fLaunchForm.h"
+#include "shell/uHTMLHelp.h"
 #include "shell/uStartup.h"
 
 namespace {
@@ -26,6 +27,7 @@ void InitializeUnits() {
 
 void FinalizeUnits() {
     Application.Shutdown();
+    FinalizeHTMLHelp();
     FinalizeOptions();
     FinalizeGlobals();
     FinalizeCPUUsage();
