@@ -4,9 +4,9 @@
 
 namespace {
 // Layout at 96 dpi, scaled to the display.
-constexpr int MaxTextWidth = 320;
-constexpr int MarginX = 8;
-constexpr int MarginY = 6;
+constexpr int MaxTextWidth = 360;
+constexpr int MarginX = 10;
+constexpr int MarginY = 8;
 
 int Scale(int value, int dpi) { return ::MulDiv(value, dpi, 96); }
 
@@ -31,6 +31,30 @@ UniqueFont TooltipFont(int dpi) {
     }
     metrics.lfStatusFont.lfHeight = ::MulDiv(metrics.lfStatusFont.lfHeight, dpi, SystemDpi());
     return UniqueFont(::CreateFontIndirectW(&metrics.lfStatusFont));
+}
+RECT WrappedText(HDC dc, const std::wstring& text, int width) {
+    RECT r{0, 0, width, 0};
+    ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r,
+                DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
+    return r;
+}
+
+// The text wrapped at the widest allowed width, then narrowed as far as it goes without a further
+// line, so the lines come out of even length instead of leaving one word alone on the last.
+RECT MeasureText(const std::wstring& text, HGDIOBJ font, int dpi) {
+    WindowDC screen(nullptr);
+    SelectGuard select(screen.get(), font);
+    RECT widest = WrappedText(screen.get(), text, Scale(MaxTextWidth, dpi));
+    int lo = widest.right / 2, hi = widest.right;
+    while (lo < hi) {
+        int mid = (lo + hi) / 2;
+        if (WrappedText(screen.get(), text, mid).bottom <= widest.bottom) {
+            hi = mid;
+        } else {
+            lo = mid + 1;
+        }
+    }
+    return WrappedText(screen.get(), text, hi);
 }
 }  // namespace
 
@@ -73,14 +97,7 @@ void THelpPopup::Show(const std::wstring& text, POINT at, HWND owner) {
     dpi_ = HelpPopupDpi(at);
     font_ = TooltipFont(dpi_);
 
-    // Measure the wrapped text, then the window around it.
-    RECT textRect{0, 0, Scale(MaxTextWidth, dpi_), 0};
-    {
-        WindowDC screen(nullptr);
-        SelectGuard select(screen.get(), font_ ? font_.get() : ::GetStockObject(DEFAULT_GUI_FONT));
-        ::DrawTextW(screen.get(), text_.c_str(), static_cast<int>(text_.size()), &textRect,
-                    DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
-    }
+    RECT textRect = MeasureText(text_, font_ ? font_.get() : ::GetStockObject(DEFAULT_GUI_FONT), dpi_);
     int border = std::max(1, Scale(1, dpi_));
     SIZE size{textRect.right + 2 * (Scale(MarginX, dpi_) + border),
               textRect.bottom + 2 * (Scale(MarginY, dpi_) + border)};
