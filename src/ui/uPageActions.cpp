@@ -49,6 +49,19 @@ void SetIdleSeconds(TKorvixOptions& o, int page, int32_t p) {
     }
 }
 
+// A style chosen for a tray icon also switches that icon on.
+template <int32_t Style>
+void MemoryIconStyle(TKorvixOptions& o, int) {
+    o.SetMemoryIconStyle(Style);
+    o.SetMemoryIcon(true);
+}
+
+template <int32_t Style>
+void CpuIconStyle(TKorvixOptions& o, int) {
+    o.SetCPUIconStyle(Style);
+    o.SetCPUMonitoring(true);
+}
+
 constexpr TClickEffect OnlyOptions = TClickEffect::None;
 
 const TClickRow ClickTable[] = {
@@ -66,37 +79,13 @@ const TClickRow ClickTable[] = {
     {idCriticalOnCheck, OnlyOptions, 0, [](TKorvixOptions& o, int) { o.SetCritical(!o.Critical()); }},
     {idStartupOnCheck, OnlyOptions, 0, [](TKorvixOptions& o, int) { o.SetStartup(!o.Startup()); }},
     {idMemoryTrayIconOff, OnlyOptions, 0, [](TKorvixOptions& o, int) { o.SetMemoryIcon(false); }},
-    {idMemoryTrayIconBar, OnlyOptions, 0,
-     [](TKorvixOptions& o, int) {
-         o.SetMemoryIconStyle(3);
-         o.SetMemoryIcon(true);
-     }},
-    {idMemoryTrayIconChart, OnlyOptions, 0,
-     [](TKorvixOptions& o, int) {
-         o.SetMemoryIconStyle(1);
-         o.SetMemoryIcon(true);
-     }},
-    {idMemoryTrayIconNumber, OnlyOptions, 0,
-     [](TKorvixOptions& o, int) {
-         o.SetMemoryIconStyle(2);
-         o.SetMemoryIcon(true);
-     }},
+    {idMemoryTrayIconBar, OnlyOptions, 0, &MemoryIconStyle<3>},
+    {idMemoryTrayIconChart, OnlyOptions, 0, &MemoryIconStyle<1>},
+    {idMemoryTrayIconNumber, OnlyOptions, 0, &MemoryIconStyle<2>},
     {idCpuTrayIconOff, OnlyOptions, 0, [](TKorvixOptions& o, int) { o.SetCPUMonitoring(false); }},
-    {idCpuTrayIconBar, OnlyOptions, 0,
-     [](TKorvixOptions& o, int) {
-         o.SetCPUIconStyle(3);
-         o.SetCPUMonitoring(true);
-     }},
-    {idCpuTrayIconChart, OnlyOptions, 0,
-     [](TKorvixOptions& o, int) {
-         o.SetCPUIconStyle(1);
-         o.SetCPUMonitoring(true);
-     }},
-    {idCpuTrayIconNumber, OnlyOptions, 0,
-     [](TKorvixOptions& o, int) {
-         o.SetCPUIconStyle(2);
-         o.SetCPUMonitoring(true);
-     }},
+    {idCpuTrayIconBar, OnlyOptions, 0, &CpuIconStyle<3>},
+    {idCpuTrayIconChart, OnlyOptions, 0, &CpuIconStyle<1>},
+    {idCpuTrayIconNumber, OnlyOptions, 0, &CpuIconStyle<2>},
     {idEnforceTrayIconCheck, OnlyOptions, 0, [](TKorvixOptions& o, int) { o.SetProgramIcon(!o.ProgramIcon()); }},
     {idShowUsedMemory, OnlyOptions, 0, [](TKorvixOptions& o, int) { o.SetShowUsedMemory(true); }},
     {idShowFreeMemory, OnlyOptions, 0, [](TKorvixOptions& o, int) { o.SetShowUsedMemory(false); }},
