@@ -14,6 +14,8 @@ class TSkinStatic;
 class TSkinButton;
 class TSkinScrollBar;
 struct TSkinTree;
+struct TSkinNode;
+struct TSkinAccess;
 
 // A reference to one element of a skinned window (or of the skin object). Copies refer to the
 // same element; a reference whose window was unskinned or destroyed throws on use. A
@@ -51,9 +53,9 @@ public:
     TSkinScrollBar AsScrollBar() const;
 
 protected:
-    friend struct TSkinTree;
-    friend class TSkin;
+    friend struct TSkinAccess;
     TSkinObject(std::shared_ptr<TSkinTree> tree, int index) : tree_(std::move(tree)), index_(index) {}
+    TSkinNode& Node() const;  // throws for none and for a gone window
     std::shared_ptr<TSkinTree> tree_;
     int index_ = -1;
 };
@@ -135,6 +137,9 @@ public:
     std::function<void(TSkinObject source, TMouseButton button, int x, int y)> OnMouseUp;
     std::function<void(TSkinObject source, int newPos)> OnScroll;
     std::function<void(TSkinObject source, int newPos)> OnScrollTrack;
+    // Errors thrown by the handlers above end here, never in the system's code (default: the
+    // debugger output).
+    std::function<void(const Exception& error)> OnError;
 
 private:
     struct Impl;
