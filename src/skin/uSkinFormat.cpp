@@ -20,14 +20,6 @@ struct Token {
 
 std::string Quote(const std::string& text) { return "'" + text.substr(0, 80) + "'"; }
 
-// "#1E2530" is a colour word; any other "#" that starts a word starts a comment.
-bool IsColorWord(const std::string& line, size_t i) {
-    if (i + 7 > line.size()) return false;
-    for (size_t k = i + 1; k < i + 7; ++k)
-        if (!isxdigit(static_cast<unsigned char>(line[k]))) return false;
-    return i + 7 == line.size() || line[i + 7] == ' ' || line[i + 7] == '\t' || line[i + 7] == '}';
-}
-
 // The words of one statement with the means to read them in order.
 class Statement {
 public:
@@ -126,6 +118,7 @@ private:
     SkinModel model_;
     std::map<std::string, TSkinColor> colors_;
     std::map<std::wstring, int> fonts_;
+    std::map<std::wstring, int> elementLines_;  // names of the form being read
     std::vector<std::pair<int, std::string>> imageVariants_;  // line, "name@1x" seen
     int elementCount_ = 0;
     int64_t imagePixels_ = 0;
@@ -149,7 +142,7 @@ std::vector<Token> Parser::Tokenize(const std::string& line) {
         unsigned char c = line[i];
         if (c == ' ' || c == '\t') {
             ++i;
-        } else if (c == '#' && !IsColorWord(line, i)) {
+        } else if (c == '#' && (tokens.empty() || i + 1 == line.size() || line[i + 1] == ' ' || line[i + 1] == '\t')) {
             break;  // a comment runs to the end of the line
         } else if (c < 0x20 || c == 0x7f) {
             Fail(lineNo_, "control character in line");
@@ -406,6 +399,7 @@ void Parser::ParseForm(Statement& s) {
     s.End();
     if (model_.FindForm(form.name)) Fail(s.Line(), "form " + WideToUtf8(form.name) + " is defined twice");
     if (model_.forms.size() >= size_t(SkinLimits::Forms)) Fail(s.Line(), "too many forms");
+    elementLines_.clear();
     SkinElement root;
     root.kind = TSkinKind::Root;
     root.name = form.name;
@@ -491,11 +485,12 @@ void Parser::ParseElement(SkinForm& form, int parent, TSkinKind kind, Statement&
     e.parent = parent;
     if (head.Peek() != "{") e.name = head.Name("element name");
     head.End();
-    if (!e.name.empty())
-        for (const SkinElement& other : form.elements)
-            if (other.name == e.name)
-                Fail(head.Line(), "element " + WideToUtf8(e.name) + " is defined twice in form " +
-                                      WideToUtf8(form.name) + " (line " + std::to_string(other.line) + ")");
+    if (!e.name.empty()) {
+        auto [other, added] = elementLines_.emplace(e.name, e.line);
+        if (!added)
+            Fail(head.Line(), "element " + WideToUtf8(e.name) + " is defined twice in form " + WideToUtf8(form.name) +
+                                  " (line " + std::to_string(other->second) + ")");
+    }
     if (kind == TSkinKind::ScrollBar) e.page = 10;
     int self = int(form.elements.size());
     form.elements.push_back(e);
