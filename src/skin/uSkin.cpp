@@ -3,9 +3,10 @@
 #include "framework/uHandles.h"
 #include "framework/uTrace.h"
 #include "skin/uSkinBinding.h"
+#include "skin/uSkinRender.h"
 
 namespace {
-std::string ReadSkinFile(const std::wstring& fileName) {
+std::string ReadSkinText(const std::wstring& fileName) {
     if (fileName.empty()) throw ESkinError(L"No skin file given");
     UniqueKernelHandle file(::CreateFileW(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                           FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -21,6 +22,15 @@ std::string ReadSkinFile(const std::wstring& fileName) {
     return text;
 }
 }  // namespace
+
+std::shared_ptr<const SkinModel> ReadSkin(const std::wstring& fileName) {
+    std::string text = ReadSkinText(fileName);
+    try {
+        return std::make_shared<const SkinModel>(ParseSkin(text));
+    } catch (const ESkinError& e) {
+        throw ESkinError(L"The skin file " + fileName + L" is not valid: " + e.Message());
+    }
+}
 
 void ReportSkinHandlerError(TSkin* skin, const Exception& error) {
     if (skin && skin->OnError) {
@@ -55,15 +65,10 @@ TSkin::~TSkin() { impl_->windows.clear(); }
 
 void TSkin::Load(const std::wstring& fileName) {
     Unload();
-    std::string text = ReadSkinFile(fileName);
-    try {
-        auto model = std::make_shared<const SkinModel>(ParseSkin(text));
-        impl_->painter = std::make_shared<TSkinPainter>(model);
-        impl_->model = std::move(model);
-        impl_->fileName = fileName;
-    } catch (const ESkinError& e) {
-        throw ESkinError(L"The skin file " + fileName + L" is not valid: " + e.Message());
-    }
+    auto model = ReadSkin(fileName);
+    impl_->painter = std::make_shared<TSkinPainter>(model);
+    impl_->model = std::move(model);
+    impl_->fileName = fileName;
 }
 
 void TSkin::Unload() {

@@ -26,7 +26,7 @@ public:
     explicit operator bool() const noexcept { return tree_ != nullptr; }
 
     std::wstring Name() const;
-    TSkinKind Kind() const;
+    TSkinElementKind Kind() const;
     // The element of that name anywhere beneath this one, depth first; none when absent.
     TSkinObject Find(const std::wstring& name) const;
     int ChildCount() const;

@@ -20,7 +20,7 @@ RECT Union(const RECT& a, const RECT& b) {
     return r;
 }
 
-bool Interactive(TSkinKind kind) { return kind == TSkinKind::Button || kind == TSkinKind::ScrollBar; }
+bool Interactive(TSkinElementKind kind) { return kind == TSkinElementKind::Button || kind == TSkinElementKind::ScrollBar; }
 
 // One refresh per display frame; 60 Hz when the display does not say.
 UINT FramePeriod() {
@@ -269,7 +269,7 @@ private:
             if (target > 0) {
                 MoveFocusTo(target);
                 ::SetCapture(window_);
-                if (tree_->nodes[target].kind == TSkinKind::Button) {
+                if (tree_->nodes[target].kind == TSkinElementKind::Button) {
                     pressed_ = target;
                     hot_ = hit;
                     InvalidateNode(target);
@@ -352,7 +352,7 @@ private:
     bool WMMouseWheel(int delta, POINT screen) {
         ::ScreenToClient(window_, &screen);
         int node = HitTest(screen);
-        while (node > 0 && tree_->nodes[node].kind != TSkinKind::ScrollBar) node = tree_->nodes[node].parent;
+        while (node > 0 && tree_->nodes[node].kind != TSkinElementKind::ScrollBar) node = tree_->nodes[node].parent;
         if (node <= 0) return false;
         TSkinNode& n = tree_->nodes[node];
         n.scroll.position = ClampScrollPosition(n.scroll, n.scroll.position - delta / WHEEL_DELTA * n.scroll.step);
@@ -394,11 +394,11 @@ private:
         }
         if (focused_ < 0 || !tree_->Visible(focused_)) return false;
         TSkinNode& n = tree_->nodes[focused_];
-        if (n.kind == TSkinKind::Button && (key == VK_SPACE || key == VK_RETURN)) {
+        if (n.kind == TSkinElementKind::Button && (key == VK_SPACE || key == VK_RETURN)) {
             ClickByKeyboard(focused_);
             return true;
         }
-        if (n.kind != TSkinKind::ScrollBar) return false;
+        if (n.kind != TSkinElementKind::ScrollBar) return false;
         int page = std::max(n.scroll.page, 1), pos = n.scroll.position;
         switch (key) {
             case VK_LEFT:

@@ -97,7 +97,7 @@ private:
     void ParseImage(Statement& s);
     void ParseForm(Statement& s);
     void ParseDialog(Statement& s);
-    void ParseElement(SkinForm& form, int parent, TSkinKind kind, Statement& head, int depth);
+    void ParseElement(SkinForm& form, int parent, TSkinElementKind kind, Statement& head, int depth);
     bool ParseElementProperty(SkinForm& form, SkinElement& e, Statement& s, int depth, int self);
     void ParseAnimation(SkinElement& e, Statement& head);
     void ParseFrame(SkinAnimation& a, Statement& s);
@@ -401,7 +401,7 @@ void Parser::ParseForm(Statement& s) {
     if (model_.forms.size() >= size_t(SkinLimits::Forms)) Fail(s.Line(), "too many forms");
     elementLines_.clear();
     SkinElement root;
-    root.kind = TSkinKind::Root;
+    root.kind = TSkinElementKind::Root;
     root.name = form.name;
     root.line = form.line;
     form.elements.push_back(root);
@@ -441,14 +441,14 @@ void Parser::ParseForm(Statement& s) {
 }
 
 bool Parser::ParseElementProperty(SkinForm& form, SkinElement& e, Statement& s, int depth, int self) {
-    static const std::map<std::string, TSkinKind> kinds = {{"static", TSkinKind::Static},
-                                                           {"button", TSkinKind::Button},
-                                                           {"scrollbar", TSkinKind::ScrollBar},
-                                                           {"group", TSkinKind::Group},
-                                                           {"image", TSkinKind::Image}};
+    static const std::map<std::string, TSkinElementKind> kinds = {{"static", TSkinElementKind::Static},
+                                                           {"button", TSkinElementKind::Button},
+                                                           {"scrollbar", TSkinElementKind::ScrollBar},
+                                                           {"group", TSkinElementKind::Group},
+                                                           {"image", TSkinElementKind::Image}};
     const std::string& k = s.Keyword();
     if (auto kind = kinds.find(k); kind != kinds.end() && s.OpensBlock()) {
-        if (e.kind != TSkinKind::Root && e.kind != TSkinKind::Group)
+        if (e.kind != TSkinElementKind::Root && e.kind != TSkinElementKind::Group)
             Fail(s.Line(), "only a form or a group holds elements");
         ParseElement(form, self, kind->second, s, depth + 1);
         return true;
@@ -476,7 +476,7 @@ SkinButtonState Parser::ButtonLook(Statement& s) {
     return state;
 }
 
-void Parser::ParseElement(SkinForm& form, int parent, TSkinKind kind, Statement& head, int depth) {
+void Parser::ParseElement(SkinForm& form, int parent, TSkinElementKind kind, Statement& head, int depth) {
     if (depth > SkinLimits::Depth) Fail(head.Line(), "elements are nested too deeply");
     if (++elementCount_ > SkinLimits::Elements) Fail(head.Line(), "too many elements");
     SkinElement e;
@@ -491,7 +491,7 @@ void Parser::ParseElement(SkinForm& form, int parent, TSkinKind kind, Statement&
             Fail(head.Line(), "element " + WideToUtf8(e.name) + " is defined twice in form " + WideToUtf8(form.name) +
                                   " (line " + std::to_string(other->second) + ")");
     }
-    if (kind == TSkinKind::ScrollBar) e.page = 10;
+    if (kind == TSkinElementKind::ScrollBar) e.page = 10;
     int self = int(form.elements.size());
     form.elements.push_back(e);
     form.elements[parent].children.push_back(self);
@@ -503,15 +503,15 @@ void Parser::ParseElement(SkinForm& form, int parent, TSkinKind kind, Statement&
             return;
         }
         SkinElement& el = form.elements[self];
-        bool textual = kind == TSkinKind::Static || kind == TSkinKind::Button;
-        bool sectioned = kind != TSkinKind::Button && kind != TSkinKind::ScrollBar;
+        bool textual = kind == TSkinElementKind::Static || kind == TSkinElementKind::Button;
+        bool sectioned = kind != TSkinElementKind::Button && kind != TSkinElementKind::ScrollBar;
         if (k == "section" && sectioned) {
             el.section = s.Name("section name");
-        } else if (k == "text" && kind == TSkinKind::Static) {
+        } else if (k == "text" && kind == TSkinElementKind::Static) {
             el.text = s.Text("text");
-        } else if (k == "caption" && kind == TSkinKind::Button) {
+        } else if (k == "caption" && kind == TSkinElementKind::Button) {
             el.text = s.Text("caption");
-        } else if (k == "color" && kind == TSkinKind::Static) {
+        } else if (k == "color" && kind == TSkinElementKind::Static) {
             el.color = Color(s, "text colour");
             el.hasColor = true;
         } else if (k == "font" && textual) {
@@ -523,20 +523,20 @@ void Parser::ParseElement(SkinForm& form, int parent, TSkinKind kind, Statement&
             else if (w == (h ? "center" : "middle")) (h ? el.align : el.valign) = SkinAlign::Center;
             else if (w == (h ? "right" : "bottom")) (h ? el.align : el.valign) = SkinAlign::Far;
             else Fail(s.Line(), "unknown alignment " + Quote(w));
-        } else if (k == "wrap" && kind == TSkinKind::Static) {
+        } else if (k == "wrap" && kind == TSkinElementKind::Static) {
             el.wrap = true;
-        } else if ((k == "normal" || k == "hot" || k == "pushed") && kind == TSkinKind::Button) {
+        } else if ((k == "normal" || k == "hot" || k == "pushed") && kind == TSkinElementKind::Button) {
             el.states[k == "normal" ? sbNormal : k == "hot" ? sbHot : sbPushed] = ButtonLook(s);
-        } else if (kind == TSkinKind::ScrollBar && (k == "horizontal" || k == "vertical")) {
+        } else if (kind == TSkinElementKind::ScrollBar && (k == "horizontal" || k == "vertical")) {
             el.vertical = k == "vertical";
-        } else if (kind == TSkinKind::ScrollBar && k == "track") {
+        } else if (kind == TSkinElementKind::ScrollBar && k == "track") {
             el.track = s.Name("section name");
-        } else if (kind == TSkinKind::ScrollBar && k == "thumb") {
+        } else if (kind == TSkinElementKind::ScrollBar && k == "thumb") {
             el.thumb = s.Name("section name");
-        } else if (kind == TSkinKind::ScrollBar && k == "arrows") {
+        } else if (kind == TSkinElementKind::ScrollBar && k == "arrows") {
             el.arrowPrev = s.Name("section name");
             el.arrowNext = s.Name("section name");
-        } else if (kind == TSkinKind::ScrollBar &&
+        } else if (kind == TSkinElementKind::ScrollBar &&
                    (k == "min" || k == "max" || k == "page" || k == "step" || k == "position")) {
             int v = s.Int(k.c_str(), -1000000000, 1000000000);
             (k == "min" ? el.min : k == "max" ? el.max : k == "page" ? el.page : k == "step" ? el.step : el.position) = v;
@@ -547,11 +547,11 @@ void Parser::ParseElement(SkinForm& form, int parent, TSkinKind kind, Statement&
         s.End();
     });
     SkinElement& done = form.elements[self];
-    if (kind == TSkinKind::Button && done.states[sbNormal].Section.Name.empty())
+    if (kind == TSkinElementKind::Button && done.states[sbNormal].Section.Name.empty())
         Fail(done.line, "button " + WideToUtf8(done.name) + " has no 'normal' look");
     for (int i : {sbHot, sbPushed})
-        if (kind == TSkinKind::Button && done.states[i].Section.Name.empty()) done.states[i] = done.states[sbNormal];
-    if (kind == TSkinKind::ScrollBar && (done.thumb.empty() || done.track.empty()))
+        if (kind == TSkinElementKind::Button && done.states[i].Section.Name.empty()) done.states[i] = done.states[sbNormal];
+    if (kind == TSkinElementKind::ScrollBar && (done.thumb.empty() || done.track.empty()))
         Fail(done.line, "scroll bar " + WideToUtf8(done.name) + " needs a 'track' and a 'thumb'");
 }
 
@@ -686,14 +686,14 @@ void Parser::Resolve() {
 
 }  // namespace
 
-const wchar_t* SkinKindName(TSkinKind kind) {
+const wchar_t* SkinKindName(TSkinElementKind kind) {
     switch (kind) {
-        case TSkinKind::Root: return L"form";
-        case TSkinKind::Static: return L"static";
-        case TSkinKind::Button: return L"button";
-        case TSkinKind::ScrollBar: return L"scrollbar";
-        case TSkinKind::Group: return L"group";
-        case TSkinKind::Image: return L"image";
+        case TSkinElementKind::Root: return L"form";
+        case TSkinElementKind::Static: return L"static";
+        case TSkinElementKind::Button: return L"button";
+        case TSkinElementKind::ScrollBar: return L"scrollbar";
+        case TSkinElementKind::Group: return L"group";
+        case TSkinElementKind::Image: return L"image";
     }
     return L"?";
 }

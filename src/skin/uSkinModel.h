@@ -63,7 +63,7 @@ struct SkinAnimation {
 enum class SkinAlign { Near, Center, Far };
 
 struct SkinElement {
-    TSkinKind kind = TSkinKind::Static;
+    TSkinElementKind kind = TSkinElementKind::Static;
     std::wstring name;  // empty for anonymous decoration
     int line = 0;
     int parent = -1;

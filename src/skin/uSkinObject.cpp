@@ -29,7 +29,7 @@ TSkinNode& TSkinObject::Node() const {
 
 std::wstring TSkinObject::Name() const { return Node().name; }
 
-TSkinKind TSkinObject::Kind() const { return Node().kind; }
+TSkinElementKind TSkinObject::Kind() const { return Node().kind; }
 
 TSkinObject TSkinObject::Find(const std::wstring& name) const {
     Node();
@@ -89,25 +89,25 @@ void TSkinObject::StartAnimation(int index) const {
 
 TSkinColor TSkinObject::Color() const {
     const TSkinNode& n = Node();
-    if (n.kind != TSkinKind::Root || !n.hasColor) WrongKind(n, L"window root");
+    if (n.kind != TSkinElementKind::Root || !n.hasColor) WrongKind(n, L"window root");
     return n.color;
 }
 
 TSkinStatic TSkinObject::AsStatic() const {
     const TSkinNode& n = Node();
-    if (n.kind != TSkinKind::Static) WrongKind(n, L"static");
+    if (n.kind != TSkinElementKind::Static) WrongKind(n, L"static");
     return TSkinStatic(tree_, index_);
 }
 
 TSkinButton TSkinObject::AsButton() const {
     const TSkinNode& n = Node();
-    if (n.kind != TSkinKind::Button) WrongKind(n, L"button");
+    if (n.kind != TSkinElementKind::Button) WrongKind(n, L"button");
     return TSkinButton(tree_, index_);
 }
 
 TSkinScrollBar TSkinObject::AsScrollBar() const {
     const TSkinNode& n = Node();
-    if (n.kind != TSkinKind::ScrollBar) WrongKind(n, L"scrollbar");
+    if (n.kind != TSkinElementKind::ScrollBar) WrongKind(n, L"scrollbar");
     return TSkinScrollBar(tree_, index_);
 }
 

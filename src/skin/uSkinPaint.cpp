@@ -203,15 +203,15 @@ void TSkinPainter::PaintContent(HDC dc, const TSkinTree& tree, int index, const 
     const SkinElement* e = node.design;
     int font = e && e->font >= 0 ? e->font : (tree.nodes[0].design ? tree.nodes[0].design->font : -1);
     switch (node.kind) {
-        case TSkinKind::Root:
-        case TSkinKind::Group:
-        case TSkinKind::Image: DrawSection(dc, node.section, r, dpi); break;
-        case TSkinKind::Static:
+        case TSkinElementKind::Root:
+        case TSkinElementKind::Group:
+        case TSkinElementKind::Image: DrawSection(dc, node.section, r, dpi); break;
+        case TSkinElementKind::Static:
             DrawSection(dc, node.section, r, dpi);
             DrawText(dc, node.text, r, font, node.hasColor ? node.color : TSkinColor{}, e->align, e->valign, e->wrap,
                      dpi);
             break;
-        case TSkinKind::Button: {
+        case TSkinElementKind::Button: {
             bool hot = index == state.hot && (state.pressed < 0 || state.pressed == index);
             int look = index == state.pressed && index == state.hot ? sbPushed : hot ? sbHot : sbNormal;
             const SkinButtonState& s = node.states[look];
@@ -223,7 +223,7 @@ void TSkinPainter::PaintContent(HDC dc, const TSkinTree& tree, int index, const 
             DrawText(dc, node.text, text, font, s.Color, e->align, e->valign, false, dpi);
             break;
         }
-        case TSkinKind::ScrollBar: PaintScrollBar(dc, node, r, dpi); break;
+        case TSkinElementKind::ScrollBar: PaintScrollBar(dc, node, r, dpi); break;
     }
 }
 

@@ -87,7 +87,7 @@ std::shared_ptr<TSkinTree> BuildSkinTree(std::shared_ptr<const SkinModel> model)
             TSkinNode n = NodeFrom(e);
             n.parent = n.parent < 0 ? 0 : n.parent + base;
             for (int& c : n.children) c += base;
-            if (e.kind == TSkinKind::Root) {
+            if (e.kind == TSkinElementKind::Root) {
                 n.hasColor = true;
                 n.color = form.color;
             }

@@ -12,7 +12,7 @@
 
 struct TSkinNode {
     const SkinElement* design = nullptr;  // null only for the skin object's own root
-    TSkinKind kind = TSkinKind::Root;
+    TSkinElementKind kind = TSkinElementKind::Root;
     std::wstring name;
     int parent = -1;
     std::vector<int> children;

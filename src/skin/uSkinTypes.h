@@ -43,5 +43,5 @@ static_assert(offsetof(SkinFrameRecord, Duration) == 12);
 enum SkinFrameFlag : int32_t { sfShow = 1, sfHide = 2, sfAlpha = 4, sfOffset = 8, sfSection = 16 };
 enum SkinEase : int32_t { seLinear = 0, seIn = 1, seOut = 2, seInOut = 3 };
 
-enum class TSkinKind { Root, Static, Button, ScrollBar, Group, Image };
-const wchar_t* SkinKindName(TSkinKind kind);
+enum class TSkinElementKind { Root, Static, Button, ScrollBar, Group, Image };
+const wchar_t* SkinKindName(TSkinElementKind kind);

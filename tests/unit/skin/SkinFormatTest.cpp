@@ -68,7 +68,7 @@ TEST(SkinFormat, MiniSkinLoadsWithItsTree) {
     ASSERT_EQ(m.forms.size(), 1u);
     const SkinForm& f = m.forms[0];
     EXPECT_EQ(f.name, L"Mini");
-    EXPECT_EQ(f.elements[0].kind, TSkinKind::Root);
+    EXPECT_EQ(f.elements[0].kind, TSkinElementKind::Root);
     const SkinElement& panel = f.elements[f.elements[0].children[5]];
     EXPECT_EQ(panel.name, L"panel");
     EXPECT_TRUE(panel.hidden);

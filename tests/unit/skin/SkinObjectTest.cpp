@@ -50,13 +50,13 @@ TEST(SkinObject, FindChildAndKindsOfTheSkinTree) {
     EXPECT_EQ(root.Name(), L"Mini");
     ASSERT_EQ(root.ChildCount(), 1);
     TSkinObject form = root.Child(0);
-    EXPECT_EQ(form.Kind(), TSkinKind::Root);
+    EXPECT_EQ(form.Kind(), TSkinElementKind::Root);
     EXPECT_EQ(form.ChildCount(), 8);
     EXPECT_EQ(form.Child(1).Name(), L"ok");
     EXPECT_THROW(form.Child(8), ESkinError);
     EXPECT_THROW(form.Child(-1), ESkinError);
     // Find reaches into groups, depth first; a missing or empty name gives none.
-    EXPECT_EQ(root.Find(L"inner").Kind(), TSkinKind::Static);
+    EXPECT_EQ(root.Find(L"inner").Kind(), TSkinElementKind::Static);
     EXPECT_FALSE(root.Find(L"nothing"));
     EXPECT_FALSE(root.Find(L""));
     EXPECT_FALSE(root.Find(L"OK"));
