@@ -108,15 +108,31 @@ void TSkinPainter::DrawImage(HDC dc, const SkinSection& s, const RECT& dest, int
 
 void TSkinPainter::DrawFill(HDC dc, const SkinSection& s, const RECT& dest, int dpi) {
     int w = dest.right - dest.left, h = dest.bottom - dest.top;
-    auto key = std::make_tuple(&s, w, h, dpi);
-    auto it = fills_.find(key);
-    if (it == fills_.end()) {
-        if (fills_.size() > 256) fills_.clear();
-        SkinBitmap pixels = RasterizeFill(s, w, h, dpi / 96.0);
-        it = fills_.emplace(key, CreateSkinDib(w, h, pixels.pixels.data())).first;
+    // Small looks (buttons, tracks) are kept once drawn; large ones (backgrounds, panels) are
+    // drawn again for the part being repainted, which costs less than keeping them.
+    if (int64_t(w) * h <= 32768) {
+        auto key = std::make_tuple(&s, w, h, dpi);
+        auto it = fills_.find(key);
+        if (it == fills_.end()) {
+            if (fills_.size() > 256) fills_.clear();
+            SkinBitmap pixels = RasterizeFill(s, w, h, dpi / 96.0);
+            it = fills_.emplace(key, CreateSkinDib(w, h, pixels.pixels.data())).first;
+        }
+        SelectGuard select(sourceDC_.get(), it->second.get());
+        ::GdiAlphaBlend(dc, dest.left, dest.top, w, h, sourceDC_.get(), 0, 0, w, h, PerPixelAlpha);
+        return;
     }
-    SelectGuard select(sourceDC_.get(), it->second.get());
-    ::GdiAlphaBlend(dc, dest.left, dest.top, w, h, sourceDC_.get(), 0, 0, w, h, PerPixelAlpha);
+    RECT box{};
+    if (::GetClipBox(dc, &box) == NULLREGION) return;
+    RECT visible = Intersect(box, dest);
+    if (Empty(visible)) return;
+    SkinRect part{visible.left - dest.left, visible.top - dest.top, visible.right - visible.left,
+                  visible.bottom - visible.top};
+    SkinBitmap pixels = RasterizeFill(s, w, h, dpi / 96.0, part);
+    UniqueBitmap dib = CreateSkinDib(pixels.width, pixels.height, pixels.pixels.data());
+    SelectGuard select(sourceDC_.get(), dib.get());
+    ::GdiAlphaBlend(dc, visible.left, visible.top, pixels.width, pixels.height, sourceDC_.get(), 0, 0, pixels.width,
+                    pixels.height, PerPixelAlpha);
 }
 
 HFONT TSkinPainter::Font(int index, int dpi) {
@@ -124,8 +140,8 @@ HFONT TSkinPainter::Font(int index, int dpi) {
     auto it = fonts_.find(key);
     if (it != fonts_.end()) return it->second.get();
     SkinFont f;
-    f.face = L"Tahoma";
-    f.points = 8;
+    f.face = L"Arial";
+    f.points = 9;
     if (index >= 0 && index < int(model_->fonts.size())) f = model_->fonts[index];
     LOGFONTW lf{};
     lf.lfHeight = -::MulDiv(f.points, dpi, 72);

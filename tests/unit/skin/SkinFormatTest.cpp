@@ -155,6 +155,25 @@ TEST(SkinRaster, GradientAndBorder) {
     EXPECT_GT(bottom, 160u);
 }
 
+TEST(SkinRaster, APartIsTheSameAsThatPartOfTheWhole) {
+    SkinSection s;
+    s.fill = SkinFill::VGrad;
+    s.color1 = SkinColorFromRGB(10, 200, 30);
+    s.color2 = SkinColorFromRGB(250, 0, 100);
+    s.radius = 12;
+    s.borderWidth = 2;
+    s.borderColor = SkinColorFromRGB(0, 0, 255);
+    SkinBitmap whole = RasterizeFill(s, 70, 50, 1.5);
+    for (SkinRect p : {SkinRect{3, 4, 10, 20}, SkinRect{60, 40, 10, 10}, SkinRect{30, 0, 5, 50}}) {
+        SkinBitmap part = RasterizeFill(s, 70, 50, 1.5, p);
+        ASSERT_EQ(part.width, p.w);
+        int mismatches = 0;
+        for (int y = 0; y < p.h; ++y)
+            for (int x = 0; x < p.w; ++x) mismatches += part.pixels[y * p.w + x] != whole.pixels[(y + p.y) * 70 + x + p.x];
+        EXPECT_EQ(mismatches, 0) << p.x << "," << p.y;
+    }
+}
+
 TEST(SkinRaster, NineGridKeepsCornersAndStretchesTheMiddle) {
     SkinSection s;
     s.isImage = true;
