@@ -10,7 +10,7 @@
 #include "skin/uSkinCheck.h"
 #include "skin/uSkinRender.h"
 #include "tools/skntool/uSkinPng.h"
-#include "tools/skntool/uVocabularyCheck.h"
+#include "ui/uSkinVocabulary.h"
 
 namespace {
 void Print(const std::wstring& text) { std::printf("%s\n", WideToUtf8(text).c_str()); }
