@@ -181,3 +181,27 @@ TEST(SkinObject, ReferencesOutliveTheirWindowSafely) {
     EXPECT_THROW(skin.ApplyForm(host.Handle(), L"Nope"), ESkinError);
 }
 }  // namespace
+
+namespace {
+std::string ReadAll(const std::wstring& path) {
+    std::string text;
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return text;
+    char buffer[4096];
+    DWORD read = 0;
+    while (::ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read) text.append(buffer, read);
+    ::CloseHandle(file);
+    return text;
+}
+
+TEST(SkinDocs, TheDocumentedExampleLoadsAndIsTheFixture) {
+    TSkin skin;
+    skin.Load(FixturePath(L"example.skn"));
+    TSkinObject root = skin.SkinObject();
+    EXPECT_EQ(root.Find(L"ok").AnimationName(0), L"ok_blink");
+    std::string example = ReadAll(FixturePath(L"example.skn"));
+    std::string docs = ReadAll(FixturePath(L"..\\..\\..\\..\\docs\\skin-format.md"));
+    ASSERT_FALSE(example.empty());
+    EXPECT_NE(docs.find("```\n" + example), std::string::npos) << "docs/skin-format.md has another example";
+}
+}  // namespace
