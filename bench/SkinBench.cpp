@@ -142,8 +142,8 @@ int wmain(int argc, wchar_t** argv) {
         native.push_back(n);
         ratios.push_back(s / n);
     }
-    std::printf("skin open: form Korvix %dx%d with %d elements (%d buttons, %d statics, %d scroll bars)\n", width, height,
-                count.Total(), count.buttons, count.statics, count.scrollBars);
+    std::printf("skin open: form Korvix %dx%d with %d elements (%d buttons, %d statics, %d scroll bars)\n", width,
+                height, count.Total(), count.buttons, count.statics, count.scrollBars);
     std::printf("skin open: skinned %.2f ms, native %.2f ms (medians of %d rounds)\n", Median(skinned) * 1000,
                 Median(native) * 1000, kRounds);
     std::printf("skin open: ratio skinned/native %.2f (median of the rounds' ratios)\n", Median(ratios));

@@ -38,7 +38,8 @@ uint32_t Over(uint32_t top, uint32_t bottom) {
 SkinBitmap RasterizeFill(const SkinSection& s, int width, int height, double scale, SkinRect part) {
     if (part.w <= 0 || part.h <= 0) part = {0, 0, width, height};
     int x0 = std::clamp(part.x, 0, std::max(width, 0)), y0 = std::clamp(part.y, 0, std::max(height, 0));
-    int x1 = std::clamp(part.x + part.w, x0, std::max(width, 0)), y1 = std::clamp(part.y + part.h, y0, std::max(height, 0));
+    int x1 = std::clamp(part.x + part.w, x0, std::max(width, 0)),
+        y1 = std::clamp(part.y + part.h, y0, std::max(height, 0));
     SkinBitmap out;
     out.width = x1 - x0;
     out.height = y1 - y0;
@@ -60,7 +61,8 @@ SkinBitmap RasterizeFill(const SkinSection& s, int width, int height, double sca
         bool edgeRow = y < margin || y >= height - margin;
         int innerFrom = edgeRow ? width : std::min(width, int(std::ceil(bw)) + 1);
         int innerTo = edgeRow ? width : std::max(innerFrom, width - int(std::ceil(bw)) - 1);
-        uint32_t rowColor = hasFill ? Premultiplied(Mix(s.color1, s.color2, s.fill == SkinFill::VGrad ? py / height : 0), 1) : 0;
+        uint32_t rowColor =
+            hasFill ? Premultiplied(Mix(s.color1, s.color2, s.fill == SkinFill::VGrad ? py / height : 0), 1) : 0;
         uint32_t* row = &out.pixels[size_t(y - y0) * out.width] - x0;
         for (int x = x0; x < x1; ++x) {
             if (x >= innerFrom && x < innerTo) {
@@ -74,12 +76,11 @@ SkinBitmap RasterizeFill(const SkinSection& s, int width, int height, double sca
             inner = std::min(inner, outer);
             uint32_t pixel = 0;
             if (hasFill && inner > 0) {
-                double t = s.fill == SkinFill::VGrad   ? py / height
-                           : s.fill == SkinFill::HGrad ? px / width
-                                                       : 0.0;
+                double t = s.fill == SkinFill::VGrad ? py / height : s.fill == SkinFill::HGrad ? px / width : 0.0;
                 pixel = Premultiplied(Mix(s.color1, s.color2, t), inner);
             }
-            if (bw > 0 && outer > inner) pixel = Over(Premultiplied(Mix(s.borderColor, s.borderColor, 0), outer - inner), pixel);
+            if (bw > 0 && outer > inner)
+                pixel = Over(Premultiplied(Mix(s.borderColor, s.borderColor, 0), outer - inner), pixel);
             row[x] = pixel;
         }
     }

@@ -7,8 +7,7 @@ namespace {
 void IgnoringFailure(const TSkinObject& root, int32_t id, bool (*rule)(SkinButtonState&)) {
     try {
         ChangeButtonLook(root, ElementName(id), rule);
-    } catch (const Exception&) {
-    }
+    } catch (const Exception&) {}
 }
 
 void Brand(const TSkinObject& root, int32_t id, const wchar_t* sectionName) {
@@ -18,8 +17,7 @@ void Brand(const TSkinObject& root, int32_t id, const wchar_t* sectionName) {
         section.Name = sectionName;
         element.SetImageSection(section);
         element.Refresh();
-    } catch (const Exception&) {
-    }
+    } catch (const Exception&) {}
 }
 }  // namespace
 
@@ -33,14 +31,14 @@ void TranslateSkin(const TSkinObject& root) {
         for (const TCaption& row : SkinCaptions()) {
             try {
                 TSkinObject element = root.Find(row.Name);
-                if (row.Kind == TCaptionKind::Static) element.AsStatic().SetText(row.Text);
-                else element.AsButton().SetCaption(row.Text);
+                if (row.Kind == TCaptionKind::Static)
+                    element.AsStatic().SetText(row.Text);
+                else
+                    element.AsButton().SetCaption(row.Text);
                 element.Refresh();
-            } catch (const Exception&) {
-            }
+            } catch (const Exception&) {}
         }
-    } catch (const Exception&) {
-    }
+    } catch (const Exception&) {}
 }
 
 void SetBranding(const TSkinObject& root) {

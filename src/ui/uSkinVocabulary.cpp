@@ -36,12 +36,14 @@ public:
 
     void Element(const std::wstring& name, TSkinKind kind) {
         if (kind == TSkinKind::Animation) {
-            if (!animations_.count(name)) Problem(form_.line, L"no element of form Korvix carries the animation " + name);
+            if (!animations_.count(name))
+                Problem(form_.line, L"no element of form Korvix carries the animation " + name);
             return;
         }
         auto it = elements_.find(name);
         if (it == elements_.end()) {
-            Problem(form_.line, L"form Korvix has no element " + name + L" (Korvix uses it as " + KindWord(kind) + L")");
+            Problem(form_.line,
+                    L"form Korvix has no element " + name + L" (Korvix uses it as " + KindWord(kind) + L")");
             return;
         }
         const SkinElement& e = *it->second;
@@ -53,7 +55,8 @@ public:
     }
 
     void Section(const wchar_t* name, const wchar_t* use) {
-        if (!model_.ResolveSection(name)) Problem(1, std::wstring(L"the skin has no section ") + name + L" (" + use + L")");
+        if (!model_.ResolveSection(name))
+            Problem(1, std::wstring(L"the skin has no section ") + name + L" (" + use + L")");
     }
 
     void Problem(int line, std::wstring message) { problems.push_back({line, std::move(message)}); }

@@ -65,7 +65,7 @@ TEST(SkinObject, FindChildAndKindsOfTheSkinTree) {
     EXPECT_EQ(SkinColorValue(form.Color()), 0xF0F0F0u);
     EXPECT_EQ(SkinColorValue(root.Find(L"carrier").AsStatic().GetColor()), 0x563412u);
     EXPECT_THROW(root.Find(L"inner").AsStatic().GetColor(), ESkinError);  // no colour of its own
-    EXPECT_THROW(root.Color(), ESkinError);                                // the skin is not a window
+    EXPECT_THROW(root.Color(), ESkinError);                               // the skin is not a window
 }
 
 TEST(SkinObject, AskingForAnotherKindFailsWithTheElementsName) {
@@ -83,9 +83,12 @@ TEST(SkinObject, AskingForAnotherKindFailsWithTheElementsName) {
         TSkinObject e = root.Find(c.name);
         if (!e) e = root.Child(0);
         auto ask = [&] {
-            if (c.kind == 0) e.AsStatic();
-            else if (c.kind == 1) e.AsButton();
-            else e.AsScrollBar();
+            if (c.kind == 0)
+                e.AsStatic();
+            else if (c.kind == 1)
+                e.AsButton();
+            else
+                e.AsScrollBar();
         };
         if (c.ok) {
             EXPECT_NO_THROW(ask()) << Narrow8(c.name);

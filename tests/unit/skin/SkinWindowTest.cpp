@@ -1,7 +1,7 @@
 // A real window drawn from a skin form, driven by mouse and keyboard messages.
 #include <gtest/gtest.h>
-#include "skin/SkinTestSupport.h"
 #include "framework/uHandles.h"
+#include "skin/SkinTestSupport.h"
 #include "skin/uSkinRender.h"
 #include "support/TestSupport.h"
 
@@ -114,7 +114,7 @@ TEST_F(SkinnedWindow, RefreshRepaintsOnlyTheElement) {
 }
 
 TEST_F(SkinnedWindow, PaintingShowsTheLooksAndTheText) {
-    EXPECT_EQ(ScreenPixel(Wnd(), 185, 105), RGB(0, 0, 255));   // anonymous blue decoration
+    EXPECT_EQ(ScreenPixel(Wnd(), 185, 105), RGB(0, 0, 255));       // anonymous blue decoration
     EXPECT_EQ(ScreenPixel(Wnd(), 40, 22), RGB(0xC0, 0xC0, 0xC0));  // button, normal
     Mouse(Wnd(), WM_MOUSEMOVE, 15, 25);
     EXPECT_EQ(ScreenPixel(Wnd(), 40, 22), RGB(0xD0, 0xD0, 0xFF));  // hot
