@@ -655,6 +655,10 @@ void Parser::ParseDialog(Statement& s) {
             d.editText = Color(p, "edit text colour");
             d.editBack = Color(p, "edit background colour");
             d.hasEdit = true;
+            if (!p.AtEnd()) {
+                d.editBorder = Color(p, "edit border colour");
+                d.hasEditBorder = true;
+            }
         } else if (k == "list") {
             d.listText = Color(p, "list text colour");
             d.listBack = Color(p, "list background colour");

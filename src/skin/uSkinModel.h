@@ -112,8 +112,8 @@ struct SkinDialogStyle {
     TSkinColor text;
     TSkinColor focus = SkinColorFromRGB(0, 120, 215);
     SkinButtonState button[sdLookCount];
-    bool hasEdit = false, hasList = false;
-    TSkinColor editText, editBack, listText, listBack;
+    bool hasEdit = false, hasList = false, hasEditBorder = false;
+    TSkinColor editText, editBack, editBorder, listText, listBack;
 };
 
 struct SkinModel {
