@@ -147,6 +147,7 @@ constexpr int ImageSide = 4096;
 constexpr int64_t ImagePixels = 16 << 20;  // all images together, both variants
 constexpr int Animations = 64;             // per element
 constexpr int Frames = 256;                // per animation
+constexpr int AllFrames = 65536;           // in the whole skin
 constexpr int Coordinate = 16384;
 constexpr int FormSide = 4096;
 constexpr int Duration = 60000;
