@@ -10,7 +10,7 @@ mode=${1:-run}
 out=$root/build/fuzz
 mkdir -p "$out"
 fuzzer=$out/skin_fuzz
-sources=("$root"/src/skin/uSkinFormat.cpp "$root"/src/skin/uSkinModel.cpp "$root"/src/skin/uSkinImages.cpp
+sources=("$root"/src/skin/uSkinLexer.cpp "$root"/src/skin/uSkinFormat.cpp "$root"/src/skin/uSkinModel.cpp "$root"/src/skin/uSkinImages.cpp
          "$root"/src/skin/uSkinRaster.cpp "$root"/src/skin/uSkinScrollBar.cpp "$root"/tests/fuzz/SkinFuzz.cpp)
 stale=0
 [ -x "$fuzzer" ] || stale=1
