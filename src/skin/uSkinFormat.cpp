@@ -356,7 +356,7 @@ void Parser::ParseElement(SkinForm& form, int parent, TSkinElementKind kind, Ski
             SkinFail(head.Line(), "element " + WideToUtf8(e.name) + " is defined twice in form " +
                                       WideToUtf8(form.name) + " (line " + std::to_string(other->second) + ")");
     }
-    if (kind == TSkinElementKind::ScrollBar) e.page = 10;
+    if (kind == TSkinElementKind::Button) e.align = SkinAlign::Center;
     int self = int(form.elements.size());
     form.elements.push_back(e);
     form.elements[parent].children.push_back(self);
