@@ -223,13 +223,16 @@ private:
         if (handler) Guard([&] { handler(TSkinAccess::Object(tree, node), pos); });
         return tree->alive;
     }
+    // A handler's exception goes to the skin's OnError; when the handler has freed the window
+    // (and perhaps the skin with it), to the debugger output.
     template <typename F>
     void Guard(F call) {
         TSkin* skin = sink_.skin;
+        std::shared_ptr<TSkinTree> tree = tree_;
         try {
             call();
         } catch (const Exception& e) {
-            ReportSkinHandlerError(skin, e);
+            ReportSkinHandlerError(tree->alive ? skin : nullptr, e);
         }
     }
 
