@@ -3,7 +3,7 @@
 # natively with clang-14 (the format and image code has no Windows headers).
 #   scripts/fuzz.sh run      fuzz for FUZZ_SECONDS (default 60) from the seed corpus and the
 #                            shipped skins; a finding is saved in tests/fuzz/findings and fails
-#   scripts/fuzz.sh replay   run every corpus file and past finding once (part of make test)
+#   scripts/fuzz.sh replay   run every corpus file, past finding and skin fixture once (make test)
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 mode=${1:-run}
@@ -24,8 +24,7 @@ export ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=0
 limits=(-rss_limit_mb=512 -malloc_limit_mb=256 -timeout=10)
 
 if [ "$mode" = replay ]; then
-    files=("$root"/tests/fuzz/corpus/* "$root"/tests/fuzz/findings/*)
-    files=("${files[@]}")
+    files=("$root"/tests/fuzz/corpus/* "$root"/tests/fuzz/findings/* "$root"/tests/unit/skin/fixtures/*.skn)
     existing=()
     for f in "${files[@]}"; do [ -f "$f" ] && existing+=("$f"); done
     "$fuzzer" "${limits[@]}" "${existing[@]}" >"$out/replay.log" 2>&1

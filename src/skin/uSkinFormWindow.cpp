@@ -10,7 +10,9 @@
 
 namespace {
 constexpr UINT_PTR AnimationTimer = 0x534B;
-constexpr int FocusMargin = 5;  // design pixels the focus mark reaches beyond its element
+constexpr UINT_PTR RepeatTimer = 0x534C;
+constexpr UINT RepeatDelay = 400, RepeatPeriod = 50;  // ms: holding an arrow or the page area
+constexpr int FocusMargin = 5;                        // design pixels the focus mark reaches beyond its element
 
 RECT Union(const RECT& a, const RECT& b) {
     if (::IsRectEmpty(&a)) return b;
@@ -59,6 +61,7 @@ public:
     ~TSkinFormWindow() override {
         if (!::IsWindow(window_)) return;
         ::KillTimer(window_, AnimationTimer);
+        ::KillTimer(window_, RepeatTimer);
         if (::GetCapture() == window_) ::ReleaseCapture();
         ::SetWindowRgn(window_, nullptr, TRUE);
         ::SetWindowLongPtrW(window_, GWL_STYLE, style_);
@@ -108,8 +111,12 @@ protected:
                 if (focused_ >= 0) InvalidateNode(focused_);
                 return DefaultProc(msg, wParam, lParam);
             case WM_TIMER:
-                if (wParam != AnimationTimer) return DefaultProc(msg, wParam, lParam);
-                WMAnimationTimer();
+                if (wParam == AnimationTimer)
+                    WMAnimationTimer();
+                else if (wParam == RepeatTimer)
+                    WMRepeatTimer();
+                else
+                    return DefaultProc(msg, wParam, lParam);
                 return 0;
             case WM_DPICHANGED: WMDpiChanged(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam)); return 0;
             default: return DefaultProc(msg, wParam, lParam);
@@ -257,6 +264,7 @@ private:
             DragThumb(pt);
             return;
         }
+        repeatPoint_ = pt;
         SetHot(HitTest(pt));
     }
 
@@ -296,6 +304,7 @@ private:
         int hit = HitTest(pt);
         int wasPressed = std::exchange(pressed_, -1);
         int wasDragged = std::exchange(dragNode_, -1);
+        StopRepeat();
         if (button == TMouseButton::mbLeft && ::GetCapture() == window_) ::ReleaseCapture();
         bool clicked = false;
         if (wasPressed >= 0) {
@@ -311,6 +320,7 @@ private:
         // Capture taken away (another window, a menu): the press is cancelled, a drag ends where it is.
         auto tree = tree_;
         if (pressed_ >= 0) InvalidateNode(std::exchange(pressed_, -1));
+        StopRepeat();
         int dragged = std::exchange(dragNode_, -1);
         if (dragged >= 0) FireScroll(tree, false, dragged);
     }
@@ -324,28 +334,61 @@ private:
                            !n.design->arrowPrev.empty(), n.scroll, thickness);
     }
 
-    // Returns node + 1 when the click moved the bar by a step or a page (one OnScroll).
-    int ScrollMouseDown(int node, POINT pt) {
-        TSkinNode& n = tree_->nodes[node];
+    // Which way a press at `pt` moves the scroll bar: by a step on an arrow, by a page beside
+    // the thumb, 0 on the thumb or outside the bar.
+    int ScrollDelta(int node, POINT pt) const {
+        const TSkinNode& n = tree_->nodes[node];
         bool vertical = n.design->vertical;
         SkinScrollParts p = PartsOf(node);
-        auto inside = [&](const SkinRect& s) {
-            return pt.x >= s.x && pt.x < s.x + s.w && pt.y >= s.y && pt.y < s.y + s.h;
+        auto inside = [&](const SkinRect& r) {
+            return pt.x >= r.x && pt.x < r.x + r.w && pt.y >= r.y && pt.y < r.y + r.h;
         };
-        int along = vertical ? pt.y : pt.x;
-        int thumbStart = vertical ? p.thumb.y : p.thumb.x;
-        if (inside(p.thumb)) {
+        if (inside(p.prev)) return -n.scroll.step;
+        if (inside(p.next)) return n.scroll.step;
+        if (!inside(p.track) || inside(p.thumb)) return 0;
+        int along = vertical ? pt.y : pt.x, thumbStart = vertical ? p.thumb.y : p.thumb.x;
+        return along < thumbStart ? -std::max(n.scroll.page, 1) : std::max(n.scroll.page, 1);
+    }
+
+    // Returns node + 1 when the press moved the bar by a step or a page (one OnScroll); held
+    // down, the press repeats after a moment, as system scroll bars do.
+    int ScrollMouseDown(int node, POINT pt) {
+        TSkinNode& n = tree_->nodes[node];
+        SkinScrollParts p = PartsOf(node);
+        int along = n.design->vertical ? pt.y : pt.x;
+        int thumbStart = n.design->vertical ? p.thumb.y : p.thumb.x;
+        int delta = ScrollDelta(node, pt);
+        if (delta == 0) {
             dragNode_ = node;
             dragGrab_ = along - thumbStart;
             return 0;
         }
-        int delta = inside(p.prev)       ? -n.scroll.step
-                    : inside(p.next)     ? n.scroll.step
-                    : along < thumbStart ? -std::max(n.scroll.page, 1)
-                                         : std::max(n.scroll.page, 1);
         n.scroll.position = ClampScrollPosition(n.scroll, n.scroll.position + delta);
         InvalidateNode(node);
+        repeatNode_ = node;
+        repeatDelta_ = delta;
+        repeatPoint_ = pt;
+        ::SetTimer(window_, RepeatTimer, RepeatDelay, nullptr);
         return node + 1;
+    }
+
+    void StopRepeat() {
+        if (repeatNode_ < 0) return;
+        repeatNode_ = -1;
+        ::KillTimer(window_, RepeatTimer);
+    }
+
+    void WMRepeatTimer() {
+        // Repeats while the mouse stays on the part it pressed (the page area ends at the thumb).
+        int node = repeatNode_;
+        if (node < 0 || ScrollDelta(node, repeatPoint_) != repeatDelta_) return;
+        ::SetTimer(window_, RepeatTimer, RepeatPeriod, nullptr);
+        TSkinNode& n = tree_->nodes[node];
+        int pos = ClampScrollPosition(n.scroll, n.scroll.position + repeatDelta_);
+        if (pos == n.scroll.position) return;
+        n.scroll.position = pos;
+        InvalidateNode(node);
+        FireScroll(tree_, false, node);
     }
 
     void DragThumb(POINT pt) {
@@ -464,6 +507,8 @@ private:
     int backWidth_ = 0, backHeight_ = 0;
     int hot_ = -1, pressed_ = -1, focused_ = -1;
     int dragNode_ = -1, dragGrab_ = 0;
+    int repeatNode_ = -1, repeatDelta_ = 0;
+    POINT repeatPoint_{};
     bool showFocus_ = false, tracking_ = false;
 };
 }  // namespace

@@ -82,6 +82,18 @@ TEST_F(SkinnedWindow, ArrowsAndPageAreaMoveTheScrollBarOnce) {
     EXPECT_EQ(root.Find(L"bar").AsScrollBar().Position(), 9);
 }
 
+TEST_F(SkinnedWindow, HoldingAnArrowRepeatsUntilReleased) {
+    Mouse(Wnd(), WM_LBUTTONDOWN, 105, 55);
+    ASSERT_TRUE(PumpUntil([&] { return root.Find(L"bar").AsScrollBar().Position() >= 3; }, 5000));
+    Mouse(Wnd(), WM_LBUTTONUP, 105, 55);
+    int released = root.Find(L"bar").AsScrollBar().Position();
+    PumpUntil([] { return false; }, 300);
+    EXPECT_EQ(root.Find(L"bar").AsScrollBar().Position(), released);
+    int scrolls = 0;
+    for (const auto& e : log.Take()) scrolls += e.rfind("Scroll bar ", 0) == 0;
+    EXPECT_EQ(scrolls, released);  // one OnScroll for each step
+}
+
 TEST_F(SkinnedWindow, DraggingTheThumbTracksEveryMoveAndScrollsAtTheEnd) {
     // Thumb at 20..60 for position 0; each position is 4 pixels of travel (40 / 10).
     Mouse(Wnd(), WM_LBUTTONDOWN, 30, 55);
