@@ -1,0 +1,90 @@
+#include "skin/uSkinAnimation.h"
+#include <algorithm>
+
+namespace {
+double Eased(int ease, double t) {
+    switch (ease) {
+        case seIn: return t * t * t;
+        case seOut: return 1 - (1 - t) * (1 - t) * (1 - t);
+        case seInOut: return t < 0.5 ? 4 * t * t * t : 1 - (2 - 2 * t) * (2 - 2 * t) * (2 - 2 * t) / 2;
+        default: return t;
+    }
+}
+
+void ApplyStart(TSkinNode& n, const SkinFrameRecord& f) {
+    if (f.Flags & sfShow) n.hidden = false;
+    if (f.Flags & sfHide) n.hidden = true;
+    if (f.Flags & sfSection) n.section = f.Section;
+}
+
+void ApplyEnd(TSkinNode& n, const SkinFrameRecord& f) {
+    if (f.Flags & sfAlpha) n.alpha = f.Alpha;
+    if (f.Flags & sfOffset) {
+        n.dx = f.OffsetX;
+        n.dy = f.OffsetY;
+    }
+}
+}  // namespace
+
+const SkinAnimation& TSkinAnimator::AnimationOf(const Run& run) const {
+    return tree_.nodes[run.node].design->animations[run.animation];
+}
+
+void TSkinAnimator::Start(int node, int animation, unsigned now) {
+    running_.erase(std::remove_if(running_.begin(), running_.end(), [&](const Run& r) { return r.node == node; }),
+                   running_.end());
+    Run run{node, animation, 0, now, 0, 0, 0};
+    EnterFrame(run);
+    running_.push_back(run);
+}
+
+void TSkinAnimator::EnterFrame(Run& run) {
+    TSkinNode& n = tree_.nodes[run.node];
+    ApplyStart(n, AnimationOf(run).frames[run.frame]);
+    run.fromAlpha = n.alpha;
+    run.fromDx = n.dx;
+    run.fromDy = n.dy;
+}
+
+bool TSkinAnimator::Step(unsigned now, std::vector<int>& changed) {
+    for (size_t i = 0; i < running_.size();) {
+        Run& run = running_[i];
+        TSkinNode& n = tree_.nodes[run.node];
+        const auto& frames = AnimationOf(run).frames;
+        changed.push_back(run.node);
+        bool finished = false;
+        for (;;) {
+            const SkinFrameRecord& f = frames[run.frame];
+            unsigned elapsed = now - run.frameStart;
+            if (elapsed < unsigned(f.Duration)) {
+                double t = Eased(f.Ease, double(elapsed) / f.Duration);
+                if (f.Flags & sfAlpha) n.alpha = int(run.fromAlpha + (f.Alpha - run.fromAlpha) * t + 0.5);
+                if (f.Flags & sfOffset) {
+                    n.dx = run.fromDx + (f.OffsetX - run.fromDx) * t;
+                    n.dy = run.fromDy + (f.OffsetY - run.fromDy) * t;
+                }
+                break;
+            }
+            ApplyEnd(n, f);
+            run.frameStart += f.Duration;
+            if (++run.frame == int(frames.size())) {
+                finished = true;
+                break;
+            }
+            EnterFrame(run);
+        }
+        if (finished)
+            running_.erase(running_.begin() + i);
+        else
+            ++i;
+    }
+    return !running_.empty();
+}
+
+void FinishAnimation(TSkinTree& tree, int node, int animation) {
+    TSkinNode& n = tree.nodes[node];
+    for (const SkinFrameRecord& f : n.design->animations[animation].frames) {
+        ApplyStart(n, f);
+        ApplyEnd(n, f);
+    }
+}

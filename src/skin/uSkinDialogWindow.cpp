@@ -1,0 +1,277 @@
+// "Skin window": a plain window with standard controls takes the skin's dialog style. The
+// controls keep their behaviour (focus, default button, dialog keys); only their looks change:
+// background, fonts, text colours, edits and lists in the skin's colours, push buttons drawn
+// from the skin's sections in their five looks. Unskinning restores what was changed.
+#include <windows.h>
+#include <commctrl.h>
+#include <string>
+#include <vector>
+#include <windowsx.h>
+#include "skin/uSkinBinding.h"
+
+namespace {
+const wchar_t DialogProp[] = L"KorvixSkinDialog";
+constexpr UINT_PTR ButtonSubclassId = 0x4B534244;
+constexpr UINT_PTR EditSubclassId = 0x4B534245;
+
+std::wstring ClassOf(HWND window) {
+    wchar_t name[64] = {};
+    ::GetClassNameW(window, name, 64);
+    return name;
+}
+
+class TSkinDialogWindow : public TSkinBinding {
+public:
+    TSkinDialogWindow(HWND window, std::shared_ptr<TSkinPainter> painter, TSkinEventSink sink)
+        : TSkinBinding(window, std::move(painter), std::move(sink)), style_(painter_->Model().dialog) {
+        if (!style_.present) throw ESkinError(L"The skin has no dialog style");
+        tree_ = BuildDialogTree(painter_->ModelPtr());
+        dpi_ = WindowDpi(window);
+        editBrush_.reset(::CreateSolidBrush(SkinColorValue(style_.editBack)));
+        Attach();
+        ::SetPropW(window, DialogProp, reinterpret_cast<HANDLE>(this));
+        Rebuild();
+        for (HWND child = ::GetWindow(window, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) Adopt(child);
+        ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
+    }
+
+    ~TSkinDialogWindow() override {
+        if (!::IsWindow(window_)) return;
+        ::RemovePropW(window_, DialogProp);
+        for (const Child& c : children_) Restore(c);
+        ::RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
+    }
+
+    const TSkinDialogLook& Look() const { return look_; }
+
+protected:
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+        switch (msg) {
+            case WM_ERASEBKGND: EraseBackground(reinterpret_cast<HDC>(wParam)); return 1;
+            case WM_CTLCOLORSTATIC:
+            case WM_CTLCOLORBTN:
+            case WM_CTLCOLORDLG:
+            case WM_CTLCOLORSCROLLBAR:
+            case WM_CTLCOLOREDIT:
+            case WM_CTLCOLORLISTBOX:
+                return reinterpret_cast<LRESULT>(
+                    CtlColor(msg, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)));
+            case WM_DRAWITEM:
+                if (DrawButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam))) return TRUE;
+                return DefaultProc(msg, wParam, lParam);
+            case WM_SIZE: {
+                LRESULT result = DefaultProc(msg, wParam, lParam);
+                Rebuild();
+                ::RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+                return result;
+            }
+            case WM_DPICHANGED: {
+                LRESULT result = DefaultProc(msg, wParam, lParam);
+                dpi_ = HIWORD(wParam);
+                Rebuild();
+                for (const Child& c : children_) ::SendMessageW(c.window, WM_SETFONT, WPARAM(look_.font), TRUE);
+                return result;
+            }
+            default: return DefaultProc(msg, wParam, lParam);
+        }
+    }
+
+private:
+    struct Child {
+        HWND window;
+        HFONT font;
+        LONG_PTR style;
+        bool ownerDrawn = false;
+        bool isDefault = false;
+        bool hot = false;
+        bool listView = false;
+        bool flatEdge = false;
+        COLORREF listColors[3] = {};
+    };
+
+    // The dialog's background at its current size, and a brush that continues it under controls.
+    void Rebuild() {
+        RECT client{};
+        ::GetClientRect(window_, &client);
+        int w = std::max<int>(client.right, 1), h = std::max<int>(client.bottom, 1);
+        background_ = CreateSkinDib(w, h);
+        UniqueMemoryDC dc(::CreateCompatibleDC(nullptr));
+        SelectGuard select(dc.get(), background_.get());
+        UniqueBrush fill(::CreateSolidBrush(SkinColorValue(style_.color)));
+        RECT all{0, 0, w, h};
+        ::FillRect(dc.get(), &all, fill.get());
+        painter_->DrawSection(dc.get(), style_.background, all, dpi_);
+        backgroundBrush_.reset(::CreatePatternBrush(background_.get()));
+        look_ = {painter_->Font(style_.font, dpi_), style_.text, backgroundBrush_.get()};
+    }
+
+    void EraseBackground(HDC dc) {
+        RECT r{};
+        ::GetClientRect(window_, &r);
+        ::SetBrushOrgEx(dc, 0, 0, nullptr);
+        ::FillRect(dc, &r, backgroundBrush_.get());
+    }
+
+    Child* Find(HWND child) {
+        for (Child& c : children_)
+            if (c.window == child) return &c;
+        return nullptr;
+    }
+
+    void Adopt(HWND child) {
+        Child c{child, reinterpret_cast<HFONT>(::SendMessageW(child, WM_GETFONT, 0, 0)),
+                ::GetWindowLongPtrW(child, GWL_STYLE)};
+        std::wstring cls = ClassOf(child);
+        LONG_PTR type = c.style & BS_TYPEMASK;
+        if (_wcsicmp(cls.c_str(), L"Button") == 0 && (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON)) {
+            // Owner-drawn, the button still behaves as before; the system asks us for every look.
+            c.ownerDrawn = true;
+            c.isDefault = type == BS_DEFPUSHBUTTON;
+            ::SetWindowLongPtrW(child, GWL_STYLE, (c.style & ~LONG_PTR(BS_TYPEMASK)) | BS_OWNERDRAW);
+            ::SetWindowSubclass(child, &TSkinDialogWindow::ButtonProc, ButtonSubclassId,
+                                reinterpret_cast<DWORD_PTR>(this));
+        } else if (style_.hasEditBorder && (::GetWindowLongPtrW(child, GWL_EXSTYLE) & WS_EX_CLIENTEDGE)) {
+            // The sunken 3-D edge becomes a flat line in the skin's colour (same width, so the
+            // control's layout does not move).
+            c.flatEdge = true;
+            ::SetWindowSubclass(child, &TSkinDialogWindow::EdgeProc, EditSubclassId, reinterpret_cast<DWORD_PTR>(this));
+            ::SetWindowPos(child, nullptr, 0, 0, 0, 0,
+                           SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+        } else if (_wcsicmp(cls.c_str(), WC_LISTVIEWW) == 0) {
+            c.listView = true;
+            c.listColors[0] = ListView_GetBkColor(child);
+            c.listColors[1] = ListView_GetTextColor(child);
+            c.listColors[2] = ListView_GetTextBkColor(child);
+            if (style_.hasList) {
+                ListView_SetBkColor(child, SkinColorValue(style_.listBack));
+                ListView_SetTextColor(child, SkinColorValue(style_.listText));
+                ListView_SetTextBkColor(child, SkinColorValue(style_.listBack));
+            }
+        }
+        ::SendMessageW(child, WM_SETFONT, WPARAM(look_.font), FALSE);
+        children_.push_back(c);
+    }
+
+    void Restore(const Child& c) {
+        if (!::IsWindow(c.window)) return;
+        if (c.ownerDrawn) {
+            ::RemoveWindowSubclass(c.window, &TSkinDialogWindow::ButtonProc, ButtonSubclassId);
+            // Keep the default-button bit the dialog manager may have moved meanwhile.
+            LONG_PTR now = ::GetWindowLongPtrW(c.window, GWL_STYLE) & ~LONG_PTR(BS_TYPEMASK);
+            ::SetWindowLongPtrW(c.window, GWL_STYLE, now | (c.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON));
+        }
+        if (c.flatEdge) {
+            ::RemoveWindowSubclass(c.window, &TSkinDialogWindow::EdgeProc, EditSubclassId);
+            ::SetWindowPos(c.window, nullptr, 0, 0, 0, 0,
+                           SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+        }
+        if (c.listView) {
+            ListView_SetBkColor(c.window, c.listColors[0]);
+            ListView_SetTextColor(c.window, c.listColors[1]);
+            ListView_SetTextBkColor(c.window, c.listColors[2]);
+        }
+        ::SendMessageW(c.window, WM_SETFONT, WPARAM(c.font), FALSE);
+    }
+
+    HBRUSH CtlColor(UINT msg, HDC dc, HWND control) {
+        bool edit = msg == WM_CTLCOLOREDIT || msg == WM_CTLCOLORLISTBOX ||
+                    (msg == WM_CTLCOLORSTATIC && _wcsicmp(ClassOf(control).c_str(), L"Edit") == 0);
+        if (edit && style_.hasEdit) {
+            ::SetTextColor(dc, SkinColorValue(style_.editText));
+            ::SetBkColor(dc, SkinColorValue(style_.editBack));
+            return editBrush_.get();
+        }
+        ::SetTextColor(dc, SkinColorValue(style_.text));
+        ::SetBkMode(dc, TRANSPARENT);
+        ::SetBkColor(dc, SkinColorValue(style_.color));
+        POINT at{0, 0};
+        ::MapWindowPoints(control, window_, &at, 1);
+        ::SetBrushOrgEx(dc, -at.x, -at.y, nullptr);
+        return backgroundBrush_.get();
+    }
+
+    bool DrawButton(const DRAWITEMSTRUCT& di) {
+        Child* c = di.CtlType == ODT_BUTTON ? Find(di.hwndItem) : nullptr;
+        if (!c || !c->ownerDrawn) return false;
+        RECT r = di.rcItem;
+        int w = r.right - r.left, h = r.bottom - r.top;
+        // Drawn off screen first: the button never shows a half-drawn look.
+        UniqueBitmap buffer = CreateSkinDib(w, h);
+        UniqueMemoryDC mem(::CreateCompatibleDC(di.hDC));
+        SelectGuard select(mem.get(), buffer.get());
+        POINT at{0, 0};
+        ::MapWindowPoints(di.hwndItem, window_, &at, 1);
+        ::SetBrushOrgEx(mem.get(), -at.x, -at.y, nullptr);
+        RECT all{0, 0, w, h};
+        ::FillRect(mem.get(), &all, backgroundBrush_.get());
+        int look = (di.itemState & ODS_DISABLED)   ? sdDisabled
+                   : (di.itemState & ODS_SELECTED) ? sdPushed
+                   : c->hot                        ? sdHot
+                   : (di.itemState & ODS_FOCUS)    ? sdFocused
+                                                   : sdNormal;
+        const SkinButtonState& s = style_.button[look];
+        painter_->DrawSection(mem.get(), s.Section.Name, all, dpi_);
+        wchar_t text[256] = {};
+        ::GetWindowTextW(di.hwndItem, text, 256);
+        painter_->DrawText(mem.get(), text, all, style_.font, s.Color, SkinAlign::Center, SkinAlign::Center, false,
+                           dpi_);
+        if ((di.itemState & ODS_FOCUS) && !(di.itemState & ODS_NOFOCUSRECT))
+            painter_->DrawFocusMark(mem.get(), all, dpi_, style_.focus, -2);
+        ::BitBlt(di.hDC, r.left, r.top, w, h, mem.get(), 0, 0, SRCCOPY);
+        return true;
+    }
+
+    static LRESULT CALLBACK ButtonProc(HWND button, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
+        auto* self = reinterpret_cast<TSkinDialogWindow*>(data);
+        Child* c = self->Find(button);
+        if (c && msg == WM_MOUSEMOVE && !c->hot) {
+            c->hot = true;
+            TRACKMOUSEEVENT tme{sizeof(tme), TME_LEAVE, button, 0};
+            ::TrackMouseEvent(&tme);
+            ::InvalidateRect(button, nullptr, FALSE);
+        } else if (c && msg == WM_MOUSELEAVE) {
+            c->hot = false;
+            ::InvalidateRect(button, nullptr, FALSE);
+        } else if (msg == WM_ERASEBKGND) {
+            return 1;  // the owner draws every pixel
+        }
+        return ::DefSubclassProc(button, msg, wParam, lParam);
+    }
+
+    // Draws the non-client edge of a control as one line of the border colour around one of
+    // the control's background, then lets the system draw any scroll bars.
+    static LRESULT CALLBACK EdgeProc(HWND control, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
+        if (msg != WM_NCPAINT) return ::DefSubclassProc(control, msg, wParam, lParam);
+        LRESULT result = ::DefSubclassProc(control, msg, wParam, lParam);
+        auto* self = reinterpret_cast<TSkinDialogWindow*>(data);
+        HDC dc = ::GetWindowDC(control);
+        RECT r{};
+        ::GetWindowRect(control, &r);
+        ::OffsetRect(&r, -r.left, -r.top);
+        UniqueBrush border(::CreateSolidBrush(SkinColorValue(self->style_.editBorder)));
+        UniqueBrush back(::CreateSolidBrush(SkinColorValue(self->style_.editBack)));
+        ::FrameRect(dc, &r, border.get());
+        ::InflateRect(&r, -1, -1);
+        ::FrameRect(dc, &r, back.get());
+        ::ReleaseDC(control, dc);
+        return result;
+    }
+
+    const SkinDialogStyle& style_;
+    int dpi_ = 96;
+    UniqueBitmap background_;
+    UniqueBrush backgroundBrush_, editBrush_;
+    TSkinDialogLook look_{};
+    std::vector<Child> children_;
+};
+}  // namespace
+
+std::unique_ptr<TSkinBinding> CreateDialogBinding(HWND window, std::shared_ptr<TSkinPainter> painter,
+                                                  TSkinEventSink sink) {
+    return std::make_unique<TSkinDialogWindow>(window, std::move(painter), std::move(sink));
+}
+
+const TSkinDialogLook* DialogLookOf(HWND dialog) {
+    auto* binding = reinterpret_cast<TSkinDialogWindow*>(::GetPropW(dialog, DialogProp));
+    return binding ? &binding->Look() : nullptr;
+}

@@ -1,0 +1,47 @@
+#include "skin/uSkinScrollBar.h"
+#include <algorithm>
+
+int ScrollLastPosition(const SkinScrollValues& v) {
+    long long last = static_cast<long long>(v.max) - std::max(v.page - 1, 0);
+    return static_cast<int>(std::max<long long>(last, v.min));
+}
+
+int ClampScrollPosition(const SkinScrollValues& v, int position) {
+    return std::clamp(position, v.min, ScrollLastPosition(v));
+}
+
+SkinScrollParts ScrollParts(const SkinRect& b, bool vertical, bool arrows, const SkinScrollValues& v, int minThumb) {
+    SkinScrollParts p;
+    int length = vertical ? b.h : b.w;
+    int thickness = vertical ? b.w : b.h;
+    int arrow = arrows ? std::min(thickness, length / 2) : 0;
+    auto along = [&](int start, int size) {
+        return vertical ? SkinRect{b.x, b.y + start, b.w, size} : SkinRect{b.x + start, b.y, size, b.h};
+    };
+    if (arrow) {
+        p.prev = along(0, arrow);
+        p.next = along(length - arrow, arrow);
+    }
+    int trackLength = length - 2 * arrow;
+    p.track = along(arrow, trackLength);
+    long long count = static_cast<long long>(v.max) - v.min + 1;
+    long long page = std::max(v.page, 1);
+    int thumb =
+        count > 0 ? static_cast<int>(std::min<long long>(trackLength, trackLength * page / count)) : trackLength;
+    thumb = std::clamp(std::max(thumb, minThumb), 0, trackLength);
+    long long travel = trackLength - thumb;
+    long long steps = static_cast<long long>(ScrollLastPosition(v)) - v.min;
+    long long offset =
+        steps > 0 ? travel * (static_cast<long long>(ClampScrollPosition(v, v.position)) - v.min) / steps : 0;
+    p.thumb = along(arrow + static_cast<int>(offset), thumb);
+    return p;
+}
+
+int ScrollPositionAt(const SkinScrollParts& p, bool vertical, const SkinScrollValues& v, int thumbStart) {
+    int trackStart = vertical ? p.track.y : p.track.x;
+    long long travel = static_cast<long long>(vertical ? p.track.h - p.thumb.h : p.track.w - p.thumb.w);
+    long long steps = static_cast<long long>(ScrollLastPosition(v)) - v.min;
+    if (travel <= 0 || steps <= 0) return v.min;
+    long long offset = std::clamp<long long>(thumbStart - trackStart, 0, travel);
+    return ClampScrollPosition(v, static_cast<int>(v.min + (offset * steps * 2 + travel) / (2 * travel)));
+}

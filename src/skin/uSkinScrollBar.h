@@ -1,0 +1,21 @@
+// The arithmetic of a skinned scroll bar: reachable positions and where its parts lie.
+// Pure functions over design or device rectangles; no Windows headers.
+#pragma once
+#include "skin/uSkinModel.h"
+
+struct SkinScrollValues {
+    int min = 0, max = 100, page = 10, step = 1, position = 0;
+};
+
+// The last position the user can reach: max - page + 1 (max when page is 0), never below min.
+int ScrollLastPosition(const SkinScrollValues& v);
+int ClampScrollPosition(const SkinScrollValues& v, int position);
+
+struct SkinScrollParts {
+    SkinRect prev, next, track, thumb;  // prev/next empty without arrows
+};
+// `bounds` in device pixels; arrows are squares of the bar's thickness.
+SkinScrollParts ScrollParts(const SkinRect& bounds, bool vertical, bool arrows, const SkinScrollValues& v,
+                            int minThumb);
+// The position whose thumb starts at `thumbStart` (device pixel along the bar's axis).
+int ScrollPositionAt(const SkinScrollParts& parts, bool vertical, const SkinScrollValues& v, int thumbStart);
