@@ -1,6 +1,6 @@
 # The two commands of the README are the contract: `make run` and `make test`
 # set up everything they need on a fresh Debian 12 machine (as root).
-.PHONY: all setup build run test bench clean
+.PHONY: all setup build run test bench fuzz clean
 
 all: build
 
@@ -18,6 +18,10 @@ test:
 
 bench: build
 	@scripts/bench.sh
+
+# The skin loader under libFuzzer for FUZZ_SECONDS (default 60); fails on a finding.
+fuzz: build
+	@scripts/fuzz.sh run
 
 clean:
 	rm -rf build dist

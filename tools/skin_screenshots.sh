@@ -1,55 +1,46 @@
 #!/bin/bash
-# Screenshots of the shipped skins into docs/screens/: every page of the Korvix form as the
-# program shows it (page button pressed, animations played) and the plain dialogs in the skin's
-# dialog style, at 100 % and 200 % display scale (LogPixels 96 and 192), under Xvfb and Wine.
-#   tools/skin_screenshots.sh [SKIN...]      (default: every skin in dist/win32 but test.skn;
-#                                           needs `make build` and build/win32's skinshot target)
+# Screenshots of the test skin's form (manual page open) and of a plain dialog in the skin's
+# dialog style, at 100 % and 200 % display scale, under Xvfb in a Wine virtual desktop, into
+# docs/screens/. Also the 200 % form beside a 2x enlargement of the 100 % one.
+#   tools/skin_screenshots.sh [BUILD_DIR] [SKIN]   (default build/win32 and its test skin)
 set -e
 root=$(cd "$(dirname "$0")/.." && pwd)
-shot=$root/build/win32/tools/skinshot/skinshot.exe
+build=${1:-$root/build/win32}
+skin=${2:-$build/skins/test.skn}
+name=$(basename "$skin" .skn)
+demo=$build/tests/unit/skin/skin_screen_demo.exe
 out=$root/docs/screens
-[ -f "$shot" ] || { echo "build skinshot first: cmake --build build/win32 --target skinshot" >&2; exit 1; }
-skins=("$@")
-[ ${#skins[@]} -gt 0 ] || skins=($(ls "$root"/dist/win32/*.skn | grep -v '/test\.skn$'))
+work=$(mktemp -d)
+[ -f "$demo" ] || { echo "build skin_screen_demo first: $demo is missing" >&2; exit 1; }
 mkdir -p "$out"
-
-# The 200 % window is 1440 pixels wide: a desktop larger than the tests' own.
-export KORVIX_DESKTOP=1600x1200 KORVIX_WINE_DIR=$root/build/wine-screens
 . "$root/scripts/wine-lib.sh"
 korvix_template
 korvix_xvfb_start
-work=$(mktemp -d)
 trap 'korvix_wine_stop; korvix_xvfb_stop; rm -rf "$work"' EXIT
 
-# Page name, then the skinshot arguments that open it as the program does.
-pages=(
-    "home|"
-    "manual|--press manual --show manual_show"
-    "regular|--press regular --show regular_show --show idle_show"
-    "critical|--press critical --show critical_show --show idle_show"
-    "startup|--press startup --show startup_show --show idle_show"
-    "monitor|--press monitor --show monitor_show"
-    "misc|--press misc --show misc_show"
-    "about|--show about_show"
-)
-for dpi in 96 192; do
-    pct=$((dpi * 100 / 96))
-    korvix_prefix_new "$work/prefix-$dpi"
-    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d $dpi /f >/dev/null 2>&1
-    korvix_wine_stop || true
+# shot DPI MODE FILE: runs the demo at that display scale and keeps its window.
+shot() {
+    korvix_prefix_new "$work/prefix-$1"
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+    korvix_wine_stop
     korvix_wine_start
-    for skin in "${skins[@]}"; do
-        name=$(basename "$skin" .skn)
-        for entry in "${pages[@]}"; do
-            page=${entry%%|*}
-            wine "$shot" form "$(korvix_winpath "$skin")" "$(korvix_winpath "$out/$name-$page-$pct.png")" ${entry#*|} |
-                tr -d '\r'
-        done
-        for dialog in hotkey defaults freeandrun; do
-            wine "$shot" dialog "$(korvix_winpath "$skin")" "$(korvix_winpath "$out/$name-dialog-$dialog-$pct.png")" $dialog |
-                tr -d '\r'
-        done
-    done
-    korvix_wine_stop || true
-done
-ls "$out"
+    local log=$work/$2-$1.log i
+    wine "$demo" "$2" "$(korvix_winpath "$skin")" 6 >"$log" 2>/dev/null &
+    local pid=$!
+    for i in $(seq 1 100); do grep -q ready "$log" 2>/dev/null && break; sleep 0.1; done
+    xwd -root -silent | convert xwd:- "png:$work/screen.png"
+    read -r _ l t r b < <(grep ^window "$log" | tr -d '\r')
+    convert "$work/screen.png" -crop "$((r - l))x$((b - t))+$l+$t" +repage "$out/$3"
+    wait $pid || true
+    korvix_wine_stop
+}
+
+shot 96 form "skin-$name-100.png"
+shot 192 form "skin-$name-200.png"
+shot 96 dialog "skin-$name-dialog-100.png"
+shot 192 dialog "skin-$name-dialog-200.png"
+# Crispness: a detail of the 200 % form beside the same detail of the 100 % form enlarged 2x.
+convert "$out/skin-$name-200.png" -crop 480x200+0+0 +repage "$work/crisp.png"
+convert "$out/skin-$name-100.png" -crop 240x100+0+0 +repage -filter point -resize 200% "$work/enlarged.png"
+convert "$work/crisp.png" "$work/enlarged.png" -background white -splice 8x0 +append "$out/skin-$name-200-vs-enlarged.png"
+echo "written: $(cd "$out" && ls skin-"$name"-*.png | tr '\n' ' ')"

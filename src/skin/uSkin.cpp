@@ -17,7 +17,8 @@ std::string ReadSkinText(const std::wstring& fileName) {
         throw ESkinError(L"The skin file " + fileName + L" is larger than 16 MB");
     std::string text(size_t(size.QuadPart), '\0');
     DWORD read = 0;
-    if (!text.empty() && (!::ReadFile(file.get(), text.data(), DWORD(text.size()), &read, nullptr) || read != text.size()))
+    if (!text.empty() &&
+        (!::ReadFile(file.get(), text.data(), DWORD(text.size()), &read, nullptr) || read != text.size()))
         throw ESkinError(L"Cannot read the skin file " + fileName);
     return text;
 }
@@ -37,8 +38,7 @@ void ReportSkinHandlerError(TSkin* skin, const Exception& error) {
         try {
             skin->OnError(error);
             return;
-        } catch (...) {
-        }
+        } catch (...) {}
     }
     DebugTrace(std::wstring(error.ClassName()) + L": " + error.Message());
 }
@@ -55,7 +55,8 @@ struct TSkin::Impl {
         if (!painter) throw ESkinError(L"No skin is loaded");
         windows.erase(window);
         TSkinEventSink sink{self, [this](HWND gone) { windows.erase(gone); }};
-        windows[window] = form ? CreateFormBinding(window, painter, sink, *form) : CreateDialogBinding(window, painter, sink);
+        windows[window] =
+            form ? CreateFormBinding(window, painter, sink, *form) : CreateDialogBinding(window, painter, sink);
     }
 };
 

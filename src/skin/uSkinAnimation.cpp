@@ -73,8 +73,10 @@ bool TSkinAnimator::Step(unsigned now, std::vector<int>& changed) {
             }
             EnterFrame(run);
         }
-        if (finished) running_.erase(running_.begin() + i);
-        else ++i;
+        if (finished)
+            running_.erase(running_.begin() + i);
+        else
+            ++i;
     }
     return !running_.empty();
 }

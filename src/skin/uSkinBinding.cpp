@@ -45,7 +45,6 @@ LRESULT CALLBACK TSkinBinding::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, 
     try {
         return self->WndProc(msg, wParam, lParam);
     } catch (const Exception&) {
-    } catch (const std::exception&) {
-    }
+    } catch (const std::exception&) {}
     return ::DefSubclassProc(hwnd, msg, wParam, lParam);
 }

@@ -44,8 +44,8 @@ private:
     bool attached_ = false;
 };
 
-std::unique_ptr<TSkinBinding> CreateFormBinding(HWND window, std::shared_ptr<TSkinPainter> painter,
-                                                TSkinEventSink sink, const SkinForm& form);
+std::unique_ptr<TSkinBinding> CreateFormBinding(HWND window, std::shared_ptr<TSkinPainter> painter, TSkinEventSink sink,
+                                                const SkinForm& form);
 std::unique_ptr<TSkinBinding> CreateDialogBinding(HWND window, std::shared_ptr<TSkinPainter> painter,
                                                   TSkinEventSink sink);
 

@@ -11,7 +11,8 @@ std::vector<SkinProblem> CheckSkinLayout(const SkinModel& model) {
                 problems.push_back({e.line, name + L" (" + std::to_wstring(r.x) + L" " + std::to_wstring(r.y) + L" " +
                                                 std::to_wstring(r.w) + L" " + std::to_wstring(r.h) +
                                                 L") lies outside its form " + form.name + L" (" +
-                                                std::to_wstring(form.width) + L" x " + std::to_wstring(form.height) + L")"});
+                                                std::to_wstring(form.width) + L" x " + std::to_wstring(form.height) +
+                                                L")"});
             }
         }
     }

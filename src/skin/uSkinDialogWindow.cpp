@@ -4,9 +4,9 @@
 // from the skin's sections in their five looks. Unskinning restores what was changed.
 #include <windows.h>
 #include <commctrl.h>
-#include <windowsx.h>
 #include <string>
 #include <vector>
+#include <windowsx.h>
 #include "skin/uSkinBinding.h"
 
 namespace {
@@ -53,7 +53,8 @@ protected:
             case WM_CTLCOLORSCROLLBAR:
             case WM_CTLCOLOREDIT:
             case WM_CTLCOLORLISTBOX:
-                return reinterpret_cast<LRESULT>(CtlColor(msg, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)));
+                return reinterpret_cast<LRESULT>(
+                    CtlColor(msg, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)));
             case WM_DRAWITEM:
                 if (DrawButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam))) return TRUE;
                 return DefaultProc(msg, wParam, lParam);
@@ -116,7 +117,8 @@ private:
     }
 
     void Adopt(HWND child) {
-        Child c{child, reinterpret_cast<HFONT>(::SendMessageW(child, WM_GETFONT, 0, 0)), ::GetWindowLongPtrW(child, GWL_STYLE)};
+        Child c{child, reinterpret_cast<HFONT>(::SendMessageW(child, WM_GETFONT, 0, 0)),
+                ::GetWindowLongPtrW(child, GWL_STYLE)};
         std::wstring cls = ClassOf(child);
         LONG_PTR type = c.style & BS_TYPEMASK;
         if (_wcsicmp(cls.c_str(), L"Button") == 0 && (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON)) {
@@ -124,7 +126,8 @@ private:
             c.ownerDrawn = true;
             c.isDefault = type == BS_DEFPUSHBUTTON;
             ::SetWindowLongPtrW(child, GWL_STYLE, (c.style & ~LONG_PTR(BS_TYPEMASK)) | BS_OWNERDRAW);
-            ::SetWindowSubclass(child, &TSkinDialogWindow::ButtonProc, ButtonSubclassId, reinterpret_cast<DWORD_PTR>(this));
+            ::SetWindowSubclass(child, &TSkinDialogWindow::ButtonProc, ButtonSubclassId,
+                                reinterpret_cast<DWORD_PTR>(this));
         } else if (_wcsicmp(cls.c_str(), WC_LISTVIEWW) == 0) {
             c.listView = true;
             c.listColors[0] = ListView_GetBkColor(child);
@@ -196,7 +199,8 @@ private:
         painter_->DrawSection(mem.get(), s.Section.Name, all, dpi_);
         wchar_t text[256] = {};
         ::GetWindowTextW(di.hwndItem, text, 256);
-        painter_->DrawText(mem.get(), text, all, style_.font, s.Color, SkinAlign::Center, SkinAlign::Center, false, dpi_);
+        painter_->DrawText(mem.get(), text, all, style_.font, s.Color, SkinAlign::Center, SkinAlign::Center, false,
+                           dpi_);
         if ((di.itemState & ODS_FOCUS) && !(di.itemState & ODS_NOFOCUSRECT))
             painter_->DrawFocusMark(mem.get(), all, dpi_, style_.focus, -2);
         ::BitBlt(di.hDC, r.left, r.top, w, h, mem.get(), 0, 0, SRCCOPY);

@@ -2,8 +2,8 @@
 // mouse and keyboard turned into the skin's events, caption areas, rounded window region,
 // per-monitor DPI and the animation timer.
 #include <windows.h>
-#include <windowsx.h>
 #include <algorithm>
+#include <windowsx.h>
 #include "skin/uSkinAnimation.h"
 #include "skin/uSkinBinding.h"
 #include "skin/uSkinRaster.h"
@@ -20,7 +20,9 @@ RECT Union(const RECT& a, const RECT& b) {
     return r;
 }
 
-bool Interactive(TSkinElementKind kind) { return kind == TSkinElementKind::Button || kind == TSkinElementKind::ScrollBar; }
+bool Interactive(TSkinElementKind kind) {
+    return kind == TSkinElementKind::Button || kind == TSkinElementKind::ScrollBar;
+}
 
 // One refresh per display frame; 60 Hz when the display does not say.
 UINT FramePeriod() {
@@ -98,7 +100,8 @@ protected:
             case WM_RBUTTONUP: WMButtonUp(TMouseButton::mbRight, pt); return 0;
             case WM_MBUTTONUP: WMButtonUp(TMouseButton::mbMiddle, pt); return 0;
             case WM_CAPTURECHANGED: WMCaptureChanged(); return DefaultProc(msg, wParam, lParam);
-            case WM_MOUSEWHEEL: return WMMouseWheel(GET_WHEEL_DELTA_WPARAM(wParam), pt) ? 0 : DefaultProc(msg, wParam, lParam);
+            case WM_MOUSEWHEEL:
+                return WMMouseWheel(GET_WHEEL_DELTA_WPARAM(wParam), pt) ? 0 : DefaultProc(msg, wParam, lParam);
             case WM_KEYDOWN: return WMKeyDown(wParam) ? 0 : DefaultProc(msg, wParam, lParam);
             case WM_SETFOCUS:
             case WM_KILLFOCUS:
@@ -135,7 +138,8 @@ private:
         RECT now{};
         ::GetWindowRect(window_, &now);
         POINT at = suggested ? POINT{suggested->left, suggested->top} : POINT{now.left, now.top};
-        if (::GetWindowLongPtrW(window_, GWL_STYLE) & WS_CHILD) ::MapWindowPoints(nullptr, ::GetParent(window_), &at, 1);
+        if (::GetWindowLongPtrW(window_, GWL_STYLE) & WS_CHILD)
+            ::MapWindowPoints(nullptr, ::GetParent(window_), &at, 1);
         ::SetWindowPos(window_, nullptr, at.x, at.y, outer.right - outer.left, outer.bottom - outer.top,
                        SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED | (suggested ? 0 : SWP_NOMOVE));
         if (form_.ownFrame && form_.corners > 0) {
@@ -204,7 +208,8 @@ private:
     // Events may free this binding (a handler unskins or closes the window): every caller
     // checks the tree it holds before touching anything else.
     bool FireSkinEvent(const std::shared_ptr<TSkinTree>& tree, int node, const wchar_t* name) {
-        if (sink_.skin && sink_.skin->OnSkinEvent) Guard([&] { sink_.skin->OnSkinEvent(TSkinAccess::Object(tree, node), name); });
+        if (sink_.skin && sink_.skin->OnSkinEvent)
+            Guard([&] { sink_.skin->OnSkinEvent(TSkinAccess::Object(tree, node), name); });
         return tree->alive;
     }
     bool FireMouse(const std::shared_ptr<TSkinTree>& tree, bool down, int node, TMouseButton b, POINT pt) {
@@ -321,7 +326,9 @@ private:
         TSkinNode& n = tree_->nodes[node];
         bool vertical = n.design->vertical;
         SkinScrollParts p = PartsOf(node);
-        auto inside = [&](const SkinRect& s) { return pt.x >= s.x && pt.x < s.x + s.w && pt.y >= s.y && pt.y < s.y + s.h; };
+        auto inside = [&](const SkinRect& s) {
+            return pt.x >= s.x && pt.x < s.x + s.w && pt.y >= s.y && pt.y < s.y + s.h;
+        };
         int along = vertical ? pt.y : pt.x;
         int thumbStart = vertical ? p.thumb.y : p.thumb.x;
         if (inside(p.thumb)) {
@@ -329,8 +336,8 @@ private:
             dragGrab_ = along - thumbStart;
             return 0;
         }
-        int delta = inside(p.prev)   ? -n.scroll.step
-                    : inside(p.next) ? n.scroll.step
+        int delta = inside(p.prev)       ? -n.scroll.step
+                    : inside(p.next)     ? n.scroll.step
                     : along < thumbStart ? -std::max(n.scroll.page, 1)
                                          : std::max(n.scroll.page, 1);
         n.scroll.position = ClampScrollPosition(n.scroll, n.scroll.position + delta);
@@ -385,8 +392,10 @@ private:
             if (order.empty()) return false;
             auto at = std::find(order.begin(), order.end(), focused_);
             int next;
-            if (at == order.end()) next = shift ? order.back() : order.front();
-            else next = order[(at - order.begin() + (shift ? order.size() - 1 : 1)) % order.size()];
+            if (at == order.end())
+                next = shift ? order.back() : order.front();
+            else
+                next = order[(at - order.begin() + (shift ? order.size() - 1 : 1)) % order.size()];
             showFocus_ = true;
             MoveFocusTo(next);
             InvalidateNode(next);
@@ -456,7 +465,7 @@ private:
 };
 }  // namespace
 
-std::unique_ptr<TSkinBinding> CreateFormBinding(HWND window, std::shared_ptr<TSkinPainter> painter,
-                                                TSkinEventSink sink, const SkinForm& form) {
+std::unique_ptr<TSkinBinding> CreateFormBinding(HWND window, std::shared_ptr<TSkinPainter> painter, TSkinEventSink sink,
+                                                const SkinForm& form) {
     return std::make_unique<TSkinFormWindow>(window, std::move(painter), std::move(sink), form);
 }

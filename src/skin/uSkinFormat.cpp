@@ -60,8 +60,8 @@ public:
             if (word[k] < '0' || word[k] > '9') Fail(line_, std::string("bad ") + what + " " + Quote(word));
         long value = std::stol(word);
         if (value < lo || value > hi)
-            Fail(line_, std::string(what) + " " + word + " is out of range " + std::to_string(lo) + ".." +
-                            std::to_string(hi));
+            Fail(line_,
+                 std::string(what) + " " + word + " is out of range " + std::to_string(lo) + ".." + std::to_string(hi));
         return int(value);
     }
     void End() {
@@ -118,7 +118,7 @@ private:
     SkinModel model_;
     std::map<std::string, TSkinColor> colors_;
     std::map<std::wstring, int> fonts_;
-    std::map<std::wstring, int> elementLines_;  // names of the form being read
+    std::map<std::wstring, int> elementLines_;                // names of the form being read
     std::vector<std::pair<int, std::string>> imageVariants_;  // line, "name@1x" seen
     int elementCount_ = 0;
     int64_t imagePixels_ = 0;
@@ -156,8 +156,10 @@ std::vector<Token> Parser::Tokenize(const std::string& line) {
                 if (d == '\\') {
                     if (++i >= line.size()) Fail(lineNo_, "text without its closing quote");
                     d = line[i];
-                    if (d == 'n') d = '\n';
-                    else if (d != '"' && d != '\\') Fail(lineNo_, "unknown escape in text (use \\\" \\\\ \\n)");
+                    if (d == 'n')
+                        d = '\n';
+                    else if (d != '"' && d != '\\')
+                        Fail(lineNo_, "unknown escape in text (use \\\" \\\\ \\n)");
                 }
                 t.text += d;
             }
@@ -209,7 +211,8 @@ SkinModel Parser::Parse() {
     if (text_.size() > SkinLimits::FileBytes) Fail(1, "the file is larger than 16 MB");
     if (text_.compare(0, 3, "\xEF\xBB\xBF") == 0) pos_ = 3;
     Statement* s = nullptr;
-    if (!NextStatement(s) || s->Keyword() != "skn") Fail(lineNo_ ? lineNo_ : 1, "not a skin file: it must begin with 'skn 1'");
+    if (!NextStatement(s) || s->Keyword() != "skn")
+        Fail(lineNo_ ? lineNo_ : 1, "not a skin file: it must begin with 'skn 1'");
     if (s->Int("format version", 1, 1000) != 1) Fail(s->Line(), "this is a newer skin format: only version 1 is known");
     s->End();
     while (NextStatement(s)) ParseTopLevel(*s);
@@ -249,7 +252,8 @@ TSkinColor Parser::Color(Statement& s, const char* what) {
         return SkinColorFromRGB(uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v));
     }
     auto it = colors_.find(word);
-    if (it == colors_.end()) Fail(s.Line(), std::string("bad ") + what + " " + Quote(word) + ": #RRGGBB or a colour name");
+    if (it == colors_.end())
+        Fail(s.Line(), std::string("bad ") + what + " " + Quote(word) + ": #RRGGBB or a colour name");
     return it->second;
 }
 
@@ -270,9 +274,12 @@ void Parser::ParseFont(Statement& s) {
     f.points = s.Int("font size in points", 1, 72);
     while (!s.AtEnd()) {
         std::string w = s.Word("font style");
-        if (w == "bold") f.bold = true;
-        else if (w == "italic") f.italic = true;
-        else Fail(s.Line(), "unknown font style " + Quote(w) + ": bold or italic");
+        if (w == "bold")
+            f.bold = true;
+        else if (w == "italic")
+            f.italic = true;
+        else
+            Fail(s.Line(), "unknown font style " + Quote(w) + ": bold or italic");
     }
     if (fonts_.count(f.name)) Fail(s.Line(), "font " + WideToUtf8(f.name) + " is defined twice");
     if (model_.fonts.size() >= size_t(SkinLimits::Fonts)) Fail(s.Line(), "too many fonts");
@@ -381,7 +388,8 @@ void Parser::ParseImage(Statement& s) {
     std::string error;
     if (!DecodePng(png, w, h, bitmap, error)) Fail(line, "image " + WideToUtf8(name) + ": " + error);
 
-    auto it = std::find_if(model_.images.begin(), model_.images.end(), [&](const SkinImage& i) { return i.name == name; });
+    auto it =
+        std::find_if(model_.images.begin(), model_.images.end(), [&](const SkinImage& i) { return i.name == name; });
     if (it == model_.images.end()) {
         if (model_.images.size() >= size_t(SkinLimits::Images)) Fail(line, "too many images");
         model_.images.push_back({name, line, {}, {}});
@@ -411,8 +419,8 @@ void Parser::ParseForm(Statement& s) {
         const std::string& k = p.Keyword();
         SkinElement& r = form.elements[0];
         if (k == "size") {
-            form.width = p.Int("form width", 1, SkinLimits::Coordinate);
-            form.height = p.Int("form height", 1, SkinLimits::Coordinate);
+            form.width = p.Int("form width", 1, SkinLimits::FormSide);
+            form.height = p.Int("form height", 1, SkinLimits::FormSide);
             r.rect = {0, 0, form.width, form.height};
             sized = true;
         } else if (k == "color") {
@@ -442,10 +450,10 @@ void Parser::ParseForm(Statement& s) {
 
 bool Parser::ParseElementProperty(SkinForm& form, SkinElement& e, Statement& s, int depth, int self) {
     static const std::map<std::string, TSkinElementKind> kinds = {{"static", TSkinElementKind::Static},
-                                                           {"button", TSkinElementKind::Button},
-                                                           {"scrollbar", TSkinElementKind::ScrollBar},
-                                                           {"group", TSkinElementKind::Group},
-                                                           {"image", TSkinElementKind::Image}};
+                                                                  {"button", TSkinElementKind::Button},
+                                                                  {"scrollbar", TSkinElementKind::ScrollBar},
+                                                                  {"group", TSkinElementKind::Group},
+                                                                  {"image", TSkinElementKind::Image}};
     const std::string& k = s.Keyword();
     if (auto kind = kinds.find(k); kind != kinds.end() && s.OpensBlock()) {
         if (e.kind != TSkinElementKind::Root && e.kind != TSkinElementKind::Group)
@@ -519,10 +527,14 @@ void Parser::ParseElement(SkinForm& form, int parent, TSkinElementKind kind, Sta
         } else if ((k == "align" || k == "valign") && textual) {
             std::string w = s.Word("alignment");
             bool h = k == "align";
-            if (w == (h ? "left" : "top")) (h ? el.align : el.valign) = SkinAlign::Near;
-            else if (w == (h ? "center" : "middle")) (h ? el.align : el.valign) = SkinAlign::Center;
-            else if (w == (h ? "right" : "bottom")) (h ? el.align : el.valign) = SkinAlign::Far;
-            else Fail(s.Line(), "unknown alignment " + Quote(w));
+            if (w == (h ? "left" : "top"))
+                (h ? el.align : el.valign) = SkinAlign::Near;
+            else if (w == (h ? "center" : "middle"))
+                (h ? el.align : el.valign) = SkinAlign::Center;
+            else if (w == (h ? "right" : "bottom"))
+                (h ? el.align : el.valign) = SkinAlign::Far;
+            else
+                Fail(s.Line(), "unknown alignment " + Quote(w));
         } else if (k == "wrap" && kind == TSkinElementKind::Static) {
             el.wrap = true;
         } else if ((k == "normal" || k == "hot" || k == "pushed") && kind == TSkinElementKind::Button) {
@@ -539,7 +551,11 @@ void Parser::ParseElement(SkinForm& form, int parent, TSkinElementKind kind, Sta
         } else if (kind == TSkinElementKind::ScrollBar &&
                    (k == "min" || k == "max" || k == "page" || k == "step" || k == "position")) {
             int v = s.Int(k.c_str(), -1000000000, 1000000000);
-            (k == "min" ? el.min : k == "max" ? el.max : k == "page" ? el.page : k == "step" ? el.step : el.position) = v;
+            (k == "min"    ? el.min
+             : k == "max"  ? el.max
+             : k == "page" ? el.page
+             : k == "step" ? el.step
+                           : el.position) = v;
         } else {
             Fail(s.Line(), "unknown property " + Quote(k) + " of " + WideToUtf8(SkinKindName(kind)) +
                                (el.name.empty() ? "" : " " + WideToUtf8(el.name)));
@@ -550,7 +566,8 @@ void Parser::ParseElement(SkinForm& form, int parent, TSkinElementKind kind, Sta
     if (kind == TSkinElementKind::Button && done.states[sbNormal].Section.Name.empty())
         Fail(done.line, "button " + WideToUtf8(done.name) + " has no 'normal' look");
     for (int i : {sbHot, sbPushed})
-        if (kind == TSkinElementKind::Button && done.states[i].Section.Name.empty()) done.states[i] = done.states[sbNormal];
+        if (kind == TSkinElementKind::Button && done.states[i].Section.Name.empty())
+            done.states[i] = done.states[sbNormal];
     if (kind == TSkinElementKind::ScrollBar && (done.thumb.empty() || done.track.empty()))
         Fail(done.line, "scroll bar " + WideToUtf8(done.name) + " needs a 'track' and a 'thumb'");
 }
@@ -591,11 +608,16 @@ void Parser::ParseFrame(SkinAnimation& a, Statement& s) {
             f.Flags |= sfSection;
         } else if (w == "ease") {
             std::string e = s.Word("easing");
-            if (e == "linear") f.Ease = seLinear;
-            else if (e == "in") f.Ease = seIn;
-            else if (e == "out") f.Ease = seOut;
-            else if (e == "inout") f.Ease = seInOut;
-            else Fail(s.Line(), "unknown easing " + Quote(e) + ": linear, in, out or inout");
+            if (e == "linear")
+                f.Ease = seLinear;
+            else if (e == "in")
+                f.Ease = seIn;
+            else if (e == "out")
+                f.Ease = seOut;
+            else if (e == "inout")
+                f.Ease = seInOut;
+            else
+                Fail(s.Line(), "unknown easing " + Quote(e) + ": linear, in, out or inout");
         } else {
             Fail(s.Line(), "unknown frame operation " + Quote(w) + ": show, hide, alpha, offset, section, ease");
         }
@@ -674,7 +696,8 @@ void Parser::Resolve() {
         for (const SkinElement& e : form.elements) {
             CheckSection(e.section, e.line, "element");
             for (const SkinButtonState& st : e.states) CheckSection(st.Section.Name, e.line, "button");
-            for (const auto* n : {&e.track, &e.thumb, &e.arrowPrev, &e.arrowNext}) CheckSection(*n, e.line, "scroll bar");
+            for (const auto* n : {&e.track, &e.thumb, &e.arrowPrev, &e.arrowNext})
+                CheckSection(*n, e.line, "scroll bar");
             for (const SkinAnimation& a : e.animations)
                 for (const SkinFrameRecord& f : a.frames) CheckSection(f.Section, a.line, "animation");
         }

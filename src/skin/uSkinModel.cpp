@@ -14,7 +14,8 @@ const SkinSection* SkinModel::ResolveSection(const std::wstring& sectionName) co
         if (it != sectionIndex.end()) return &sections[it->second];
         bool dropped = false;
         for (const std::wstring& suffix : suffixes) {
-            if (wanted.size() > suffix.size() && wanted.compare(wanted.size() - suffix.size(), suffix.size(), suffix) == 0) {
+            if (wanted.size() > suffix.size() &&
+                wanted.compare(wanted.size() - suffix.size(), suffix.size(), suffix) == 0) {
                 wanted.resize(wanted.size() - suffix.size());
                 dropped = true;
                 break;

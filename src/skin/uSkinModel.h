@@ -31,7 +31,7 @@ struct SkinSection {
     bool isImage = false;
     std::wstring imageName;
     int image = -1;
-    SkinRect source;           // in the 1x variant's pixels
+    SkinRect source;             // in the 1x variant's pixels
     int grid[4] = {0, 0, 0, 0};  // left, top, right, bottom margins that do not stretch
     bool tile = false;
     SkinFill fill = SkinFill::None;
@@ -148,6 +148,7 @@ constexpr int64_t ImagePixels = 16 << 20;  // all images together, both variants
 constexpr int Animations = 64;             // per element
 constexpr int Frames = 256;                // per animation
 constexpr int Coordinate = 16384;
+constexpr int FormSide = 4096;
 constexpr int Duration = 60000;
 }  // namespace SkinLimits
 

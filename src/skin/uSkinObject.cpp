@@ -37,9 +37,7 @@ TSkinObject TSkinObject::Find(const std::wstring& name) const {
     return found < 0 ? TSkinObject() : TSkinObject(tree_, found);
 }
 
-int TSkinObject::ChildCount() const {
-    return int(Node().children.size());
-}
+int TSkinObject::ChildCount() const { return int(Node().children.size()); }
 
 TSkinObject TSkinObject::Child(int index) const {
     const TSkinNode& n = Node();
@@ -63,13 +61,9 @@ int TSkinObject::AnimationCount() const {
     return n.design ? int(n.design->animations.size()) : 0;
 }
 
-std::wstring TSkinObject::AnimationName(int index) const {
-    return Animation(Node(), index).name;
-}
+std::wstring TSkinObject::AnimationName(int index) const { return Animation(Node(), index).name; }
 
-int TSkinObject::FrameCount(int index) const {
-    return int(Animation(Node(), index).frames.size());
-}
+int TSkinObject::FrameCount(int index) const { return int(Animation(Node(), index).frames.size()); }
 
 SkinFrameRecord TSkinObject::Frame(int index, int frame) const {
     const SkinAnimation& a = Animation(Node(), index);
@@ -170,9 +164,7 @@ void TSkinScrollBar::SetPage(int value) const {
 void TSkinScrollBar::SetStep(int value) const {
     ChangeScroll(*tree_, index_, &SkinScrollValues::step, std::max(value, 1));
 }
-void TSkinScrollBar::SetPosition(int value) const {
-    ChangeScroll(*tree_, index_, &SkinScrollValues::position, value);
-}
+void TSkinScrollBar::SetPosition(int value) const { ChangeScroll(*tree_, index_, &SkinScrollValues::position, value); }
 int TSkinScrollBar::Min() const { return Node().scroll.min; }
 int TSkinScrollBar::Max() const { return Node().scroll.max; }
 int TSkinScrollBar::Page() const { return Node().scroll.page; }

@@ -35,8 +35,9 @@ UniqueBitmap CreateSkinDib(int width, int height, const uint32_t* pixels) {
     bi.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     UniqueBitmap dib(::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!dib || !bits) throw ESkinError(L"Cannot create a drawing surface of " + std::to_wstring(width) + L"x" +
-                                        std::to_wstring(height) + L" pixels");
+    if (!dib || !bits)
+        throw ESkinError(L"Cannot create a drawing surface of " + std::to_wstring(width) + L"x" +
+                         std::to_wstring(height) + L" pixels");
     if (pixels) std::memcpy(bits, pixels, size_t(width) * height * 4);
     return dib;
 }
@@ -72,8 +73,10 @@ HBITMAP TSkinPainter::ImageBitmap(int image, bool x2) {
 bool TSkinPainter::DrawSection(HDC dc, const std::wstring& name, const RECT& dest, int dpi) {
     const SkinSection* s = name.empty() ? nullptr : model_->ResolveSection(name);
     if (!s || Empty(dest)) return s != nullptr;
-    if (s->isImage) DrawImage(dc, *s, dest, dpi);
-    else DrawFill(dc, *s, dest, dpi);
+    if (s->isImage)
+        DrawImage(dc, *s, dest, dpi);
+    else
+        DrawFill(dc, *s, dest, dpi);
     return true;
 }
 
@@ -92,12 +95,17 @@ void TSkinPainter::DrawImage(HDC dc, const SkinSection& s, const RECT& dest, int
         if (s.tile && (middle || n == 1)) {
             // Tiles keep the picture's own size at this DPI and repeat.
             int tw = std::max(1, ScaleDesign(src.w, dpi) / factor), th = std::max(1, ScaleDesign(src.h, dpi) / factor);
+            RECT area{dest.left + d.x, dest.top + d.y, dest.left + d.x + d.w, dest.top + d.y + d.h}, box{};
+            ::GetClipBox(dc, &box);
+            RECT visible = Intersect(area, box);
+            if (Empty(visible)) continue;
             int saved = ::SaveDC(dc);
-            ::IntersectClipRect(dc, dest.left + d.x, dest.top + d.y, dest.left + d.x + d.w, dest.top + d.y + d.h);
-            for (int y = d.y; y < d.y + d.h; y += th)
-                for (int x = d.x; x < d.x + d.w; x += tw)
-                    ::GdiAlphaBlend(dc, dest.left + x, dest.top + y, tw, th, sourceDC_.get(), src.x, src.y, src.w,
-                                    src.h, PerPixelAlpha);
+            ::IntersectClipRect(dc, visible.left, visible.top, visible.right, visible.bottom);
+            // Only the tiles that meet the repainted part are drawn.
+            int firstX = (visible.left - area.left) / tw * tw, firstY = (visible.top - area.top) / th * th;
+            for (int y = area.top + firstY; y < visible.bottom; y += th)
+                for (int x = area.left + firstX; x < visible.right; x += tw)
+                    ::GdiAlphaBlend(dc, x, y, tw, th, sourceDC_.get(), src.x, src.y, src.w, src.h, PerPixelAlpha);
             ::RestoreDC(dc, saved);
             continue;
         }
@@ -108,15 +116,31 @@ void TSkinPainter::DrawImage(HDC dc, const SkinSection& s, const RECT& dest, int
 
 void TSkinPainter::DrawFill(HDC dc, const SkinSection& s, const RECT& dest, int dpi) {
     int w = dest.right - dest.left, h = dest.bottom - dest.top;
-    auto key = std::make_tuple(&s, w, h, dpi);
-    auto it = fills_.find(key);
-    if (it == fills_.end()) {
-        if (fills_.size() > 256) fills_.clear();
-        SkinBitmap pixels = RasterizeFill(s, w, h, dpi / 96.0);
-        it = fills_.emplace(key, CreateSkinDib(w, h, pixels.pixels.data())).first;
+    // Small looks (buttons, tracks) are kept once drawn; large ones (backgrounds, panels) are
+    // drawn again for the part being repainted, which costs less than keeping them.
+    if (int64_t(w) * h <= 32768) {
+        auto key = std::make_tuple(&s, w, h, dpi);
+        auto it = fills_.find(key);
+        if (it == fills_.end()) {
+            if (fills_.size() > 256) fills_.clear();
+            SkinBitmap pixels = RasterizeFill(s, w, h, dpi / 96.0);
+            it = fills_.emplace(key, CreateSkinDib(w, h, pixels.pixels.data())).first;
+        }
+        SelectGuard select(sourceDC_.get(), it->second.get());
+        ::GdiAlphaBlend(dc, dest.left, dest.top, w, h, sourceDC_.get(), 0, 0, w, h, PerPixelAlpha);
+        return;
     }
-    SelectGuard select(sourceDC_.get(), it->second.get());
-    ::GdiAlphaBlend(dc, dest.left, dest.top, w, h, sourceDC_.get(), 0, 0, w, h, PerPixelAlpha);
+    RECT box{};
+    if (::GetClipBox(dc, &box) == NULLREGION) return;
+    RECT visible = Intersect(box, dest);
+    if (Empty(visible)) return;
+    SkinRect part{visible.left - dest.left, visible.top - dest.top, visible.right - visible.left,
+                  visible.bottom - visible.top};
+    SkinBitmap pixels = RasterizeFill(s, w, h, dpi / 96.0, part);
+    UniqueBitmap dib = CreateSkinDib(pixels.width, pixels.height, pixels.pixels.data());
+    SelectGuard select(sourceDC_.get(), dib.get());
+    ::GdiAlphaBlend(dc, visible.left, visible.top, pixels.width, pixels.height, sourceDC_.get(), 0, 0, pixels.width,
+                    pixels.height, PerPixelAlpha);
 }
 
 HFONT TSkinPainter::Font(int index, int dpi) {
@@ -124,8 +148,8 @@ HFONT TSkinPainter::Font(int index, int dpi) {
     auto it = fonts_.find(key);
     if (it != fonts_.end()) return it->second.get();
     SkinFont f;
-    f.face = L"Tahoma";
-    f.points = 8;
+    f.face = L"Arial";
+    f.points = 9;
     if (index >= 0 && index < int(model_->fonts.size())) f = model_->fonts[index];
     LOGFONTW lf{};
     lf.lfHeight = -::MulDiv(f.points, dpi, 72);
@@ -153,7 +177,9 @@ void TSkinPainter::DrawText(HDC dc, const std::wstring& text, RECT rect, int fon
     UINT flags = DT_NOPREFIX | (align == SkinAlign::Center ? DT_CENTER : align == SkinAlign::Far ? DT_RIGHT : DT_LEFT);
     if (!wrap) {
         flags |= DT_SINGLELINE | DT_END_ELLIPSIS |
-                 (valign == SkinAlign::Center ? DT_VCENTER : valign == SkinAlign::Far ? DT_BOTTOM : DT_TOP);
+                 (valign == SkinAlign::Center ? DT_VCENTER
+                  : valign == SkinAlign::Far  ? DT_BOTTOM
+                                              : DT_TOP);
     } else {
         flags |= DT_WORDBREAK;
         if (valign != SkinAlign::Near) {
@@ -230,14 +256,16 @@ void TSkinPainter::PaintContent(HDC dc, const TSkinTree& tree, int index, const 
 void TSkinPainter::PaintScrollBar(HDC dc, const TSkinNode& node, const RECT& r, int dpi) {
     const SkinElement& e = *node.design;
     SkinRect bounds{r.left, r.top, r.right - r.left, r.bottom - r.top};
-    SkinScrollParts parts =
-        ScrollParts(bounds, e.vertical, !e.arrowPrev.empty(), node.scroll, ScaleDesign(e.vertical ? e.rect.w : e.rect.h, dpi));
+    SkinScrollParts parts = ScrollParts(bounds, e.vertical, !e.arrowPrev.empty(), node.scroll,
+                                        ScaleDesign(e.vertical ? e.rect.w : e.rect.h, dpi));
     auto rect = [](const SkinRect& s) { return RECT{s.x, s.y, s.x + s.w, s.y + s.h}; };
     // The track is drawn a little thinner than the bar, centred, so a round thumb overhangs it.
     RECT track = rect(parts.track);
     int inset = ScaleDesign(e.vertical ? e.rect.w : e.rect.h, dpi) / 3;
-    if (e.vertical) ::InflateRect(&track, -inset, 0);
-    else ::InflateRect(&track, 0, -inset);
+    if (e.vertical)
+        ::InflateRect(&track, -inset, 0);
+    else
+        ::InflateRect(&track, 0, -inset);
     DrawSection(dc, node.design->track, track, dpi);
     if (!e.arrowPrev.empty()) {
         DrawSection(dc, e.arrowPrev, rect(parts.prev), dpi);

@@ -1,6 +1,7 @@
 #include "skin/uSkinRaster.h"
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace {
 // Signed distance from a pixel centre to the edge of a rounded rectangle (negative inside).
@@ -34,36 +35,53 @@ uint32_t Over(uint32_t top, uint32_t bottom) {
 }
 }  // namespace
 
-SkinBitmap RasterizeFill(const SkinSection& s, int width, int height, double scale) {
+SkinBitmap RasterizeFill(const SkinSection& s, int width, int height, double scale, SkinRect part) {
+    if (part.w <= 0 || part.h <= 0) part = {0, 0, width, height};
+    int x0 = std::clamp(part.x, 0, std::max(width, 0)), y0 = std::clamp(part.y, 0, std::max(height, 0));
+    int x1 = std::clamp(part.x + part.w, x0, std::max(width, 0)),
+        y1 = std::clamp(part.y + part.h, y0, std::max(height, 0));
     SkinBitmap out;
-    out.width = std::max(width, 0);
-    out.height = std::max(height, 0);
+    out.width = x1 - x0;
+    out.height = y1 - y0;
     out.pixels.assign(size_t(out.width) * out.height, 0);
-    if (!width || !height) return out;
+    if (!out.width || !out.height) return out;
     double maxRadius = std::min(width, height) / 2.0;
     double r = std::min(s.radius * scale, maxRadius);
     double bw = s.borderWidth ? std::max(1.0, std::round(s.borderWidth * scale)) : 0.0;
     double ir = std::max(r - bw, 0.0);
     bool hasFill = s.fill != SkinFill::None;
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            double px = x + 0.5, py = y + 0.5;
+    // Only pixels near the rounded corners and the border need the distance arithmetic; the
+    // inside of each row is one colour (a horizontal gradient: one colour per column).
+    int margin = int(std::ceil(std::max(r, bw + ir))) + 1;
+    std::vector<uint32_t> columns;
+    if (s.fill == SkinFill::HGrad)
+        for (int x = 0; x < width; ++x) columns.push_back(Premultiplied(Mix(s.color1, s.color2, (x + 0.5) / width), 1));
+    for (int y = y0; y < y1; ++y) {
+        double py = y + 0.5;
+        bool edgeRow = y < margin || y >= height - margin;
+        int innerFrom = edgeRow ? width : std::min(width, int(std::ceil(bw)) + 1);
+        int innerTo = edgeRow ? width : std::max(innerFrom, width - int(std::ceil(bw)) - 1);
+        uint32_t rowColor =
+            hasFill ? Premultiplied(Mix(s.color1, s.color2, s.fill == SkinFill::VGrad ? py / height : 0), 1) : 0;
+        uint32_t* row = &out.pixels[size_t(y - y0) * out.width] - x0;
+        for (int x = x0; x < x1; ++x) {
+            if (x >= innerFrom && x < innerTo) {
+                row[x] = s.fill == SkinFill::HGrad ? columns[x] : rowColor;
+                continue;
+            }
+            double px = x + 0.5;
             double outer = Coverage(RoundedDistance(px, py, 0, 0, width, height, r));
             if (outer <= 0) continue;
             double inner = bw > 0 ? Coverage(RoundedDistance(px, py, bw, bw, width - bw, height - bw, ir)) : outer;
             inner = std::min(inner, outer);
             uint32_t pixel = 0;
             if (hasFill && inner > 0) {
-                double t = s.fill == SkinFill::VGrad   ? py / height
-                           : s.fill == SkinFill::HGrad ? px / width
-                                                       : 0.0;
+                double t = s.fill == SkinFill::VGrad ? py / height : s.fill == SkinFill::HGrad ? px / width : 0.0;
                 pixel = Premultiplied(Mix(s.color1, s.color2, t), inner);
             }
-            if (bw > 0 && outer > inner) {
-                Rgb border = Mix(s.borderColor, s.borderColor, 0);
-                pixel = Over(Premultiplied(border, outer - inner), pixel);
-            }
-            out.pixels[size_t(y) * width + x] = pixel;
+            if (bw > 0 && outer > inner)
+                pixel = Over(Premultiplied(Mix(s.borderColor, s.borderColor, 0), outer - inner), pixel);
+            row[x] = pixel;
         }
     }
     return out;

@@ -4,7 +4,9 @@
 #include "skin/uSkinModel.h"
 
 // `scale` is the display scale (dpi / 96) applied to the radius and the border width.
-SkinBitmap RasterizeFill(const SkinSection& section, int width, int height, double scale);
+// `part` (within 0,0,width,height) limits the work and the result to that rectangle of the
+// whole shape; an empty part means all of it.
+SkinBitmap RasterizeFill(const SkinSection& section, int width, int height, double scale, SkinRect part = {});
 
 // Where the 9-grid of a section puts its nine parts: source and destination rectangles for
 // a destination of `width` x `height` device pixels. Margins are scaled by `scale`

@@ -26,11 +26,13 @@ SkinScrollParts ScrollParts(const SkinRect& b, bool vertical, bool arrows, const
     p.track = along(arrow, trackLength);
     long long count = static_cast<long long>(v.max) - v.min + 1;
     long long page = std::max(v.page, 1);
-    int thumb = count > 0 ? static_cast<int>(std::min<long long>(trackLength, trackLength * page / count)) : trackLength;
+    int thumb =
+        count > 0 ? static_cast<int>(std::min<long long>(trackLength, trackLength * page / count)) : trackLength;
     thumb = std::clamp(std::max(thumb, minThumb), 0, trackLength);
     long long travel = trackLength - thumb;
     long long steps = static_cast<long long>(ScrollLastPosition(v)) - v.min;
-    long long offset = steps > 0 ? travel * (static_cast<long long>(ClampScrollPosition(v, v.position)) - v.min) / steps : 0;
+    long long offset =
+        steps > 0 ? travel * (static_cast<long long>(ClampScrollPosition(v, v.position)) - v.min) / steps : 0;
     p.thumb = along(arrow + static_cast<int>(offset), thumb);
     return p;
 }

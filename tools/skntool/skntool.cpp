@@ -10,14 +10,15 @@
 #include "skin/uSkinCheck.h"
 #include "skin/uSkinRender.h"
 #include "tools/skntool/uSkinPng.h"
-#include "tools/skntool/uVocabularyCheck.h"
+#include "ui/uSkinVocabulary.h"
 
 namespace {
 void Print(const std::wstring& text) { std::printf("%s\n", WideToUtf8(text).c_str()); }
 
 int Usage() {
-    Print(L"usage: skntool check FILE\n"
-          L"       skntool render FILE FORM OUT.png [--dpi N] [--page ANIMATION]");
+    Print(
+        L"usage: skntool check FILE\n"
+        L"       skntool render FILE FORM OUT.png [--dpi N] [--page ANIMATION]");
     return 2;
 }
 
@@ -41,9 +42,12 @@ int Render(const std::vector<std::wstring>& args) {
     int dpi = 96;
     std::vector<std::wstring> pages;
     for (size_t i = 5; i < args.size(); ++i) {
-        if (args[i] == L"--dpi" && i + 1 < args.size()) dpi = _wtoi(args[++i].c_str());
-        else if (args[i] == L"--page" && i + 1 < args.size()) pages.push_back(args[++i]);
-        else return Usage();
+        if (args[i] == L"--dpi" && i + 1 < args.size())
+            dpi = _wtoi(args[++i].c_str());
+        else if (args[i] == L"--page" && i + 1 < args.size())
+            pages.push_back(args[++i]);
+        else
+            return Usage();
     }
     if (dpi < 48 || dpi > 960) {
         Print(L"--dpi must be between 48 and 960");

@@ -16,7 +16,9 @@ std::string ErrorOf(const std::string& text) {
     return "loaded";
 }
 
-std::string Form(const std::string& body) { return "skn 1\nsection s fill solid #000000\nform F {\n size 100 100\n" + body + "}\n"; }
+std::string Form(const std::string& body) {
+    return "skn 1\nsection s fill solid #000000\nform F {\n size 100 100\n" + body + "}\n";
+}
 
 struct BadSkin {
     const char* what;
@@ -34,14 +36,17 @@ TEST(SkinFormat, RefusedFilesNameTheLineAndTheFault) {
         {"unknown statement", "skn 1\n\nwidget x\n", "line 3: unknown statement 'widget'"},
         {"unclosed block", "skn 1\nform F {\n size 1 1\n", "line 2: block is not closed"},
         {"stray brace", "skn 1\n}\n", "line 2: '}' without an open block"},
-        {"unknown property", Form(" button b {\n  normal s #000000\n  blink\n }\n"), "line 7: unknown property 'blink' of button b"},
+        {"unknown property", Form(" button b {\n  normal s #000000\n  blink\n }\n"),
+         "line 7: unknown property 'blink' of button b"},
         {"bad colour", Form(" static a {\n  color #12345G\n }\n"), "line 6: bad text colour '#12345G'"},
         {"number out of range", Form(" static a {\n  rect 0 0 99999 1\n }\n"), "line 6: width 99999 is out of range"},
-        {"unknown section", Form(" static a {\n  section nope\n }\n"), "line 5: element uses the unknown section 'nope'"},
+        {"unknown section", Form(" static a {\n  section nope\n }\n"),
+         "line 5: element uses the unknown section 'nope'"},
         {"duplicate element", Form(" static a {\n }\n static a {\n }\n"), "line 7: element a is defined twice"},
         {"button without look", Form(" button b {\n }\n"), "line 5: button b has no 'normal' look"},
         {"unclosed text", Form(" static a {\n  text \"abc\n }\n"), "line 6: text without its closing quote"},
-        {"frame outside animation", Form(" static a {\n  animation x {\n   show\n  }\n }\n"), "line 7: only 'frame' lines"},
+        {"frame outside animation", Form(" static a {\n  animation x {\n   show\n  }\n }\n"),
+         "line 7: only 'frame' lines"},
         {"too deep", deep, "elements are nested too deeply"},
         {"missing form size", "skn 1\nform F {\n}\n", "line 2: form F has no 'size'"},
         {"bad utf-8", "skn 1\nname \"\xC3\x28\"\n", "line 2: text is not valid UTF-8"},
@@ -155,6 +160,26 @@ TEST(SkinRaster, GradientAndBorder) {
     EXPECT_GT(bottom, 160u);
 }
 
+TEST(SkinRaster, APartIsTheSameAsThatPartOfTheWhole) {
+    SkinSection s;
+    s.fill = SkinFill::VGrad;
+    s.color1 = SkinColorFromRGB(10, 200, 30);
+    s.color2 = SkinColorFromRGB(250, 0, 100);
+    s.radius = 12;
+    s.borderWidth = 2;
+    s.borderColor = SkinColorFromRGB(0, 0, 255);
+    SkinBitmap whole = RasterizeFill(s, 70, 50, 1.5);
+    for (SkinRect p : {SkinRect{3, 4, 10, 20}, SkinRect{60, 40, 10, 10}, SkinRect{30, 0, 5, 50}}) {
+        SkinBitmap part = RasterizeFill(s, 70, 50, 1.5, p);
+        ASSERT_EQ(part.width, p.w);
+        int mismatches = 0;
+        for (int y = 0; y < p.h; ++y)
+            for (int x = 0; x < p.w; ++x)
+                mismatches += part.pixels[y * p.w + x] != whole.pixels[(y + p.y) * 70 + x + p.x];
+        EXPECT_EQ(mismatches, 0) << p.x << "," << p.y;
+    }
+}
+
 TEST(SkinRaster, NineGridKeepsCornersAndStretchesTheMiddle) {
     SkinSection s;
     s.isImage = true;
@@ -175,8 +200,8 @@ TEST(SkinRaster, NineGridKeepsCornersAndStretchesTheMiddle) {
 TEST(SkinScrollBarMath, ReachablePositionsRunToMaxMinusPagePlusOne) {
     struct {
         int min, max, page, wanted, clamped;
-    } cases[] = {{1, 536, 25, 1000, 512}, {1, 11, 1, 11, 11}, {0, 129, 10, 200, 120},
-                 {1, 86, 5, 83, 82},      {5, 10, 0, 99, 10},  {5, 10, 50, 7, 5}, {1, 64, 5, -3, 1}};
+    } cases[] = {{1, 536, 25, 1000, 512}, {1, 11, 1, 11, 11}, {0, 129, 10, 200, 120}, {1, 86, 5, 83, 82},
+                 {5, 10, 0, 99, 10},      {5, 10, 50, 7, 5},  {1, 64, 5, -3, 1}};
     for (const auto& c : cases) {
         SkinScrollValues v{c.min, c.max, c.page, 1, 0};
         EXPECT_EQ(ClampScrollPosition(v, c.wanted), c.clamped) << c.min << ".." << c.max << " page " << c.page;

@@ -65,7 +65,7 @@ TEST(SkinObject, FindChildAndKindsOfTheSkinTree) {
     EXPECT_EQ(SkinColorValue(form.Color()), 0xF0F0F0u);
     EXPECT_EQ(SkinColorValue(root.Find(L"carrier").AsStatic().GetColor()), 0x563412u);
     EXPECT_THROW(root.Find(L"inner").AsStatic().GetColor(), ESkinError);  // no colour of its own
-    EXPECT_THROW(root.Color(), ESkinError);                                // the skin is not a window
+    EXPECT_THROW(root.Color(), ESkinError);                               // the skin is not a window
 }
 
 TEST(SkinObject, AskingForAnotherKindFailsWithTheElementsName) {
@@ -83,9 +83,12 @@ TEST(SkinObject, AskingForAnotherKindFailsWithTheElementsName) {
         TSkinObject e = root.Find(c.name);
         if (!e) e = root.Child(0);
         auto ask = [&] {
-            if (c.kind == 0) e.AsStatic();
-            else if (c.kind == 1) e.AsButton();
-            else e.AsScrollBar();
+            if (c.kind == 0)
+                e.AsStatic();
+            else if (c.kind == 1)
+                e.AsButton();
+            else
+                e.AsScrollBar();
         };
         if (c.ok) {
             EXPECT_NO_THROW(ask()) << Narrow8(c.name);
@@ -179,5 +182,29 @@ TEST(SkinObject, ReferencesOutliveTheirWindowSafely) {
     EXPECT_THROW(skin.ApplyForm(nullptr, L"Mini"), ESkinError);
     HostWindow host;
     EXPECT_THROW(skin.ApplyForm(host.Handle(), L"Nope"), ESkinError);
+}
+}  // namespace
+
+namespace {
+std::string ReadAll(const std::wstring& path) {
+    std::string text;
+    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return text;
+    char buffer[4096];
+    DWORD read = 0;
+    while (::ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read) text.append(buffer, read);
+    ::CloseHandle(file);
+    return text;
+}
+
+TEST(SkinDocs, TheDocumentedExampleLoadsAndIsTheFixture) {
+    TSkin skin;
+    skin.Load(FixturePath(L"example.skn"));
+    TSkinObject root = skin.SkinObject();
+    EXPECT_EQ(root.Find(L"ok").AnimationName(0), L"ok_blink");
+    std::string example = ReadAll(FixturePath(L"example.skn"));
+    std::string docs = ReadAll(FixturePath(L"..\\..\\..\\..\\docs\\skin-format.md"));
+    ASSERT_FALSE(example.empty());
+    EXPECT_NE(docs.find("```\n" + example), std::string::npos) << "docs/skin-format.md has another example";
 }
 }  // namespace

@@ -150,7 +150,9 @@ EventLog::EventLog(TSkin& skin) {
     };
     skin.OnMouseDown = mouse("MouseDown");
     skin.OnMouseUp = mouse("MouseUp");
-    skin.OnScroll = [this](TSkinObject s, int pos) { lines.push_back("Scroll " + Narrow8(s.Name()) + " " + std::to_string(pos)); };
+    skin.OnScroll = [this](TSkinObject s, int pos) {
+        lines.push_back("Scroll " + Narrow8(s.Name()) + " " + std::to_string(pos));
+    };
     skin.OnScrollTrack = [this](TSkinObject s, int pos) {
         lines.push_back("ScrollTrack " + Narrow8(s.Name()) + " " + std::to_string(pos));
     };

@@ -9,7 +9,7 @@
 
 // Writes `text` to a fresh temporary .skn file and returns its path; removed at exit.
 std::wstring WriteSkin(const std::string& text);
-std::wstring TestSkinPath();           // the assembled test skin (skins/test)
+std::wstring TestSkinPath();  // the assembled test skin (skins/test)
 std::wstring FixturePath(const wchar_t* name);
 
 // A small skin of vector sections only, form "Mini" (see SkinTestSupport.cpp).

@@ -1,7 +1,8 @@
 // A real window drawn from a skin form, driven by mouse and keyboard messages.
 #include <gtest/gtest.h>
-#include "skin/SkinTestSupport.h"
 #include "framework/uHandles.h"
+#include "skin/SkinTestSupport.h"
+#include "skin/uSkinRender.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -113,7 +114,7 @@ TEST_F(SkinnedWindow, RefreshRepaintsOnlyTheElement) {
 }
 
 TEST_F(SkinnedWindow, PaintingShowsTheLooksAndTheText) {
-    EXPECT_EQ(ScreenPixel(Wnd(), 185, 105), RGB(0, 0, 255));   // anonymous blue decoration
+    EXPECT_EQ(ScreenPixel(Wnd(), 185, 105), RGB(0, 0, 255));       // anonymous blue decoration
     EXPECT_EQ(ScreenPixel(Wnd(), 40, 22), RGB(0xC0, 0xC0, 0xC0));  // button, normal
     Mouse(Wnd(), WM_MOUSEMOVE, 15, 25);
     EXPECT_EQ(ScreenPixel(Wnd(), 40, 22), RGB(0xD0, 0xD0, 0xFF));  // hot
@@ -225,5 +226,40 @@ TEST(SkinnedOwnFrame, TheTestSkinDrawsItsOwnFrameWithRoundCorners) {
     EXPECT_TRUE(::PtInRegion(region.get(), 240, 150));
     skin.UnskinWindow(host.Handle());
     EXPECT_TRUE(::GetWindowLongPtrW(host.Handle(), GWL_STYLE) & WS_CAPTION);
+}
+}  // namespace
+
+namespace {
+// How many opaque pixels of an image section differ from the rendered form at that place.
+int ImageMismatches(const SkinBitmap& form, const SkinBitmap& image, int sx, int sy, int dx, int dy, int size) {
+    int mismatches = 0;
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            uint32_t src = image.pixels[(sy + y) * image.width + sx + x];
+            if (src >> 24 != 255) continue;
+            mismatches += (form.pixels[(dy + y) * form.width + dx + x] & 0xFFFFFF) != (src & 0xFFFFFF);
+        }
+    }
+    return mismatches;
+}
+
+TEST(SkinRender, At200PercentImagesComeFromThe2xPicturePixelForPixel) {
+    auto model = ReadSkin(TestSkinPath());
+    const SkinForm& form = *model->FindForm(L"Korvix");
+    const SkinImage& ui = model->images.at(0);
+    ASSERT_EQ(ui.x2.width, 2 * ui.x1.width);
+    // The logo (section "logo": 96 16 24 24 of the sheet) sits at 12 8 on the form.
+    SkinBitmap at96 = RenderSkinForm(model, form, 96);
+    SkinBitmap at192 = RenderSkinForm(model, form, 192);
+    ASSERT_EQ(at192.width, 960);
+    EXPECT_EQ(ImageMismatches(at96, ui.x1, 96, 16, 12, 8, 24), 0);
+    EXPECT_EQ(ImageMismatches(at192, ui.x2, 192, 32, 24, 16, 48), 0);
+    // An enlargement of the 100 % picture would not match the 2x art.
+    SkinBitmap enlarged;
+    enlarged.width = 960;
+    enlarged.height = 608;
+    for (int y = 0; y < 608; ++y)
+        for (int x = 0; x < 960; ++x) enlarged.pixels.push_back(at96.pixels[(y / 2) * 480 + x / 2]);
+    EXPECT_GT(ImageMismatches(enlarged, ui.x2, 192, 32, 24, 16, 48), 100);
 }
 }  // namespace
