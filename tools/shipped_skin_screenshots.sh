@@ -21,7 +21,8 @@ korvix_xvfb_start
 work=$(mktemp -d)
 trap 'korvix_wine_stop; korvix_xvfb_stop; rm -rf "$work"' EXIT
 
-# Page name, then the skinshot arguments that open it as the program does.
+# Page name, then the skinshot arguments that open it as the program does. "states" adds the
+# keyboard focus mark (on the manual slider) and a hot look (the second preset's amount).
 pages=(
     "home|"
     "manual|--press manual --show manual_show"
@@ -31,6 +32,7 @@ pages=(
     "monitor|--press monitor --show monitor_show"
     "misc|--press misc --show misc_show"
     "about|--show about_show"
+    "states|--press manual --show manual_show --tab 11 --hover set_value2"
 )
 for dpi in 96 192; do
     pct=$((dpi * 100 / 96))

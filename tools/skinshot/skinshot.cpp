@@ -1,5 +1,6 @@
 // skinshot: screenshots of a skin as the running program shows it, for docs/screens.
 //   skinshot form FILE OUT.png [--show ANIMATION]... [--press BUTTON]... [--check BUTTON]...
+//                              [--tab N] [--hover ELEMENT]
 //   skinshot dialog FILE OUT.png hotkey|defaults|freeandrun
 // The form is applied to a real window, the named buttons get the pressed and checked looks
 // the program gives them (section suffix, pressed text colour inverted), the animations play
@@ -111,11 +112,30 @@ int Form(const std::vector<std::wstring>& args) {
     ShowWindow(window, SW_SHOW);
     Pump(200);
     for (size_t i = 4; i + 1 < args.size(); i += 2) {
-        if (args[i] == L"--press") AddSuffix(skin, window, args[i + 1], L"_pressed", true);
-        else if (args[i] == L"--check") AddSuffix(skin, window, args[i + 1], L"_checked", false);
-        else if (args[i] == L"--show") Start(skin.WindowObject(window), args[i + 1]);
+        if (args[i] == L"--press")
+            AddSuffix(skin, window, args[i + 1], L"_pressed", true);
+        else if (args[i] == L"--check")
+            AddSuffix(skin, window, args[i + 1], L"_checked", false);
+        else if (args[i] == L"--show")
+            Start(skin.WindowObject(window), args[i + 1]);
     }
     Pump(700);
+    // Keyboard focus and the mouse come last, once the page stands where it ends.
+    for (size_t i = 4; i + 1 < args.size(); i += 2) {
+        if (args[i] == L"--tab") {
+            SetForegroundWindow(window);
+            SetFocus(window);
+            for (int n = _wtoi(args[i + 1].c_str()); n > 0; --n) SendMessageW(window, WM_KEYDOWN, VK_TAB, 0);
+        } else if (args[i] == L"--hover") {
+            TSkinObject e = skin.WindowObject(window).Find(args[i + 1]);
+            if (!e) throw ESkinError(L"no element " + args[i + 1]);
+            RECT r = e.Rectangle();
+            POINT at{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+            ClientToScreen(window, &at);
+            SetCursorPos(at.x, at.y);
+        }
+    }
+    Pump(400);
     Capture(window, args[3]);
     skin.UnskinWindow(window);
     DestroyWindow(window);
@@ -157,8 +177,8 @@ int Dialog(const std::vector<std::wstring>& args) {
         focus = Control(window, L"BUTTON", L"Yes", WS_TABSTOP | BS_DEFPUSHBUTTON, 72, 64, 75, 25, IDYES);
         Control(window, L"BUTTON", L"No", WS_TABSTOP | BS_PUSHBUTTON, 200, 64, 75, 25, IDNO);
     } else if (kind == L"freeandrun") {
-        window = CreateHost(WS_OVERLAPPEDWINDOW & ~WS_MINIMIZEBOX, Px(612), Px(388),
-                            L"Free and run menu - manage entries");
+        window =
+            CreateHost(WS_OVERLAPPEDWINDOW & ~WS_MINIMIZEBOX, Px(612), Px(388), L"Free and run menu - manage entries");
         Control(window, L"BUTTON", L"Add", WS_TABSTOP, 8, 8, 81, 25, 1);
         Control(window, L"BUTTON", L"Remove", WS_TABSTOP, 96, 8, 81, 25, 2);
         HWND list = Control(window, WC_LISTVIEWW, L"", WS_TABSTOP | LVS_SMALLICON | LVS_SINGLESEL | LVS_SHOWSELALWAYS,
@@ -173,8 +193,8 @@ int Dialog(const std::vector<std::wstring>& args) {
         }
         ListView_SetItemState(list, 0, LVIS_SELECTED, LVIS_SELECTED);
         label(window, L"Program file", 208, 8, 369, 16);
-        Control(window, L"EDIT", L"C:\\Program Files\\Photo Editor\\editor.exe", WS_TABSTOP | ES_READONLY | ES_AUTOHSCROLL,
-                208, 26, 369, 22, 4, WS_EX_CLIENTEDGE);
+        Control(window, L"EDIT", L"C:\\Program Files\\Photo Editor\\editor.exe",
+                WS_TABSTOP | ES_READONLY | ES_AUTOHSCROLL, 208, 26, 369, 22, 4, WS_EX_CLIENTEDGE);
         Control(window, L"BUTTON", L"...", WS_TABSTOP, 579, 26, 30, 22, 5);
         label(window, L"Name", 208, 56, 401, 16);
         focus = Control(window, L"EDIT", L"Photo editor", WS_TABSTOP | ES_AUTOHSCROLL, 208, 74, 401, 22, 6,
@@ -217,7 +237,8 @@ int wmain(int argc, wchar_t** argv) {
         std::printf("%ls\n", e.Message().c_str());
         return 1;
     }
-    std::printf("usage: skinshot form FILE OUT.png [--show A] [--press B] [--check B]...\n"
-                "       skinshot dialog FILE OUT.png hotkey|defaults|freeandrun\n");
+    std::printf(
+        "usage: skinshot form FILE OUT.png [--show A] [--press B] [--check B]... [--tab N] [--hover E]\n"
+        "       skinshot dialog FILE OUT.png hotkey|defaults|freeandrun\n");
     return 2;
 }
