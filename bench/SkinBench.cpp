@@ -70,18 +70,23 @@ void CountElements(const TSkinObject& e, Count& c) {
     }
 }
 
-double OpenSkinned(const std::wstring& file, int width, int height) {
-    double start = Now();
-    TSkin skin;
-    skin.Load(file);
-    Plain window(width, height);
-    skin.ApplyForm(window.Handle(), L"Korvix");
+// Shows the window and paints it with its children completely; the seconds since `start`.
+double ShownAndPainted(const Plain& window, double start) {
     ::ShowWindow(window.Handle(), SW_SHOWNOACTIVATE);
     ::RedrawWindow(window.Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     ::GdiFlush();
     double elapsed = Now() - start;
     Pump();
     return elapsed;
+}
+
+double OpenSkinned(const std::wstring& file, int width, int height) {
+    double start = Now();
+    TSkin skin;
+    skin.Load(file);
+    Plain window(width, height);
+    skin.ApplyForm(window.Handle(), L"Korvix");
+    return ShownAndPainted(window, start);
 }
 
 double OpenNative(const Count& c, int width, int height) {
@@ -98,12 +103,7 @@ double OpenNative(const Count& c, int width, int height) {
     for (int i = 0; i < c.buttons; ++i) add(L"BUTTON", BS_PUSHBUTTON, L"Button");
     for (int i = 0; i < c.statics; ++i) add(L"STATIC", SS_LEFT, L"Some text");
     for (int i = 0; i < c.scrollBars; ++i) add(L"SCROLLBAR", SBS_HORZ, L"");
-    ::ShowWindow(window.Handle(), SW_SHOWNOACTIVATE);
-    ::RedrawWindow(window.Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-    ::GdiFlush();
-    double elapsed = Now() - start;
-    Pump();
-    return elapsed;
+    return ShownAndPainted(window, start);
 }
 
 double Median(std::vector<double> v) {

@@ -14,7 +14,7 @@ std::string ReadSkinText(const std::wstring& fileName) {
     LARGE_INTEGER size{};
     if (!::GetFileSizeEx(file.get(), &size)) throw ESkinError(L"Cannot read the skin file " + fileName);
     if (size.QuadPart > LONGLONG(SkinLimits::FileBytes))
-        throw ESkinError(L"The skin file " + fileName + L" is larger than 16 MB");
+        throw ESkinError(L"The skin file " + fileName + L" is not valid: line 1: the file is larger than 16 MB");
     std::string text(size_t(size.QuadPart), '\0');
     DWORD read = 0;
     if (!text.empty() &&

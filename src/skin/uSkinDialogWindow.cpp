@@ -12,6 +12,7 @@
 namespace {
 const wchar_t DialogProp[] = L"KorvixSkinDialog";
 constexpr UINT_PTR ButtonSubclassId = 0x4B534244;
+constexpr UINT_PTR EditSubclassId = 0x4B534245;
 
 std::wstring ClassOf(HWND window) {
     wchar_t name[64] = {};
@@ -84,6 +85,7 @@ private:
         bool isDefault = false;
         bool hot = false;
         bool listView = false;
+        bool flatEdge = false;
         COLORREF listColors[3] = {};
     };
 
@@ -128,6 +130,13 @@ private:
             ::SetWindowLongPtrW(child, GWL_STYLE, (c.style & ~LONG_PTR(BS_TYPEMASK)) | BS_OWNERDRAW);
             ::SetWindowSubclass(child, &TSkinDialogWindow::ButtonProc, ButtonSubclassId,
                                 reinterpret_cast<DWORD_PTR>(this));
+        } else if (style_.hasEditBorder && (::GetWindowLongPtrW(child, GWL_EXSTYLE) & WS_EX_CLIENTEDGE)) {
+            // The sunken 3-D edge becomes a flat line in the skin's colour (same width, so the
+            // control's layout does not move).
+            c.flatEdge = true;
+            ::SetWindowSubclass(child, &TSkinDialogWindow::EdgeProc, EditSubclassId, reinterpret_cast<DWORD_PTR>(this));
+            ::SetWindowPos(child, nullptr, 0, 0, 0, 0,
+                           SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
         } else if (_wcsicmp(cls.c_str(), WC_LISTVIEWW) == 0) {
             c.listView = true;
             c.listColors[0] = ListView_GetBkColor(child);
@@ -150,6 +159,11 @@ private:
             // Keep the default-button bit the dialog manager may have moved meanwhile.
             LONG_PTR now = ::GetWindowLongPtrW(c.window, GWL_STYLE) & ~LONG_PTR(BS_TYPEMASK);
             ::SetWindowLongPtrW(c.window, GWL_STYLE, now | (c.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON));
+        }
+        if (c.flatEdge) {
+            ::RemoveWindowSubclass(c.window, &TSkinDialogWindow::EdgeProc, EditSubclassId);
+            ::SetWindowPos(c.window, nullptr, 0, 0, 0, 0,
+                           SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
         }
         if (c.listView) {
             ListView_SetBkColor(c.window, c.listColors[0]);
@@ -222,6 +236,25 @@ private:
             return 1;  // the owner draws every pixel
         }
         return ::DefSubclassProc(button, msg, wParam, lParam);
+    }
+
+    // Draws the non-client edge of a control as one line of the border colour around one of
+    // the control's background, then lets the system draw any scroll bars.
+    static LRESULT CALLBACK EdgeProc(HWND control, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
+        if (msg != WM_NCPAINT) return ::DefSubclassProc(control, msg, wParam, lParam);
+        LRESULT result = ::DefSubclassProc(control, msg, wParam, lParam);
+        auto* self = reinterpret_cast<TSkinDialogWindow*>(data);
+        HDC dc = ::GetWindowDC(control);
+        RECT r{};
+        ::GetWindowRect(control, &r);
+        ::OffsetRect(&r, -r.left, -r.top);
+        UniqueBrush border(::CreateSolidBrush(SkinColorValue(self->style_.editBorder)));
+        UniqueBrush back(::CreateSolidBrush(SkinColorValue(self->style_.editBack)));
+        ::FrameRect(dc, &r, border.get());
+        ::InflateRect(&r, -1, -1);
+        ::FrameRect(dc, &r, back.get());
+        ::ReleaseDC(control, dc);
+        return result;
     }
 
     const SkinDialogStyle& style_;

@@ -121,6 +121,7 @@ private:
     std::map<std::wstring, int> elementLines_;                // names of the form being read
     std::vector<std::pair<int, std::string>> imageVariants_;  // line, "name@1x" seen
     int elementCount_ = 0;
+    int frameCount_ = 0;
     int64_t imagePixels_ = 0;
 };
 
@@ -588,6 +589,7 @@ void Parser::ParseAnimation(SkinElement& e, Statement& head) {
 
 void Parser::ParseFrame(SkinAnimation& a, Statement& s) {
     if (a.frames.size() >= size_t(SkinLimits::Frames)) Fail(s.Line(), "too many frames in one animation");
+    if (++frameCount_ > SkinLimits::AllFrames) Fail(s.Line(), "too many frames in the skin");
     SkinFrameRecord f;
     f.Duration = s.Int("frame duration in ms", 0, SkinLimits::Duration);
     while (!s.AtEnd()) {
@@ -655,6 +657,10 @@ void Parser::ParseDialog(Statement& s) {
             d.editText = Color(p, "edit text colour");
             d.editBack = Color(p, "edit background colour");
             d.hasEdit = true;
+            if (!p.AtEnd()) {
+                d.editBorder = Color(p, "edit border colour");
+                d.hasEditBorder = true;
+            }
         } else if (k == "list") {
             d.listText = Color(p, "list text colour");
             d.listBack = Color(p, "list background colour");

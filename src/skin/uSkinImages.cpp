@@ -1,4 +1,5 @@
 #include "skin/uSkinImages.h"
+#include <array>
 
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_ONLY_PNG
@@ -83,16 +84,15 @@ std::string EncodeBase64(const uint8_t* data, size_t size) {
 }
 
 uint32_t Crc32(const uint8_t* data, size_t size) {
-    static uint32_t table[256];
-    static bool ready = false;
-    if (!ready) {
+    static const auto table = [] {
+        std::array<uint32_t, 256> t{};
         for (uint32_t n = 0; n < 256; ++n) {
             uint32_t c = n;
             for (int k = 0; k < 8; ++k) c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            table[n] = c;
+            t[n] = c;
         }
-        ready = true;
-    }
+        return t;
+    }();
     uint32_t crc = 0xFFFFFFFFu;
     for (size_t i = 0; i < size; ++i) crc = table[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
     return crc ^ 0xFFFFFFFFu;

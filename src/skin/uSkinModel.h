@@ -112,8 +112,8 @@ struct SkinDialogStyle {
     TSkinColor text;
     TSkinColor focus = SkinColorFromRGB(0, 120, 215);
     SkinButtonState button[sdLookCount];
-    bool hasEdit = false, hasList = false;
-    TSkinColor editText, editBack, listText, listBack;
+    bool hasEdit = false, hasList = false, hasEditBorder = false;
+    TSkinColor editText, editBack, editBorder, listText, listBack;
 };
 
 struct SkinModel {
@@ -147,6 +147,7 @@ constexpr int ImageSide = 4096;
 constexpr int64_t ImagePixels = 16 << 20;  // all images together, both variants
 constexpr int Animations = 64;             // per element
 constexpr int Frames = 256;                // per animation
+constexpr int AllFrames = 65536;           // in the whole skin
 constexpr int Coordinate = 16384;
 constexpr int FormSide = 4096;
 constexpr int Duration = 60000;

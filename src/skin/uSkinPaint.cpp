@@ -114,8 +114,17 @@ void TSkinPainter::DrawImage(HDC dc, const SkinSection& s, const RECT& dest, int
     }
 }
 
+namespace {
+// A square-cornered fill covers every pixel: it is copied, not blended.
+void Put(HDC dc, int x, int y, int w, int h, HDC source, bool opaque) {
+    if (opaque) ::BitBlt(dc, x, y, w, h, source, 0, 0, SRCCOPY);
+    else ::GdiAlphaBlend(dc, x, y, w, h, source, 0, 0, w, h, PerPixelAlpha);
+}
+}  // namespace
+
 void TSkinPainter::DrawFill(HDC dc, const SkinSection& s, const RECT& dest, int dpi) {
     int w = dest.right - dest.left, h = dest.bottom - dest.top;
+    bool opaque = s.fill != SkinFill::None && s.radius == 0;
     // Small looks (buttons, tracks) are kept once drawn; large ones (backgrounds, panels) are
     // drawn again for the part being repainted, which costs less than keeping them.
     if (int64_t(w) * h <= 32768) {
@@ -127,7 +136,7 @@ void TSkinPainter::DrawFill(HDC dc, const SkinSection& s, const RECT& dest, int 
             it = fills_.emplace(key, CreateSkinDib(w, h, pixels.pixels.data())).first;
         }
         SelectGuard select(sourceDC_.get(), it->second.get());
-        ::GdiAlphaBlend(dc, dest.left, dest.top, w, h, sourceDC_.get(), 0, 0, w, h, PerPixelAlpha);
+        Put(dc, dest.left, dest.top, w, h, sourceDC_.get(), opaque);
         return;
     }
     RECT box{};
@@ -139,8 +148,7 @@ void TSkinPainter::DrawFill(HDC dc, const SkinSection& s, const RECT& dest, int 
     SkinBitmap pixels = RasterizeFill(s, w, h, dpi / 96.0, part);
     UniqueBitmap dib = CreateSkinDib(pixels.width, pixels.height, pixels.pixels.data());
     SelectGuard select(sourceDC_.get(), dib.get());
-    ::GdiAlphaBlend(dc, visible.left, visible.top, pixels.width, pixels.height, sourceDC_.get(), 0, 0, pixels.width,
-                    pixels.height, PerPixelAlpha);
+    Put(dc, visible.left, visible.top, pixels.width, pixels.height, sourceDC_.get(), opaque);
 }
 
 HFONT TSkinPainter::Font(int index, int dpi) {

@@ -12,6 +12,7 @@ const wchar_t* KindWord(TSkinKind kind) {
         case TSkinKind::CheckBox: return L"a button (check box)";
         case TSkinKind::Radio: return L"a button (radio button)";
         case TSkinKind::ScrollBar: return L"a scroll bar";
+        case TSkinKind::Place: return L"the place of a control";
         default: return L"an element";
     }
 }

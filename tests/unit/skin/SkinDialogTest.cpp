@@ -31,6 +31,8 @@ protected:
         text = Child(L"STATIC", L"Text", SS_LEFT, 10, 70, 100, 20, 4);
         edit = Child(L"EDIT", L"abc", WS_BORDER, 10, 95, 100, 20, 5);
         list = Child(WC_LISTVIEWW, L"", LVS_LIST, 120, 45, 150, 100, 6);
+        sunken = ::CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"", WS_CHILD | WS_VISIBLE, 10, 150, 100, 24,
+                                   host.Handle(), nullptr, ::GetModuleHandleW(nullptr), nullptr);
         skin.Load(WriteSkin(MiniSkin));
     }
     HWND Child(const wchar_t* cls, const wchar_t* title, DWORD style, int x, int y, int w, int h, int id) {
@@ -41,11 +43,19 @@ protected:
     }
     LONG_PTR Type(HWND button) const { return ::GetWindowLongPtrW(button, GWL_STYLE) & BS_TYPEMASK; }
     HFONT FontOf(HWND c) const { return reinterpret_cast<HFONT>(::SendMessageW(c, WM_GETFONT, 0, 0)); }
+    // The colour of the outermost pixel of a control's frame.
+    static COLORREF EdgePixel(HWND control) {
+        ::RedrawWindow(control, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW);
+        HDC dc = ::GetWindowDC(control);
+        COLORREF c = ::GetPixel(dc, 0, 10);
+        ::ReleaseDC(control, dc);
+        return c;
+    }
 
     CommandHost host;
     TSkin skin;
     HFONT font;
-    HWND ok, cancel, check, text, edit, list;
+    HWND ok, cancel, check, text, edit, list, sunken;
 };
 
 TEST_F(PlainDialog, SkinWindowRestylesTheControlsAndUnskinGivesThemBack) {
@@ -65,11 +75,13 @@ TEST_F(PlainDialog, SkinWindowRestylesTheControlsAndUnskinGivesThemBack) {
     ::ReleaseDC(text, dc);
     EXPECT_EQ(ScreenPixel(host.Handle(), 300, 200), RGB(0xE0, 0xE8, 0xF0));
     EXPECT_EQ(ScreenPixel(ok, 37, 2), RGB(0xC0, 0xC0, 0xC0));  // the button drawn from section btn
+    EXPECT_EQ(EdgePixel(sunken), RGB(0xFF, 0, 0xFF));          // the sunken edge is a flat line
 
     skin.UnskinWindow(host.Handle());
     EXPECT_EQ(Type(ok), BS_DEFPUSHBUTTON);
     EXPECT_EQ(Type(cancel), BS_PUSHBUTTON);
     EXPECT_EQ(FontOf(text), font);
+    EXPECT_NE(EdgePixel(sunken), RGB(0xFF, 0, 0xFF));
     EXPECT_NE(ListView_GetBkColor(list), RGB(0xFA, 0xFA, 0xFA));
     EXPECT_THROW(skin.WindowObject(host.Handle()), ESkinError);
 }

@@ -61,11 +61,19 @@ TEST(SkinFormat, RefusedFilesNameTheLineAndTheFault) {
     }
 }
 
-TEST(SkinFormat, ElementCountIsLimited) {
+TEST(SkinFormat, ElementAndFrameCountsAreLimited) {
     std::string text = "skn 1\nform F {\n size 10 10\n";
     for (int i = 0; i < SkinLimits::Elements; ++i) text += "static {\n}\n";
     text += "}\n";
     EXPECT_NE(ErrorOf(text).find("too many elements"), std::string::npos);
+    text = "skn 1\nform F {\n size 10 10\n";
+    for (int i = 0; i < SkinLimits::AllFrames / SkinLimits::Frames + 1; ++i) {
+        text += "static {\nanimation a {\n";
+        for (int f = 0; f < SkinLimits::Frames; ++f) text += "frame 1\n";
+        text += "}\n}\n";
+    }
+    text += "}\n";
+    EXPECT_NE(ErrorOf(text).find("too many frames in the skin"), std::string::npos);
 }
 
 TEST(SkinFormat, MiniSkinLoadsWithItsTree) {

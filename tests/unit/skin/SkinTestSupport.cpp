@@ -93,7 +93,7 @@ dialog {
   button normal btn #000000
   button pushed down #FFFFFF
   button disabled btn #808080
-  edit #000000 #FFFFEE
+  edit #000000 #FFFFEE #FF00FF
   list #101010 #FAFAFA
 }
 )";

@@ -202,6 +202,22 @@ TEST_F(SkinnedWindow, AHandlerMayUnskinTheWindowDuringItsEvent) {
     EXPECT_EQ(log.Take(), Lines{});  // the mouse-down event that follows was not delivered
 }
 
+TEST_F(SkinnedWindow, AMoveToA200PercentMonitorRedrawsAtTwiceTheSize) {
+    RECT suggested{100, 100, 500, 340};
+    ::SendMessageW(Wnd(), WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
+    RECT client{};
+    ::GetClientRect(Wnd(), &client);
+    EXPECT_EQ(client.right, 400);
+    EXPECT_EQ(client.bottom, 240);
+    EXPECT_EQ(Rect(L"ok").left, 20);
+    EXPECT_EQ(Rect(L"ok").right, 140);
+    EXPECT_EQ(ScreenPixel(Wnd(), 370, 210), RGB(0, 0, 255));  // the blue decoration, now at 300..380
+    // Input follows the new scale: the button is hit at its doubled place.
+    Mouse(Wnd(), WM_LBUTTONDOWN, 130, 70);
+    Mouse(Wnd(), WM_LBUTTONUP, 130, 70);
+    EXPECT_EQ(log.Take().back(), "SkinEvent ok OnClick");
+}
+
 TEST_F(SkinnedWindow, HandlerErrorsGoToOnError) {
     std::wstring seen;
     skin.OnError = [&](const Exception& e) { seen = e.Message(); };

@@ -16,8 +16,9 @@ std::vector<std::string> Problems(const wchar_t* fixture) {
 TEST(SkinVocabulary, TheCompleteFixturePasses) { EXPECT_EQ(Problems(L"vocabulary.skn"), std::vector<std::string>{}); }
 
 TEST(SkinVocabulary, BrokenFixturesNameTheLine) {
-    EXPECT_EQ(Problems(L"missing_chart.skn"),
-              std::vector<std::string>{"11: form Korvix has no element chart (Korvix uses it as an element)"});
+    EXPECT_EQ(
+        Problems(L"missing_chart.skn"),
+        std::vector<std::string>{"11: form Korvix has no element chart (Korvix uses it as the place of a control)"});
     EXPECT_EQ(Problems(L"manual_scroll_static.skn"),
               std::vector<std::string>{"71: manual_scroll is a static; Korvix uses it as a scroll bar"});
 }
