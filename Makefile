@@ -1,6 +1,6 @@
 # The two commands of the README are the contract: `make run` and `make test`
 # set up everything they need on a fresh Debian 12 machine (as root).
-.PHONY: all setup build run test bench clean
+.PHONY: all setup build run test bench dist clean
 
 all: build
 
@@ -18,6 +18,9 @@ test:
 
 bench: build
 	@scripts/bench.sh
+
+dist: build
+	@scripts/dist.sh
 
 clean:
 	rm -rf build dist

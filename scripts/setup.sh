@@ -8,6 +8,7 @@ packages=(
     wine wine32:i386 wine64 fonts-wine fonts-liberation
     xvfb xauth xdotool x11-apps imagemagick
     fp-utils python3 python3-pytest bc procps
+    nsis
 )
 
 missing=()
