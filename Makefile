@@ -16,8 +16,9 @@ run: build
 test:
 	@scripts/test.sh
 
+# FOOTPRINT_SECONDS: how long the footprint benchmark measures (default 300).
 bench: build
-	@scripts/bench.sh
+	@FOOTPRINT_SECONDS=$(FOOTPRINT_SECONDS) scripts/bench.sh
 
 dist: build
 	@scripts/dist.sh
