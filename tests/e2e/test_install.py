@@ -4,6 +4,7 @@ uninstallation leaves behind) and by hand (the offer to start Korvix, the questi
 settings). The prefixes are 64-bit Windows, where setup installs the 64-bit program, except
 the one that checks the 32-bit choice."""
 import re
+import zipfile
 
 from korvix_e2e import (MEMORY_ICON, OPTIONS_KEY, ROOT, RUN_KEY, RUN_VALUE, STYLES, UNINSTALL_KEY,
                         choose_memory_style, has_text_inside, is_memory_bar, product_version, setup_exe, wait_until)
@@ -143,6 +144,25 @@ def test_silent_uninstall_closes_the_copy_and_leaves_nothing_but_the_settings(de
     assert desktop.reg_query(RUN_KEY, RUN_VALUE) is None
     assert desktop.reg_query(OPTIONS_KEY, "Use Defaults") == 0
     assert desktop.reg_query(OPTIONS_KEY, "MemoryIcon") == 1
+
+
+def test_portable_archive_holds_both_program_folders_and_what_to_run():
+    version = product_version()
+    archive = ROOT / "dist" / f"Korvix-{version}-portable.zip"
+    assert archive.exists(), f"{archive} is missing: run make dist"
+    top = f"Korvix-{version}/"
+    with zipfile.ZipFile(archive) as z:
+        files = {info.filename[len(top):]: info for info in z.infolist()
+                 if info.filename.startswith(top) and not info.is_dir()}
+        expected = {f"{arch}/{name}" for arch in ("win32", "win64") for name in shipped_files(arch)}
+        assert set(files) == expected | {"README.txt"}
+        for arch in ("win32", "win64"):
+            for name, source in shipped_files(arch).items():
+                assert z.read(top + f"{arch}/{name}") == source.read_bytes(), f"{arch}/{name}"
+        text = z.read(top + "README.txt").decode("ascii")
+    assert f"Korvix Professional {version}" in text
+    assert "win64\\Korvix.exe" in text and "win32\\Korvix.exe" in text and "UNINSTALL" in text
+    assert "\n" not in text.replace("\r\n", ""), "Notepad needs Windows line ends"
 
 
 SETUP_TITLE = PRODUCT + " Setup"
