@@ -49,6 +49,15 @@ def wait_installed_copy(desktop, folder, not_pid=None):
     return pids[0]
 
 
+def install_and_start(desktop):
+    """Installs silently and starts the installed program: (folder, program file, Unix pid)."""
+    install(desktop)
+    folder = install_location(desktop)
+    exe = desktop.unix_path(folder + "\\Korvix.exe")
+    desktop.start_program(exe)
+    return folder, exe, wait_installed_copy(desktop, folder)
+
+
 def test_silent_install_puts_files_shortcut_and_entry_in_place_and_the_program_starts(desktop):
     install(desktop)
 
@@ -95,11 +104,7 @@ def test_on_32_bit_windows_setup_installs_the_32_bit_program(desktop32):
 
 
 def test_installing_over_a_running_copy_closes_it_and_keeps_a_changed_setting(desktop):
-    install(desktop)
-    folder = install_location(desktop)
-    exe = desktop.unix_path(folder + "\\Korvix.exe")
-    desktop.start_program(exe)
-    first = wait_installed_copy(desktop, folder)
+    folder, exe, first = install_and_start(desktop)
     desktop.wait_icon(MEMORY_ICON, has_text_inside, "the memory icon drawn as a number (the default)")
     # Changed in the running copy only: it reaches the registry when that copy closes properly.
     choose_memory_style(desktop, "Bar")
@@ -118,12 +123,8 @@ def test_installing_over_a_running_copy_closes_it_and_keeps_a_changed_setting(de
 
 
 def test_silent_uninstall_closes_the_copy_and_leaves_nothing_but_the_settings(desktop):
-    install(desktop)
-    folder = install_location(desktop)
-    exe = desktop.unix_path(folder + "\\Korvix.exe")
     # A first run ends by saving the settings and the autostart entry for the installed program.
-    desktop.start_program(exe)
-    wait_installed_copy(desktop, folder)
+    folder, exe, _ = install_and_start(desktop)
     assert desktop.run_program(exe, "quit") == 0
     wait_until(lambda: not installed_copies(desktop, folder), 15, "the first run to end")
     assert desktop.reg_query(RUN_KEY, RUN_VALUE) == f'"{folder}\\Korvix.exe" autostart'
@@ -177,8 +178,7 @@ def test_setup_by_hand_offers_to_start_korvix_at_the_end(desktop):
     desktop.wait_text(SETUP_TITLE, "Choose Install Location")
     desktop.save_window("setup-folder", SETUP_TITLE)
     desktop.keys("return")
-    texts = desktop.wait_text(SETUP_TITLE, "Start " + PRODUCT)
-    print(texts)
+    desktop.wait_text(SETUP_TITLE, "Start " + PRODUCT)
     desktop.save_window("setup-finish", SETUP_TITLE)
     desktop.keys("return")
     assert setup.wait_exit(20) == 0
@@ -186,17 +186,12 @@ def test_setup_by_hand_offers_to_start_korvix_at_the_end(desktop):
 
 
 def test_uninstall_by_hand_asks_before_it_removes_the_settings(desktop):
-    install(desktop)
-    folder = install_location(desktop)
-    exe = desktop.unix_path(folder + "\\Korvix.exe")
-    desktop.start_program(exe)
-    wait_installed_copy(desktop, folder)
+    folder, _, _ = install_and_start(desktop)
 
     desktop.start_program(desktop.unix_path(folder + "\\Uninstall.exe"))
     desktop.wait_text(UNINSTALL_TITLE, "Uninstall " + PRODUCT)
     desktop.keys("return")
-    texts = desktop.wait_text(UNINSTALL_TITLE, "settings as well")
-    print(texts)
+    desktop.wait_text(UNINSTALL_TITLE, "settings as well")
     desktop.save_window("uninstall-settings-question", UNINSTALL_TITLE)
     desktop.keys("y")
     desktop.wait_text(UNINSTALL_TITLE, "Uninstallation Complete")
