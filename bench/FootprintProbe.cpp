@@ -10,13 +10,13 @@
 //                  so footprint_count.dll (beside this program) is loaded into the process and
 //                  counts them from inside; that costs the process memory, so ask last.
 #include <windows.h>
-#include <psapi.h>
-#include <winternl.h>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <psapi.h>
 #include <string>
 #include <vector>
+#include <winternl.h>
 
 namespace {
 
@@ -75,9 +75,9 @@ Commit CommittedMemory(HANDLE process) {
 
 // Runs routine(argument) on a new thread of the process; the thread's exit code, or -1.
 long RunRemote(HANDLE process, const void* routine, void* argument) {
-    HANDLE thread = ::CreateRemoteThread(process, nullptr, 0,
-                                         reinterpret_cast<LPTHREAD_START_ROUTINE>(const_cast<void*>(routine)),
-                                         argument, 0, nullptr);
+    HANDLE thread =
+        ::CreateRemoteThread(process, nullptr, 0, reinterpret_cast<LPTHREAD_START_ROUTINE>(const_cast<void*>(routine)),
+                             argument, 0, nullptr);
     if (!thread) return -1;
     DWORD code = 0;
     bool done = ::WaitForSingleObject(thread, 60000) == WAIT_OBJECT_0 && ::GetExitCodeThread(thread, &code);
@@ -105,8 +105,8 @@ bool CountInside(HANDLE process, long& gdi, long& user) {
         long remote = RunRemote(process, loadLibrary, remotePath);
         if (remote > 0) {
             auto at = [&](const char* name) {
-                auto offset = reinterpret_cast<const char*>(::GetProcAddress(local, name)) -
-                              reinterpret_cast<const char*>(local);
+                auto offset =
+                    reinterpret_cast<const char*>(::GetProcAddress(local, name)) - reinterpret_cast<const char*>(local);
                 return reinterpret_cast<const char*>(static_cast<ULONG_PTR>(remote)) + offset;
             };
             gdi = RunRemote(process, at("CountGdi"), nullptr);

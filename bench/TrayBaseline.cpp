@@ -19,12 +19,11 @@ void RemoveIcon(HWND window) {
 
 LRESULT CALLBACK WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-    case WM_DESTROY:
-        RemoveIcon(window);
-        ::PostQuitMessage(0);
-        return 0;
-    default:
-        return ::DefWindowProcW(window, msg, wParam, lParam);
+        case WM_DESTROY:
+            RemoveIcon(window);
+            ::PostQuitMessage(0);
+            return 0;
+        default: return ::DefWindowProcW(window, msg, wParam, lParam);
     }
 }
 }  // namespace
@@ -35,8 +34,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
     windowClass.hInstance = instance;
     windowClass.lpszClassName = L"KorvixFootprintBaseline";
     if (!::RegisterClassW(&windowClass)) return 1;
-    HWND window = ::CreateWindowExW(0, windowClass.lpszClassName, kTitle, WS_OVERLAPPED, 0, 0, 0, 0, nullptr,
-                                    nullptr, instance, nullptr);
+    HWND window = ::CreateWindowExW(0, windowClass.lpszClassName, kTitle, WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr,
+                                    instance, nullptr);
     if (!window) return 1;
 
     NOTIFYICONDATAW data = {};
