@@ -1,6 +1,6 @@
 # The two commands of the README are the contract: `make run` and `make test`
 # set up everything they need on a fresh Debian 12 machine (as root).
-.PHONY: all setup build run test bench fuzz clean
+.PHONY: all setup build run test bench dist fuzz clean
 
 all: build
 
@@ -16,8 +16,12 @@ run: build
 test:
 	@scripts/test.sh
 
+# FOOTPRINT_SECONDS: how long the footprint benchmark measures (default 300).
 bench: build
-	@scripts/bench.sh
+	@FOOTPRINT_SECONDS=$(FOOTPRINT_SECONDS) scripts/bench.sh
+
+dist: build
+	@scripts/dist.sh
 
 # The skin loader under libFuzzer for FUZZ_SECONDS (default 60); fails on a finding.
 fuzz: build

@@ -1,17 +1,26 @@
 #!/usr/bin/env bash
-# make bench: builds the 32-bit benchmark and runs it under Wine in a private throw-away
-# prefix. Prints the free-up throughput, the raw first-touch rate and their ratio; the cost of
-# opening the skinned main window against a native one, and the memory a loaded skin adds.
+# make bench: builds the 32-bit benchmarks and runs them under Wine in private throw-away
+# prefixes:
+#   free-up throughput against the raw first-touch rate of the machine, and their ratio;
+#   the cost of opening the skinned main window against a native one, and the memory a loaded
+#   skin adds;
+#   the footprint in the tray against a do-nothing tray program (bench/footprint.py), measured
+#   over FOOTPRINT_SECONDS (default 300).
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${KORVIX_BENCH_BUILD:-$root/build/win32}
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-i686.cmake" >/dev/null || exit 1
-cmake --build "$build" --target freeup_bench skin_bench -j "$(nproc)" -- --no-print-directory 2>&1 |
+cmake --build "$build" --target freeup_bench skin_bench footprint_bench -j "$(nproc)" -- --no-print-directory 2>&1 |
     grep -vE '^\[ *[0-9]+%\] (Building|Linking|Built target)|^Consolidate compiler'
-[ "${PIPESTATUS[0]}" -eq 0 ] || { echo "build of the benchmark failed" >&2; exit 1; }
+[ "${PIPESTATUS[0]}" -eq 0 ] || { echo "build of the benchmarks failed" >&2; exit 1; }
 
 . "$root/scripts/wine-lib.sh"
 korvix_template || exit 1
-korvix_session bench
-wine "$build/bench/freeup_bench.exe" </dev/null
-wine "$build/bench/skin_bench.exe" "$(korvix_winpath "$root/dist/win32/default.skn")" </dev/null
+(
+    korvix_session bench
+    wine "$build/bench/freeup_bench.exe" </dev/null
+    wine "$build/bench/skin_bench.exe" "$(korvix_winpath "$root/dist/win32/default.skn")" </dev/null
+) || exit 1
+# Its own two desktops and prefixes (the end-to-end harness's); Debian's interpreter.
+py=/usr/bin/python3; [ -x "$py" ] || py=python3
+KORVIX_BENCH_BUILD=$build KORVIX_FOOTPRINT_SECONDS=${FOOTPRINT_SECONDS:-300} "$py" "$root/bench/footprint.py"

@@ -9,6 +9,7 @@ packages=(
     xvfb xauth xdotool x11-apps imagemagick
     fp-utils python3 python3-pytest bc procps
     libstb-dev librsvg2-bin clang-14 libclang-rt-14-dev
+    nsis
 )
 
 missing=()

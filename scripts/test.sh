@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# make test: set up, build both targets, run the unit tests under Wine
+# make test: set up, build both targets and the setup program, run the unit tests under Wine
 # in a private throw-away prefix, then the end-to-end tests.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh" || exit 1
 "$root/scripts/build.sh" || exit 1
+# The end-to-end tests install and uninstall the setup program (about a second to make).
+"$root/scripts/dist.sh" >/dev/null || exit 1
 . "$root/scripts/wine-lib.sh"
 korvix_template || exit 1
 

@@ -1,7 +1,9 @@
 # Wine helpers shared by the test, run and bench scripts (source it from bash).
 #
-#   korvix_template          build the template prefix once (cached, ~8 s)
-#   korvix_prefix_new DIR    clone the template into DIR (~0.05 s): a private, throw-away prefix
+#   korvix_template [win32]  build the template prefix once (cached, ~8 s); with win32 the template
+#                            of a 32-bit Windows, in build/wine/template32
+#   korvix_prefix_new DIR [win32]
+#                            clone the template into DIR (~0.05 s): a private, throw-away prefix
 #   korvix_xvfb_start        start Xvfb on a free display, export DISPLAY
 #   korvix_wine_start        start the prefix's wineserver and services, detached from our pipes
 #   korvix_wine_stop         end every process of the prefix and write its registry to disk
@@ -12,26 +14,34 @@
 KORVIX_ROOT=${KORVIX_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
 KORVIX_WINE_DIR=${KORVIX_WINE_DIR:-$KORVIX_ROOT/build/wine}
 KORVIX_TEMPLATE=$KORVIX_WINE_DIR/template
+KORVIX_TEMPLATE32=$KORVIX_WINE_DIR/template32
 KORVIX_DESKTOP=${KORVIX_DESKTOP:-1024x768}
 export WINEDEBUG=${WINEDEBUG:--all}
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# No Mono/Gecko prompt; no menu entries or file associations written to the Linux home
+# when a program creates a shortcut.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
 korvix_winpath() { echo "Z:$(echo "$1" | tr / '\\')"; }
 
+korvix_template_dir() { [ "${1:-}" = win32 ] && echo "$KORVIX_TEMPLATE32" || echo "$KORVIX_TEMPLATE"; }
+
 korvix_template() {
+    local arch=${1:-} template
+    template=$(korvix_template_dir "$arch")
     # A wine upgrade or a new desktop size makes a new template.
-    local key="$(wine --version) $KORVIX_DESKTOP v2"
-    [ "$(cat "$KORVIX_TEMPLATE/.korvix_ready" 2>/dev/null)" = "$key" ] && return 0
-    echo "wine: building the template prefix in $KORVIX_TEMPLATE" >&2
-    rm -rf "$KORVIX_TEMPLATE"; mkdir -p "$KORVIX_WINE_DIR"
+    local key="$(wine --version) $KORVIX_DESKTOP v2${arch:+ $arch}"
+    [ "$(cat "$template/.korvix_ready" 2>/dev/null)" = "$key" ] && return 0
+    echo "wine: building the template prefix in $template" >&2
+    rm -rf "$template"; mkdir -p "$KORVIX_WINE_DIR"
     (
         unset DISPLAY   # no X needed, and no window appears
-        export WINEPREFIX=$KORVIX_TEMPLATE
+        export WINEPREFIX=$template
+        [ -n "$arch" ] && export WINEARCH=$arch
         wineboot -i </dev/null >/dev/null 2>&1
         # Every process of a prefix lands on ONE virtual desktop with a taskbar, so helper
         # processes see the program's windows and the tray exists.
         # Arial is mapped to the metric-compatible Liberation Sans so text measures as on Windows.
-        cat >"$KORVIX_TEMPLATE/korvix.reg" <<REG
+        cat >"$template/korvix.reg" <<REG
 REGEDIT4
 
 [HKEY_CURRENT_USER\\Software\\Wine\\Explorer]
@@ -43,23 +53,24 @@ REGEDIT4
 [HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]
 "Arial"="Liberation Sans"
 REG
-        wine regedit /S "$(korvix_winpath "$KORVIX_TEMPLATE/korvix.reg")" </dev/null >/dev/null 2>&1
+        wine regedit /S "$(korvix_winpath "$template/korvix.reg")" </dev/null >/dev/null 2>&1
         # Debian's wine does not find fonts-wine by itself (caption buttons would draw as letters).
-        cp /usr/share/wine/fonts/* "$KORVIX_TEMPLATE/drive_c/windows/Fonts/" 2>/dev/null
+        cp /usr/share/wine/fonts/* "$template/drive_c/windows/Fonts/" 2>/dev/null
         wineserver -k; wineserver -w
     ) || return 1
-    echo "$key" >"$KORVIX_TEMPLATE/.korvix_ready"
+    echo "$key" >"$template/.korvix_ready"
 }
 
 korvix_prefix_new() {
-    local dir=$1 f
+    local dir=$1 template f
+    template=$(korvix_template_dir "${2:-}")
     rm -rf "$dir"; mkdir -p "$(dirname "$dir")"
     # Hard-link the large immutable part; real copies of what Wine rewrites in place.
-    cp -al "$KORVIX_TEMPLATE" "$dir"
+    cp -al "$template" "$dir"
     for f in system.reg user.reg userdef.reg .update-timestamp drive_c/windows/win.ini drive_c/windows/system.ini; do
-        [ -e "$KORVIX_TEMPLATE/$f" ] && cp -a --remove-destination "$KORVIX_TEMPLATE/$f" "$dir/$f"
+        [ -e "$template/$f" ] && cp -a --remove-destination "$template/$f" "$dir/$f"
     done
-    rm -rf "$dir/drive_c/users" && cp -a "$KORVIX_TEMPLATE/drive_c/users" "$dir/drive_c/"
+    rm -rf "$dir/drive_c/users" && cp -a "$template/drive_c/users" "$dir/drive_c/"
     export WINEPREFIX=$dir
 }
 

@@ -1,12 +1,17 @@
 #!/usr/bin/env python3
-"""Turns the editable icon pictures in res/icons/*.txt into 16 x 16, 16-colour .ico files.
+"""Turns the editable icon pictures in res/icons/*.txt into 16-colour .ico files.
 
     make_icons.py OUTPUT_DIR SOURCE.txt [SOURCE.txt ...]
 
-Each source is 16 lines of 16 characters (lines starting with '#' are comments).
-'.' is a transparent pixel; every other character picks a colour of the standard
-16-colour palette below. The output file is named after the source in upper case
-(statusidle.txt -> STATUSIDLE.ico), the name the resource script uses.
+A source holds one or more square pictures, 16 x 16 or 32 x 32, one row per line
+(lines starting with '#' are comments); a picture ends after as many rows as its
+first row has pixels. '.' is a transparent pixel; every other character picks a
+colour of the standard 16-colour palette below. A source of one picture gives a
+16 x 16 icon. A source of several pictures is an application icon: it also gets
+48 and 64 pixel images, the drawn pictures enlarged by whole factors (pixels
+repeated, never blurred), so it stays sharp at display scales up to 200 %.
+The output file is named after the source in upper case (statusidle.txt ->
+STATUSIDLE.ico), the name the resource script uses.
 Standard library only, so the build needs nothing beyond python3.
 """
 import os
@@ -32,46 +37,85 @@ PALETTE = {
     "C": (14, (0x00, 0xFF, 0xFF)),  # aqua
     "W": (15, (0xFF, 0xFF, 0xFF)),  # white
 }
-SIZE = 16
+DRAWN_SIZES = (16, 32)
+APPLICATION_SIZES = (16, 32, 48, 64)
 
 
-def read_picture(path):
-    rows = []
+def read_pictures(path):
+    pictures, rows = [], []
     with open(path, encoding="ascii") as f:
         for number, line in enumerate(f, 1):
             line = line.rstrip("\r\n")
             if not line or line.startswith("#"):
                 continue
-            if len(line) != SIZE:
-                sys.exit(f"{path}:{number}: a row must have {SIZE} pixels, this one has {len(line)}")
+            size = len(rows[0]) if rows else len(line)
+            if size not in DRAWN_SIZES:
+                sys.exit(f"{path}:{number}: a picture is 16 or 32 pixels wide, this row has {len(line)}")
+            if len(line) != size:
+                sys.exit(f"{path}:{number}: a row must have {size} pixels, this one has {len(line)}")
             for ch in line:
                 if ch != "." and ch not in PALETTE:
                     sys.exit(f"{path}:{number}: unknown colour '{ch}'")
             rows.append(line)
-    if len(rows) != SIZE:
-        sys.exit(f"{path}: a picture has {SIZE} rows, this one has {len(rows)}")
-    return rows
+            if len(rows) == size:
+                pictures.append(rows)
+                rows = []
+    if rows:
+        sys.exit(f"{path}: the last picture has {len(rows)} rows, it needs {len(rows[0])}")
+    if not pictures:
+        sys.exit(f"{path}: no picture")
+    return pictures
 
 
-def encode_icon(rows):
+def enlarge(rows, factor):
+    return ["".join(ch * factor for ch in row) for row in rows for _ in range(factor)]
+
+
+def icon_images(pictures):
+    """The pictures an icon file holds: as drawn, or for an application icon one per size
+    of APPLICATION_SIZES, each from the largest drawn picture that divides it."""
+    if len(pictures) == 1:
+        return pictures
+    drawn = {len(p): p for p in pictures}
+    images = []
+    for size in APPLICATION_SIZES:
+        base = max((s for s in drawn if size % s == 0), default=None)
+        if base is None:
+            sys.exit(f"no drawn picture divides the size {size}")
+        images.append(enlarge(drawn[base], size // base))
+    return images
+
+
+def encode_image(rows):
+    size = len(rows)
     palette = bytearray(16 * 4)
     for index, (red, green, blue) in PALETTE.values():
         palette[index * 4:index * 4 + 4] = bytes((blue, green, red, 0))
-    colour = bytearray()  # 4 bits per pixel, bottom row first, 8 bytes per row
+    colour = bytearray()  # 4 bits per pixel, bottom row first, rows padded to 4 bytes
     mask = bytearray()    # 1 bit per pixel (1 = transparent), rows padded to 4 bytes
     for row in reversed(rows):
         indexes = [0 if ch == "." else PALETTE[ch][0] for ch in row]
-        colour += bytes((indexes[i] << 4) | indexes[i + 1] for i in range(0, SIZE, 2))
-        bits = 0
-        for ch in row:
-            bits = (bits << 1) | (1 if ch == "." else 0)
-        mask += struct.pack(">H", bits) + b"\0\0"
+        line = bytes((indexes[i] << 4) | indexes[i + 1] for i in range(0, size, 2))
+        colour += line + bytes(-len(line) % 4)
+        bits = bytearray(-(-size // 8))
+        for x, ch in enumerate(row):
+            if ch == ".":
+                bits[x // 8] |= 0x80 >> (x % 8)
+        mask += bits + bytes(-len(bits) % 4)
     # The image height counts the colour and the mask halves together.
-    header = struct.pack("<IiiHHIIiiII", 40, SIZE, SIZE * 2, 1, 4, 0, len(colour) + len(mask), 0, 0, 16, 0)
-    image = header + bytes(palette) + bytes(colour) + bytes(mask)
-    directory = struct.pack("<HHH", 0, 1, 1)
-    entry = struct.pack("<BBBBHHII", SIZE, SIZE, 16, 0, 1, 4, len(image), 6 + 16)
-    return directory + entry + image
+    header = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 4, 0, len(colour) + len(mask), 0, 0, 16, 0)
+    return header + bytes(palette) + bytes(colour) + bytes(mask)
+
+
+def encode_icon(images):
+    encoded = [encode_image(rows) for rows in images]
+    data = struct.pack("<HHH", 0, 1, len(images))
+    offset = 6 + 16 * len(images)
+    for rows, image in zip(images, encoded):
+        size = len(rows)
+        data += struct.pack("<BBBBHHII", size, size, 16, 0, 1, 4, len(image), offset)
+        offset += len(image)
+    return data + b"".join(encoded)
 
 
 def main():
@@ -81,7 +125,7 @@ def main():
     os.makedirs(out_dir, exist_ok=True)
     for source in sys.argv[2:]:
         name = os.path.splitext(os.path.basename(source))[0].upper()
-        data = encode_icon(read_picture(source))
+        data = encode_icon(icon_images(read_pictures(source)))
         with open(os.path.join(out_dir, name + ".ico"), "wb") as f:
             f.write(data)
 

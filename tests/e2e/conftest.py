@@ -23,6 +23,13 @@ def desktop(request):
         yield d
 
 
+@pytest.fixture
+def desktop32(request):
+    """A desktop of a 32-bit Windows."""
+    with e2e.Desktop(request.node.name, arch="win32") as d:
+        yield d
+
+
 @pytest.fixture(params=[32], ids=["win32"])
 def korvix(request):
     exe = e2e.korvix_exe(request.param)

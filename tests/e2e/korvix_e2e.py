@@ -23,8 +23,12 @@ from pathlib import Path
 ROOT = Path(__file__).resolve().parents[2]
 WINE_LIB = ROOT / "scripts" / "wine-lib.sh"
 ARTIFACTS = Path(os.environ.get("KORVIX_E2E_ARTIFACTS", ROOT / "build" / "e2e-artifacts"))
+# Display scale in percent for screenshot runs (200: LogPixels 192). The tray geometry below
+# holds at 100 % only, so tests that read icon pixels expect the default.
+SCALE = int(os.environ.get("KORVIX_E2E_SCALE", "100"))
 
 OPTIONS_KEY = r"HKCU\Software\Tarvendel\Korvix Professional 5"
+UNINSTALL_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Korvix Professional"
 RUN_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run"
 RUN_VALUE = "Korvix Pro"
 
@@ -52,6 +56,21 @@ def korvix_exe(bits: int) -> Path:
     env = "KORVIX_EXE32" if bits == 32 else "KORVIX_EXE64"
     default = ROOT / "dist" / ("win32" if bits == 32 else "win64") / "Korvix.exe"
     return Path(os.environ.get(env, default)).resolve()
+
+
+def product_version() -> str:
+    """The version the build compiled into Korvix.exe (from CMakeLists.txt's project VERSION)."""
+    header = ROOT / "build" / "win32" / "generated" / "korvix_version.h"
+    match = re.search(r'#define KORVIX_VERSION_TEXT "([^"]+)"', header.read_text()) if header.exists() else None
+    if not match:
+        raise HarnessError(f"no version in {header}: build first (make build)")
+    return match.group(1)
+
+
+def setup_exe() -> Path:
+    """The setup program `make dist` built for this version (or $KORVIX_SETUP)."""
+    override = os.environ.get("KORVIX_SETUP")
+    return Path(override).resolve() if override else ROOT / "dist" / f"Korvix-{product_version()}-setup.exe"
 
 
 def helper_exe(name: str) -> Path:
@@ -89,9 +108,10 @@ def _bash_wine_lib(script: str, env: dict | None = None) -> str:
     return done.stdout
 
 
-def ensure_template() -> None:
-    """Builds the shared template prefix once (cached by wine-lib.sh)."""
-    _bash_wine_lib("korvix_template")
+def ensure_template(arch: str = "") -> None:
+    """Builds the shared template prefix once (cached by wine-lib.sh); arch "win32" for the
+    template of a 32-bit Windows."""
+    _bash_wine_lib(f"korvix_template {arch}")
 
 
 def total_phys_mb() -> int:
@@ -145,6 +165,38 @@ def has_text_inside(pixels) -> bool:
     return has_picture_frame(pixels) and any(p == BLACK for row in pixels[1:] for p in row[1:])
 
 
+# ---- the memory icon and its tray menu ------------------------------------------
+
+MEMORY_ICON = 1  # at default options the memory icon is the only one
+# Memory Monitor submenu, top to bottom; it opens with its first item selected.
+STYLES = {"Chart": 1, "Number": 2, "Bar": 3}
+NORMAL_GREEN, WARNING_RED = (0, 128, 0), (255, 0, 0)
+
+
+def choose_memory_style(desktop: "Desktop", style: str, screen_name: str | None = None) -> None:
+    """Chooses a style in the memory icon's tray menu (Memory Monitor submenu)."""
+    desktop.right_click_icon(MEMORY_ICON)
+    desktop.wait_menus(1)
+    desktop.keys("m")  # "&Memory Monitor"
+    menus = desktop.wait_menus(2)
+    if screen_name:
+        shot = desktop.screenshot(screen_name)
+        left = min(m[0] for m in menus) - 16
+        top = min(m[1] for m in menus) - 16
+        tray = desktop.tray_rect()
+        desktop.save_screen(screen_name, shot, (max(0, left), max(0, top), tray[2], tray[3]))
+    desktop.keys(*["down"] * (STYLES[style] - 1), "return")
+    desktop.wait_menus(0)
+
+
+def is_memory_bar(pixels) -> bool:
+    height = bar_height(pixels)
+    if height is None:
+        return False
+    # Used-memory mode: normal colour below the warning level of 12 rows, warning colour from it.
+    return height == 0 or pixels[15][1] == (WARNING_RED if height >= 12 else NORMAL_GREEN)
+
+
 # ---- processes ----------------------------------------------------------------
 
 def _proc_environ_has(pid: str, entry: bytes) -> bool:
@@ -155,12 +207,17 @@ def _proc_environ_has(pid: str, entry: bytes) -> bool:
         return False
 
 
-def _proc_cmdline(pid: str) -> str:
+def _proc_argv(pid: str) -> list[str]:
+    """The arguments of a process; for a Wine process argv[0] is the program's Windows path."""
     try:
         with open(f"/proc/{pid}/cmdline", "rb") as f:
-            return f.read().replace(b"\0", b" ").decode(errors="replace").strip()
+            return [a.decode(errors="replace") for a in f.read().rstrip(b"\0").split(b"\0")]
     except OSError:
-        return ""
+        return []
+
+
+def _proc_cmdline(pid: str) -> str:
+    return " ".join(_proc_argv(pid)).strip()
 
 
 def vm_hwm_bytes(unix_pid: int) -> int:
@@ -193,13 +250,15 @@ class Program:
 
 
 class Desktop:
-    """Xvfb + a private prefix + its wineserver; use as a context manager."""
+    """Xvfb + a private prefix + its wineserver; use as a context manager. The prefix is a
+    64-bit Windows, or with arch "win32" a 32-bit one."""
 
-    def __init__(self, name: str):
+    def __init__(self, name: str, arch: str = ""):
         ARTIFACTS.mkdir(parents=True, exist_ok=True)
         self.name = re.sub(r"[^A-Za-z0-9_.-]", "_", name)
         self.dir = Path(tempfile.mkdtemp(prefix=f"korvix-e2e-{self.name}-"))
         self.prefix = self.dir / "prefix"
+        self.arch = arch
         self.programs: list[Program] = []
         self.xvfb = None
         self.env = None
@@ -220,12 +279,21 @@ class Desktop:
     def start(self):
         # The template is built once per run (conftest); cloning it is all a test pays.
         self._start_xvfb()
-        _bash_wine_lib(f'korvix_prefix_new "{self.prefix}"')
+        if self.arch:
+            ensure_template(self.arch)  # built on first use only
+        _bash_wine_lib(f'korvix_prefix_new "{self.prefix}" {self.arch}')
         env = dict(os.environ)
+        # No menu entries in the Linux home for the shortcuts a test creates (winemenubuilder).
         env.update(DISPLAY=self.display, WINEPREFIX=str(self.prefix), WINEDEBUG="-all",
-                   WINEDLLOVERRIDES="mscoree,mshtml=")
+                   WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d")
         env.pop("WINELOADER", None)
         self.env = env
+        if SCALE != 100:
+            # Wine reads the display scale when the session starts: set it, then end the session.
+            self.wine("reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t", "REG_DWORD",
+                      "/d", str(96 * SCALE // 100), "/f")
+            for args in (["wineserver", "-k"], ["wineserver", "-w"]):
+                subprocess.run(args, env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30)
         # Warm-up: one tiny Wine process brings up wineserver, services and the desktop
         # window, so the program and the helper never race to create the desktop.
         self.ctl("tray", check=False, timeout=60)
@@ -284,10 +352,10 @@ class Desktop:
 
     def program_processes(self, exe_name: str) -> list[tuple[int, str]]:
         """Processes of the prefix running exe_name itself (not a launcher naming it)."""
-        def runs(cmd):
-            first = cmd.split(" ", 1)[0]
-            return re.split(r"[\\/]", first)[-1].lower() == exe_name.lower()
-        return [(pid, cmd) for pid, cmd in self.prefix_processes() if runs(cmd)]
+        def runs(pid):
+            argv = _proc_argv(str(pid))
+            return bool(argv) and re.split(r"[\\/]", argv[0])[-1].lower() == exe_name.lower()
+        return [(pid, cmd) for pid, cmd in self.prefix_processes() if runs(pid)]
 
     # -- Windows programs --
     def start_program(self, exe: Path, *args: str) -> Program:
@@ -328,6 +396,19 @@ class Desktop:
         self.programs.append(program)
         return program
 
+    def environment(self, name: str) -> str:
+        """A variable of the Windows environment (LOCALAPPDATA, APPDATA, ...)."""
+        out = self.wine("cmd", "/c", "echo", f"%{name}%").stdout.decode(errors="replace").strip()
+        if not out or out == f"%{name}%":
+            raise HarnessError(f"no %{name}% in the prefix")
+        return out
+
+    def unix_path(self, windows_path: str) -> Path:
+        """The file behind a C: path of the prefix."""
+        if not re.match(r"(?i)^c:\\", windows_path):
+            raise HarnessError(f"not a path on C: {windows_path}")
+        return self.prefix / "drive_c" / Path(*windows_path[3:].split("\\"))
+
     # -- the engine window --
     def wait_engine(self, program: Program | None = None, timeout: float = 20) -> tuple[int, int]:
         """Waits for a window "Memory Engine" answering the signature: (hwnd, windows pid).
@@ -358,15 +439,20 @@ class Desktop:
     # -- registry (live, through wineserver) --
     def reg_query(self, key: str, value: str):
         """The data of a value (int for REG_DWORD, str otherwise), or None when absent."""
-        done = self.wine("reg", "query", key, "/v", value)
+        return (self.reg_values(key) or {}).get(value)
+
+    def reg_values(self, key: str) -> dict | None:
+        """Every value of key (int for REG_DWORD, str otherwise), or None when the key is absent."""
+        done = self.wine("reg", "query", key)
         if done.returncode != 0:
             return None
+        values = {}
         for line in done.stdout.decode(errors="replace").splitlines():
             m = re.match(r"^\s{4}(.+?)\s{4}(REG_[A-Z_]+)(?:\s{4}(.*))?$", line.rstrip("\r"))
-            if m and m.group(1) == value:
+            if m:
                 data = m.group(3) or ""
-                return int(data, 16) if m.group(2) == "REG_DWORD" else data
-        return None
+                values[m.group(1)] = int(data, 16) if m.group(2) == "REG_DWORD" else data
+        return values
 
     def reg_import(self, key: str, values: dict) -> None:
         """Writes values (int: REG_DWORD, str: REG_SZ) under key in one regedit call."""
@@ -410,7 +496,7 @@ class Desktop:
         """Crops box (left, top, right, bottom) of a screenshot into the artifacts, and into
         $KORVIX_E2E_SCREENS (docs/screens when refreshing the documentation) when set."""
         left, top, right, bottom = box
-        crop = ARTIFACTS / f"{name}.png"
+        crop = ARTIFACTS / (f"{name}.png" if SCALE == 100 else f"{name}-{SCALE}.png")
         subprocess.run(["convert", str(shot), "-crop", f"{right - left}x{bottom - top}+{left}+{top}", "+repage",
                         f"png:{crop}"], check=True, timeout=20)
         if os.environ.get("KORVIX_E2E_SCREENS"):
@@ -418,6 +504,30 @@ class Desktop:
             target.mkdir(parents=True, exist_ok=True)
             shutil.copyfile(crop, target / crop.name)
         return crop
+
+    def window_rect(self, title: str) -> tuple[int, int, int, int]:
+        out = self.ctl("rect", title, check=False)
+        if not re.fullmatch(r"-?\d+( -?\d+){3}", out):
+            raise HarnessError(f"no window titled {title!r}")
+        return tuple(map(int, out.split()))
+
+    def window_texts(self, title: str) -> list[str]:
+        """The texts of the controls of the visible windows titled title (a dialog, a message box)."""
+        return self.ctl("texts", title, check=False).splitlines()
+
+    def wait_text(self, title: str, part: str, timeout: float = 20) -> list[str]:
+        """Waits until a control of a window titled title shows a text containing part."""
+        return wait_until(lambda: (texts := self.window_texts(title)) and any(part in t for t in texts) and texts,
+                          timeout, f"{part!r} in the window {title!r}", 0.1)
+
+    def save_window(self, name: str, title: str) -> Path:
+        """A screenshot of the window titled title (see save_screen). ImageMagick's import composes
+        every X window of the screen; xwd leaves some of Wine's dialog windows (a message box
+        with an owner) black."""
+        time.sleep(0.3)  # settle: a window that has just shown its text may not have painted yet
+        shot = ARTIFACTS / f"{self.name}-{name}.png"
+        subprocess.run(["import", "-display", self.display, "-window", "root", f"png:{shot}"], check=True, timeout=20)
+        return self.save_screen(name, shot, self.window_rect(title))
 
     def icon_center(self, n: int) -> tuple[int, int]:
         """Centre of the n-th tray icon, n = 1 the first added (rightmost)."""

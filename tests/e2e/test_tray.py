@@ -2,12 +2,8 @@
 "TaskbarCreated" broadcast. At default options the memory icon is the only icon."""
 import time
 
-from korvix_e2e import (OPTIONS_KEY, bar_height, has_picture_frame, has_text_inside, wait_until)
-
-MEMORY_ICON = 1
-# Memory Monitor submenu, top to bottom; it opens with its first item selected.
-STYLES = {"Chart": 1, "Number": 2, "Bar": 3}
-NORMAL_GREEN, WARNING_RED = (0, 128, 0), (255, 0, 0)
+from korvix_e2e import (MEMORY_ICON, OPTIONS_KEY, STYLES, choose_memory_style, has_picture_frame, has_text_inside,
+                        is_memory_bar, wait_until)
 
 
 def start_with_number_icon(desktop, korvix):
@@ -15,29 +11,6 @@ def start_with_number_icon(desktop, korvix):
     desktop.wait_engine(program)
     desktop.wait_icon(MEMORY_ICON, has_text_inside, "the memory icon drawn as a number (the default)")
     return program
-
-
-def choose_memory_style(desktop, style, screen_name=None):
-    desktop.right_click_icon(MEMORY_ICON)
-    desktop.wait_menus(1)
-    desktop.keys("m")  # "&Memory Monitor"
-    menus = desktop.wait_menus(2)
-    if screen_name:
-        shot = desktop.screenshot(screen_name)
-        left = min(m[0] for m in menus) - 16
-        top = min(m[1] for m in menus) - 16
-        tray = desktop.tray_rect()
-        desktop.save_screen(screen_name, shot, (max(0, left), max(0, top), tray[2], tray[3]))
-    desktop.keys(*["down"] * (STYLES[style] - 1), "return")
-    desktop.wait_menus(0)
-
-
-def is_memory_bar(pixels):
-    height = bar_height(pixels)
-    if height is None:
-        return False
-    # Used-memory mode: normal colour below the warning level of 12 rows, warning colour from it.
-    return height == 0 or pixels[15][1] == (WARNING_RED if height >= 12 else NORMAL_GREEN)
 
 
 def test_choosing_bar_in_the_tray_menu_changes_the_icon_and_the_stored_style(desktop, korvix):

@@ -11,6 +11,10 @@
 //   post MSG WP LP TITLE      PostMessage, print 1/0
 //   tray                      taskbar: "vis left top right bottom" (exit 1: no taskbar)
 //   menus                     visible popup menus, one "left top right bottom" line each
+//   texts TITLE               texts of the controls of the visible windows whose title starts with
+//                             TITLE, one a line (exit 1: no such window)
+//   rect TITLE                "left top right bottom" of the first such window (exit 1: none)
+//   titles                    titles of the visible top-level windows
 //   key VK...                 keyboard input through SendInput (reaches tray popup menus)
 //   bcast NAME                post the registered message NAME to HWND_BROADCAST
 //   peak PID                  peak working set of Windows process PID, in bytes
@@ -23,6 +27,8 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -124,6 +130,70 @@ int Menus() {
         count++;
     }
     return count ? 0 : 1;
+}
+
+BOOL CALLBACK PrintText(HWND control, LPARAM) {
+    wchar_t text[512] = L"";
+    if (IsWindowVisible(control) && GetWindowTextW(control, text, 512) > 0) {
+        char utf8[1024];
+        WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, nullptr, nullptr);
+        for (char* c = utf8; *c; ++c)
+            if (*c == '\r' || *c == '\n') *c = ' ';
+        printf("%s\n", utf8);
+    }
+    return TRUE;
+}
+
+struct TitleSearch {
+    std::wstring prefix;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectTitled(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<TitleSearch*>(param);
+    wchar_t title[256] = L"";
+    InternalGetWindowText(window, title, 256);
+    if (IsWindowVisible(window) && wcsncmp(title, search->prefix.c_str(), search->prefix.size()) == 0)
+        search->found.push_back(window);
+    return TRUE;
+}
+
+// Visible top-level windows whose title starts with prefix (a wizard appends its page's name).
+std::vector<HWND> WindowsTitled(const char* prefix) {
+    TitleSearch search;
+    wchar_t wide[256] = L"";
+    MultiByteToWideChar(CP_UTF8, 0, prefix, -1, wide, 256);
+    search.prefix = wide;
+    EnumWindows(CollectTitled, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+int Texts(const char* prefix) {
+    std::vector<HWND> windows = WindowsTitled(prefix);
+    for (HWND window : windows) EnumChildWindows(window, PrintText, 0);
+    return windows.empty() ? 1 : 0;
+}
+
+int Rect(const char* prefix) {
+    std::vector<HWND> windows = WindowsTitled(prefix);
+    RECT r;
+    if (windows.empty() || !GetWindowRect(windows.front(), &r)) {
+        printf("none\n");
+        return 1;
+    }
+    printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+    return 0;
+}
+
+int Titles() {
+    TitleSearch search;
+    EnumWindows(CollectTitled, reinterpret_cast<LPARAM>(&search));
+    for (HWND window : search.found) {
+        wchar_t title[256] = L"";
+        InternalGetWindowText(window, title, 256);
+        if (title[0]) printf("%ls\n", title);
+    }
+    return 0;
 }
 
 int Keys(int argc, char** argv) {
@@ -299,7 +369,9 @@ int StandIn(const char* log) {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        fprintf(stderr, "usage: ctl engine|engines|identify|send|post|tray|menus|key|bcast|peak|mem|standin\n");
+        fprintf(
+            stderr,
+            "usage: ctl engine|engines|identify|send|post|tray|menus|texts|rect|titles|key|bcast|peak|mem|standin\n");
         return 64;
     }
     const char* cmd = argv[1];
@@ -332,6 +404,9 @@ int main(int argc, char** argv) {
     if (!strcmp(cmd, "post") && argc > 5) return SendOrPost(true, argv + 2);
     if (!strcmp(cmd, "tray")) return Tray();
     if (!strcmp(cmd, "menus")) return Menus();
+    if (!strcmp(cmd, "texts") && argc > 2) return Texts(argv[2]);
+    if (!strcmp(cmd, "rect") && argc > 2) return Rect(argv[2]);
+    if (!strcmp(cmd, "titles")) return Titles();
     if (!strcmp(cmd, "key")) return Keys(argc - 2, argv + 2);
     if (!strcmp(cmd, "bcast") && argc > 2) return Broadcast(argv[2]);
     if (!strcmp(cmd, "peak") && argc > 2) return Peak(strtoul(argv[2], nullptr, 0));

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <string>
 #include "framework/uText.h"
+#include "korvix_version.h"
 #include "legacy/uGlobals.h"
 #include "legacy/uMessages.h"
 #include "support/TestSupport.h"
@@ -75,7 +76,8 @@ TEST(DateTime, TruncToMinuteDropsSecondsAndMilliseconds) {
 TEST(VersionText, MinorNumberShowsOnlyWhenNotZero) {
     EXPECT_EQ(VersionTextOf(5, 0), L"5");
     EXPECT_EQ(VersionTextOf(5, 12), L"5.12");
-    EXPECT_EQ(VersionText(), L"5");  // this test program carries the product's version resource
+    // This test program carries the product's version resource, made from the project's version.
+    EXPECT_EQ(VersionText(), VersionTextOf(KORVIX_VERSION_MAJOR, KORVIX_VERSION_MINOR));
 }
 
 TEST(MakeColor, RedIsTheLowByte) { EXPECT_EQ(MakeColor(1, 2, 3), 0x030201); }

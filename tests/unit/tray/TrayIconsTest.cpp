@@ -2,6 +2,7 @@
 // the number texts and the icon resources.
 #include <gtest/gtest.h>
 #include <set>
+#include <string>
 #include "legacy/uGlobals.h"
 #include "tray/TrayTestSupport.h"
 #include "tray/uTrayIcons.h"
@@ -216,30 +217,58 @@ TEST(IconResourceTest, Icon1616IsAllWhiteAndOpaque) {
     EXPECT_TRUE(IconMaskOpaque(icon.get()));
 }
 
-TEST(IconResourceTest, EveryIconIs16By16In16Colours) {
+namespace {
 #pragma pack(push, 2)
-    struct GroupEntry {
-        BYTE width, height, colors, reserved;
-        WORD planes, bitCount;
-        DWORD bytes;
-        WORD id;
-    };
-    struct GroupHeader {
-        WORD reserved, type, count;
-        GroupEntry entries[1];
-    };
+struct GroupEntry {
+    BYTE width, height, colors, reserved;
+    WORD planes, bitCount;
+    DWORD bytes;
+    WORD id;
+};
+struct GroupHeader {
+    WORD reserved, type, count;
+    GroupEntry entries[1];
+};
 #pragma pack(pop)
+
+const GroupHeader* IconGroup(const wchar_t* name) {
+    HRSRC resource = ::FindResourceW(nullptr, name, RT_GROUP_ICON);
+    return resource ? static_cast<const GroupHeader*>(::LockResource(::LoadResource(nullptr, resource))) : nullptr;
+}
+
+BOOL CALLBACK KeepFirstName(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR param) {
+    *reinterpret_cast<std::wstring*>(param) = IS_INTRESOURCE(name) ? L"#" : name;
+    return FALSE;
+}
+}  // namespace
+
+TEST(IconResourceTest, EveryIconIs16By16In16Colours) {
     for (const wchar_t* name :
          {L"ICON1616", L"KORVIXICON", L"STATUSNORMAL", L"STATUSIDLE", L"STATUSWORK", L"STATUSOFF"}) {
-        HRSRC resource = ::FindResourceW(nullptr, name, RT_GROUP_ICON);
-        ASSERT_NE(resource, nullptr) << name;
-        auto group = static_cast<const GroupHeader*>(::LockResource(::LoadResource(nullptr, resource)));
+        const GroupHeader* group = IconGroup(name);
+        ASSERT_NE(group, nullptr) << name;
         ASSERT_EQ(group->count, 1) << name;
         EXPECT_EQ(group->entries[0].width, 16) << name;
         EXPECT_EQ(group->entries[0].height, 16) << name;
         EXPECT_EQ(group->entries[0].colors, 16) << name;
         EXPECT_EQ(group->entries[0].bitCount, 4) << name;
     }
+}
+
+// The shell shows a program file's first icon group (Start menu, list of installed programs);
+// it must be the product's chip, sharp from 16 to 64 pixels, not the white tray surface.
+TEST(IconResourceTest, ProgramFileIconIsTheChipFrom16To64Pixels) {
+    std::wstring first;
+    ::EnumResourceNamesW(nullptr, RT_GROUP_ICON, KeepFirstName, reinterpret_cast<LONG_PTR>(&first));
+    EXPECT_EQ(first, L"APPICON");
+    const GroupHeader* group = IconGroup(L"APPICON");
+    ASSERT_NE(group, nullptr);
+    std::vector<int> sizes;
+    for (int i = 0; i < group->count; ++i) sizes.push_back(group->entries[i].width);
+    EXPECT_EQ(sizes, (std::vector<int>{16, 32, 48, 64}));
+    UniqueIcon application(LoadOwnIcon(L"APPICON"));
+    UniqueIcon chip(LoadOwnIcon(L"KORVIXICON"));
+    EXPECT_EQ(IconPixels(application.get()), IconPixels(chip.get()));
 }
 
 TEST(IconResourceTest, StatusIconsDifferFromEachOther) {

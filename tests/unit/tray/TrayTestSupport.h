@@ -10,6 +10,7 @@
 #include <vector>
 #include "framework/uHandles.h"
 #include "probes/uIntArray.h"
+#include "support/GuiObjects.h"
 
 // A 32-bit top-down DIB section selected into a memory DC.
 class Raster {
@@ -90,15 +91,6 @@ private:
     std::unique_ptr<TIntArray> oldMemory_;
     std::unique_ptr<TIntArray> oldCpu_;
 };
-
-// GDI and USER objects the process holds. GetGuiResources where the system reports them;
-// Wine answers 0 there, so under Wine the handle tables are probed instead (see the .cpp).
-struct GuiObjectCounts {
-    long gdi;
-    long user;
-    bool probed;  // counted by probing, not reported by the system
-};
-GuiObjectCounts CountGuiObjects();
 
 constexpr COLORREF White = RGB(255, 255, 255);
 constexpr COLORREF Black = RGB(0, 0, 0);
