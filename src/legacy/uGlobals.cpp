@@ -118,12 +118,6 @@ std::wstring FormatFreeAmount(int32_t position) {
                             1, TotalPhysMB));
 }
 
-int32_t Clamp(int32_t value, int32_t lo, int32_t hi) {
-    if (value < lo) return lo;
-    if (value > hi) return hi;
-    return value;
-}
-
 double MinutesToDays(uint32_t minutes) { return minutes / 1440.0; }
 
 TDateTime TruncToMinute(TDateTime moment) {

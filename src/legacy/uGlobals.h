@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include "framework/uClock.h"
+#include "framework/uNumbers.h"
 #include "framework/uTrace.h"
 #include "probes/uIntArray.h"
 
@@ -49,7 +50,6 @@ uint64_t AvailPhysBytes();
 // ---- Shared routines ----
 std::wstring FormatSize(int32_t megabytes);
 std::wstring FormatFreeAmount(int32_t position);
-int32_t Clamp(int32_t value, int32_t lo, int32_t hi);
 double MinutesToDays(uint32_t minutes);
 TDateTime TruncToMinute(TDateTime moment);
 void ShowTaskbarButton();

@@ -142,7 +142,7 @@ void TKorvixOptions::LoadOptions() {
     for (const OptionRow& row : kOptionRows) {
         if (row.everyLoad) LoadRow(*this, row);
     }
-    freeAndRunList_->LoadFromRegistry(OptionsKey);
+    freeAndRunList_->LoadFromRegistry(OptionsKey, TotalPhysMB);
 }
 
 void TKorvixOptions::SaveOptions() {

@@ -1,7 +1,7 @@
 #include "uFreeAndRunList.h"
 #include <atomic>
+#include "framework/uNumbers.h"
 #include "framework/uText.h"
-#include "legacy/uGlobals.h"
 #include "settings/uRegistry.h"
 
 namespace {
@@ -61,7 +61,7 @@ TFreeAndRunItem* TFreeAndRunList::FindByID(int32_t id) {
     return nullptr;
 }
 
-void TFreeAndRunList::LoadFromRegistry(const std::wstring& keyPath) {
+void TFreeAndRunList::LoadFromRegistry(const std::wstring& keyPath, int32_t totalPhysMB) {
     int count = ReadRegInteger(keyPath, L"farCount", 0);
     for (int n = 1; n <= count; ++n) {
         auto item = std::make_unique<TFreeAndRunItem>();
@@ -70,7 +70,7 @@ void TFreeAndRunList::LoadFromRegistry(const std::wstring& keyPath) {
     }
     Migrated = ReadRegBool(keyPath, L"farMigrated", false);
     if (!Migrated && RegKeyExists(OldFreeAndRunKey)) {
-        MigrateOldList();
+        MigrateOldList(totalPhysMB);
         Migrated = true;
     }
 }
@@ -81,7 +81,7 @@ void TFreeAndRunList::SaveToRegistry(const std::wstring& keyPath) const {
     for (int i = 0; i < Count(); ++i) items_[i]->SaveToRegistry(keyPath, i + 1);
 }
 
-void TFreeAndRunList::MigrateOldList() {
+void TFreeAndRunList::MigrateOldList(int32_t totalPhysMB) {
     for (const std::wstring& name : RegValueNames(OldFreeAndRunKey)) {
         if (name.compare(0, 7, L"Display") != 0) continue;
         std::wstring suffix = name.size() > 8 ? name.substr(8, 100) : std::wstring();
@@ -89,7 +89,7 @@ void TFreeAndRunList::MigrateOldList() {
         item->FileToRun = ReadRegString(OldFreeAndRunKey, L"Run " + suffix, L"");
         // An index outside the old 49 steps is limited to them, so no entry is lost.
         int32_t oldAmount = OldAmountStep(ReadRegInteger(OldFreeAndRunKey, L"Free " + suffix, 0));
-        item->MBToFree = Clamp(TotalPhysMB - oldAmount, 1, TotalPhysMB);
+        item->MBToFree = Clamp(totalPhysMB - oldAmount, 1, totalPhysMB);
         item->Name = ReadRegString(OldFreeAndRunKey, L"Display " + suffix, L"");
         Add(std::move(item));
     }

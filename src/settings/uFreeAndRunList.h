@@ -35,9 +35,10 @@ public:
     std::unique_ptr<TFreeAndRunItem> Remove(const TFreeAndRunItem* item);
     TFreeAndRunItem* FindByID(int32_t id);
 
-    void LoadFromRegistry(const std::wstring& keyPath);
+    // `totalPhysMB` turns the older list's amounts into positions.
+    void LoadFromRegistry(const std::wstring& keyPath, int32_t totalPhysMB);
     void SaveToRegistry(const std::wstring& keyPath) const;
-    void MigrateOldList();
+    void MigrateOldList(int32_t totalPhysMB);
 
     bool Migrated = false;
 

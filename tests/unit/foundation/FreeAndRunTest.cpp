@@ -27,7 +27,7 @@ TEST_F(FreeAndRunTest, CountDecidesWhatIsReadAndMissingValuesStayEmpty) {
     WriteRegString(K, L"1farFileToRun", L"C:\\Tools\\editor.exe");
     WriteRegInteger(K, L"1farMBToFree", 300);
     TFreeAndRunList list;
-    list.LoadFromRegistry(K);
+    list.LoadFromRegistry(K, TotalPhysMB);
     ASSERT_EQ(list.Count(), 2);
     EXPECT_EQ(list.Items(0).Name, L"Editor");
     EXPECT_EQ(list.Items(0).FileToRun, L"C:\\Tools\\editor.exe");
@@ -58,7 +58,7 @@ TEST_F(FreeAndRunTest, SavingAShorterListLeavesOldNumbersButLoadsOnlyTheCount) {
     EXPECT_EQ(ReadRegString(K, L"5farName", L""), L"entry 5");
     EXPECT_EQ(ReadRegString(K, L"12farName", L"none"), L"none");
     TFreeAndRunList loaded;
-    loaded.LoadFromRegistry(K);
+    loaded.LoadFromRegistry(K, TotalPhysMB);
     ASSERT_EQ(loaded.Count(), 3);
     EXPECT_EQ(loaded.Items(2).Name, L"new 3");
 }
@@ -68,7 +68,7 @@ TEST_F(FreeAndRunTest, OldEntriesAreImportedOnceAsPositionsThatFreeTheSameAmount
     StoreOld(L"Big", L"Big one", L"C:\\big.exe", 60);                 // beyond the 49 steps: limited to 1024 MB
     WriteRegString(OldFreeAndRunKey, L"Other value", L"ignored");
     TFreeAndRunList list;
-    list.LoadFromRegistry(K);
+    list.LoadFromRegistry(K, TotalPhysMB);
     ASSERT_EQ(list.Count(), 2);
     const TFreeAndRunItem* editor = Find(list, L"My Editor");
     const TFreeAndRunItem* big = Find(list, L"Big one");
@@ -83,7 +83,7 @@ TEST_F(FreeAndRunTest, OldEntriesAreImportedOnceAsPositionsThatFreeTheSameAmount
     EXPECT_TRUE(ReadRegBool(K, L"farMigrated", false));
     StoreOld(L"Again", L"Again", L"C:\\again.exe", 1);
     TFreeAndRunList reloaded;
-    reloaded.LoadFromRegistry(K);
+    reloaded.LoadFromRegistry(K, TotalPhysMB);
     EXPECT_EQ(reloaded.Count(), 2);  // migrated once: the old key is not looked at again
     EXPECT_TRUE(RegKeyExists(OldFreeAndRunKey));
 }
@@ -92,7 +92,7 @@ TEST_F(FreeAndRunTest, MigrationCasesOnOtherMachines) {
     UseMachine(768);
     StoreOld(L"Huge", L"Huge", L"C:\\huge.exe", 48);  // 1024 MB on a 768 MB machine
     TFreeAndRunList list;
-    list.LoadFromRegistry(K);
+    list.LoadFromRegistry(K, TotalPhysMB);
     ASSERT_EQ(list.Count(), 1);
     EXPECT_EQ(list.Items(0).MBToFree, 1);
 
@@ -102,7 +102,7 @@ TEST_F(FreeAndRunTest, MigrationCasesOnOtherMachines) {
     WriteRegString(OldFreeAndRunKey, L"Run ", L"C:\\bare.exe");
     WriteRegInteger(OldFreeAndRunKey, L"Free ", 1);  // 2 MB
     TFreeAndRunList bare;
-    bare.LoadFromRegistry(L"HKEY_CURRENT_USER\\Software\\Tarvendel\\Other");
+    bare.LoadFromRegistry(L"HKEY_CURRENT_USER\\Software\\Tarvendel\\Other", TotalPhysMB);
     ASSERT_EQ(bare.Count(), 2);  // "Display" and "Display " both name the empty suffix
     for (int i = 0; i < 2; ++i) {
         EXPECT_EQ(bare.Items(i).Name, L"Name from suffixless");
