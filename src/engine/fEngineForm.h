@@ -55,7 +55,7 @@ public:
     TPopupMenu IconMenu;
 
     // The 250 ms heartbeat; disabled only on the fatal path.
-    TTimer Timer{TimerIntervalMs};
+    TTimer Timer{*this, TimerIntervalMs};
 
     // ---- State, for the other windows and for tests ----
     const TFreeThread* Worker() const noexcept { return worker_.get(); }
