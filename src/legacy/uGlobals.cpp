@@ -205,8 +205,11 @@ bool FindRunningInstance() {
     });
 }
 
-bool CloseRunningInstance() {
-    return ForRunningEngine([](HWND engine) { ::PostMessageW(engine, WM_ENGINECLOSE, 0, 0); });
+bool CloseRunningInstance(HWND* engine) {
+    return ForRunningEngine([engine](HWND window) {
+        ::PostMessageW(window, WM_ENGINECLOSE, 0, 0);
+        if (engine) *engine = window;
+    });
 }
 
 int32_t MakeColor(int32_t red, int32_t green, int32_t blue) { return red + 256 * green + 65536 * blue; }

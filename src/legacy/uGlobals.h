@@ -61,6 +61,6 @@ std::wstring VersionText();
 std::wstring VersionTextOf(int major, int minor);
 // Finds a running copy's engine window and brings that copy's main window to the front.
 bool FindRunningInstance();
-// Finds a running copy's engine window and asks it to close.
-bool CloseRunningInstance();
+// Finds a running copy's engine window and asks it to close; `engine` receives the window.
+bool CloseRunningInstance(HWND* engine = nullptr);
 int32_t MakeColor(int32_t red, int32_t green, int32_t blue);

@@ -1,4 +1,5 @@
 #include "uFreeAndRunList.h"
+#include <algorithm>
 #include <atomic>
 #include "framework/uNumbers.h"
 #include "framework/uText.h"
@@ -61,8 +62,22 @@ TFreeAndRunItem* TFreeAndRunList::FindByID(int32_t id) {
     return nullptr;
 }
 
+int32_t HighestStoredEntry(const std::vector<std::wstring>& valueNames) {
+    int32_t highest = 0;
+    for (const std::wstring& name : valueNames) {
+        size_t digits = 0;
+        while (digits < name.size() && digits < 9 && name[digits] >= L'0' && name[digits] <= L'9') ++digits;
+        if (digits == 0 || name[0] == L'0') continue;
+        const std::wstring field = name.substr(digits);
+        if (field != L"farName" && field != L"farFileToRun" && field != L"farMBToFree") continue;
+        highest = std::max(highest, static_cast<int32_t>(std::stol(name.substr(0, digits))));
+    }
+    return highest;
+}
+
 void TFreeAndRunList::LoadFromRegistry(const std::wstring& keyPath, int32_t totalPhysMB) {
-    int count = ReadRegInteger(keyPath, L"farCount", 0);
+    // A damaged count reads no further than the entries actually stored.
+    int count = std::min(ReadRegInteger(keyPath, L"farCount", 0), HighestStoredEntry(RegValueNames(keyPath)));
     for (int n = 1; n <= count; ++n) {
         auto item = std::make_unique<TFreeAndRunItem>();
         item->LoadFromRegistry(keyPath, n);

@@ -24,6 +24,9 @@ public:
 constexpr const wchar_t* OldFreeAndRunKey = L"HKEY_CURRENT_USER\\Software\\Tarvendel\\Korvix Pro\\Free And Run 4";
 // Megabyte amounts of the older product's 49 slider steps.
 int32_t OldAmountStep(int32_t index);
+// The highest n of the value names "<n>farName", "<n>farFileToRun", "<n>farMBToFree"; 0 when
+// there is none.
+int32_t HighestStoredEntry(const std::vector<std::wstring>& valueNames);
 
 class TFreeAndRunList {
 public:

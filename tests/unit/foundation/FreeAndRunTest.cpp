@@ -22,20 +22,44 @@ protected:
 }  // namespace
 
 TEST_F(FreeAndRunTest, CountDecidesWhatIsReadAndMissingValuesStayEmpty) {
-    WriteRegInteger(K, L"farCount", 2);
+    WriteRegInteger(K, L"farCount", 3);
     WriteRegString(K, L"1farName", L"Editor");
     WriteRegString(K, L"1farFileToRun", L"C:\\Tools\\editor.exe");
     WriteRegInteger(K, L"1farMBToFree", 300);
+    WriteRegInteger(K, L"3farMBToFree", 200);  // entry 2 has nothing stored at all
+    WriteRegString(K, L"4farName", L"beyond the count");
     TFreeAndRunList list;
     list.LoadFromRegistry(K, TotalPhysMB);
-    ASSERT_EQ(list.Count(), 2);
+    ASSERT_EQ(list.Count(), 3);
     EXPECT_EQ(list.Items(0).Name, L"Editor");
     EXPECT_EQ(list.Items(0).FileToRun, L"C:\\Tools\\editor.exe");
     EXPECT_EQ(list.Items(0).MBToFree, 300);
     EXPECT_EQ(list.Items(1).Name, L"");
     EXPECT_EQ(list.Items(1).FileToRun, L"");
     EXPECT_EQ(list.Items(1).MBToFree, 0);
+    EXPECT_EQ(list.Items(2).Name, L"");
+    EXPECT_EQ(list.Items(2).MBToFree, 200);
     EXPECT_FALSE(list.Migrated);
+}
+
+// A damaged count must not make millions of entries: no more are read than are stored.
+TEST_F(FreeAndRunTest, ADamagedCountReadsNoFurtherThanTheStoredEntries) {
+    WriteRegInteger(K, L"farCount", 0x7FFFFFFF);
+    WriteRegString(K, L"1farName", L"one");
+    WriteRegString(K, L"2farFileToRun", L"C:\\two.exe");
+    WriteRegBool(K, L"farMigrated", true);
+    TFreeAndRunList list;
+    list.LoadFromRegistry(K, TotalPhysMB);
+    ASSERT_EQ(list.Count(), 2);
+    EXPECT_EQ(list.Items(1).FileToRun, L"C:\\two.exe");
+    EXPECT_TRUE(list.Migrated) << "the rest loads as usual";
+}
+
+TEST(HighestStoredEntry, OnlyTheThreeEntryValuesWithADecimalNumberCount) {
+    EXPECT_EQ(HighestStoredEntry({L"farCount", L"1farName", L"12farMBToFree", L"3farFileToRun", L"Manual"}), 12);
+    EXPECT_EQ(HighestStoredEntry({L"0farName", L"07farName", L"5farNameX", L"farName", L"9far"}), 0);
+    EXPECT_EQ(HighestStoredEntry({L"1234567890farName", L"999999999farName"}), 999999999);
+    EXPECT_EQ(HighestStoredEntry({}), 0);
 }
 
 TEST_F(FreeAndRunTest, SavingAShorterListLeavesOldNumbersButLoadsOnlyTheCount) {
