@@ -3,6 +3,13 @@
 #include "uControls.h"
 #include "uTimer.h"
 
+namespace {
+// The controls' notifications and WM_DPICHANGED come from this thread and carry pointers;
+// the same message sent from another thread or process carries a pointer that means
+// nothing here.
+bool SentByAnotherThread() { return (::InSendMessageEx(nullptr) & ISMEX_SEND) != 0; }
+}  // namespace
+
 TForm::~TForm() {
     for (auto& [id, timer] : timers_) timer->owner_ = nullptr;
 }
@@ -94,6 +101,10 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             if (wParam && lParam == 0) FormShow();
             break;
         case WM_ACTIVATE: WMActivate(LOWORD(wParam)); return 0;
+        case WM_DPICHANGED:
+            if (!lParam || SentByAnotherThread()) return 0;
+            WMDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+            return 0;
     }
     return DefaultProc(msg, wParam, lParam);
 }
@@ -122,9 +133,7 @@ void TForm::WMCommand(WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT TForm::WMNotify(const NMHDR* header) {
-    // Controls send their notifications from this thread. One sent from another thread or
-    // process would carry a pointer that means nothing here.
-    if (!header || (::InSendMessageEx(nullptr) & ISMEX_SEND)) return 0;
+    if (!header || SentByAnotherThread()) return 0;
     TControl* control = TControl::FromHandle(header->hwndFrom);
     return control ? control->WMNotify(*header) : 0;
 }
@@ -147,6 +156,12 @@ void TForm::WMActivate(WORD state) {
         FocusFirstControl();
     }
     FormActivate();
+}
+
+void TForm::WMDpiChanged(UINT dpi, const RECT& suggested) {
+    ::SetWindowPos(Handle(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                   suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    FormDpiChanged(dpi);
 }
 
 void TForm::FocusFirstControl() {

@@ -57,6 +57,9 @@ protected:
     virtual void FormShow() {}
     // When the form becomes the active window.
     virtual void FormActivate() {}
+    // The form moved to a monitor of another DPI and has taken the size the system suggests:
+    // lay the contents out for `dpi` (uDpi.h).
+    virtual void FormDpiChanged(UINT /*dpi*/) {}
     virtual bool FormCloseQuery() { return true; }
     virtual void FormClose() {}
     virtual void FormDestroy() {}
@@ -74,6 +77,7 @@ private:
     LRESULT WMNotify(const NMHDR* header);
     void WMScroll(WPARAM wParam, HWND bar);
     void WMActivate(WORD state);
+    void WMDpiChanged(UINT dpi, const RECT& suggested);
     void FocusFirstControl();
 
     bool releasing_ = false;

@@ -7,6 +7,7 @@
 #include <vector>
 #include "framework/uApplication.h"
 #include "framework/uControls.h"
+#include "framework/uDpi.h"
 #include "framework/uException.h"
 #include "framework/uTimer.h"
 #include "support/TestSupport.h"
@@ -49,6 +50,7 @@ protected:
         SetCancelButton(cancel.get());
     }
     void FormShow() override { events.push_back("show"); }
+    void FormDpiChanged(UINT dpi) override { events.push_back("dpi " + std::to_string(dpi)); }
     void FormActivate() override { events.push_back("activate"); }
 
 private:
@@ -170,4 +172,21 @@ TEST_F(FormTest, AnExceptionInATimerReachesTheErrorSink) {
     EXPECT_EQ(reported, std::vector<std::wstring>{L"tick failed"});
 }
 
+}  // namespace
+
+namespace {
+// Moved to a monitor of 200 %: the form takes the rectangle the system suggests and lays
+// itself out for the new DPI.
+TEST_F(FormTest, ANewDpiResizesTheFormToTheSuggestionAndTellsIt) {
+    RECT suggested{120, 130, 120 + 600, 130 + 300};
+    ::SendMessageW(main->Handle(), WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
+    RECT now{};
+    ::GetWindowRect(main->Handle(), &now);
+    EXPECT_TRUE(::EqualRect(&now, &suggested));
+    EXPECT_EQ(main->events.back(), "dpi 192");
+    EXPECT_EQ(ScaleToDpi(10, 96), 10);
+    EXPECT_EQ(ScaleToDpi(10, 144), 15);
+    EXPECT_EQ(ScaleToDpi(7, 144), 11);  // 10.5, to the nearest pixel
+    EXPECT_EQ(ScaleToDpi(23, 192), 46);
+}
 }  // namespace
