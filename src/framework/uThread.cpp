@@ -63,12 +63,13 @@ bool TThread::WaitForStop(DWORD milliseconds) {
 
 unsigned __stdcall TThread::ThreadProc(void* param) {
     auto* self = static_cast<TThread*>(param);
-    unsigned result = 0;
+    DWORD result = ExitStoppedBeforeExecute;
     if (!self->Terminated()) {
         try {
             self->Execute();
+            result = ExitExecuted;
         } catch (...) {
-            result = 1;  // Execute is expected to report its own failures; never let one escape
+            result = ExitRaised;  // Execute is expected to report its own failures; never let one escape
         }
     }
     if (self->started_ && self->FreeOnTerminate) {

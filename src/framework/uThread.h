@@ -23,8 +23,11 @@ public:
     // Asks the thread to stop: Terminated() answers true and a WaitForStop ends at once.
     void Terminate() noexcept;
     bool Terminated() const noexcept { return terminated_.load(std::memory_order_acquire); }
-    // Waits for the thread to end and answers its exit code (0 when it never started).
+    // Waits for the thread to end and answers its exit code (0 when it was never resumed).
     DWORD WaitFor();
+    // The exit codes of the thread: Execute returned, Execute raised, or Execute never ran
+    // because the stop came first.
+    static constexpr DWORD ExitExecuted = 0, ExitRaised = 1, ExitStoppedBeforeExecute = 2;
     HANDLE Handle() const noexcept { return handle_.get(); }
     DWORD ThreadID() const noexcept { return threadId_; }
 

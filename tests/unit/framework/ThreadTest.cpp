@@ -76,14 +76,14 @@ TEST(Thread, CreatedSuspendedStoppedByTerminateAndJoinedByWaitFor) {
     thread.Resume();
     while (record.rounds < 3) ::Sleep(1);
     thread.Terminate();
-    EXPECT_EQ(thread.WaitFor(), 0u);
+    EXPECT_EQ(thread.WaitFor(), TThread::ExitExecuted);
     EXPECT_TRUE(Ended(thread.Handle()));
 }
 
 TEST(Thread, AnExceptionNeverLeavesTheThread) {
     ThrowingThread thread;
     thread.Resume();
-    EXPECT_EQ(thread.WaitFor(), 1u);
+    EXPECT_EQ(thread.WaitFor(), TThread::ExitRaised);
 }
 
 TEST(Thread, ANeverStartedThreadRunsOutWithoutExecuteWhenDestroyed) {
@@ -96,7 +96,7 @@ TEST(Thread, ANeverStartedThreadRunsOutWithoutExecuteWhenDestroyed) {
     EXPECT_TRUE(Ended(handle)) << "the destructor returned before the thread had ended";
     DWORD code = STILL_ACTIVE;
     ::GetExitCodeThread(handle, &code);
-    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(code, TThread::ExitStoppedBeforeExecute) << "the thread ran out through its own entry";
     ::CloseHandle(handle);
     EXPECT_EQ(record.executions, 0);
 }
@@ -106,7 +106,7 @@ TEST(Thread, ExecuteNeverRunsOnceAStopWasAsked) {
     LoopThread thread(record);
     thread.Terminate();
     thread.Resume();
-    thread.WaitFor();
+    EXPECT_EQ(thread.WaitFor(), TThread::ExitStoppedBeforeExecute);
     EXPECT_EQ(record.executions, 0);
 }
 
