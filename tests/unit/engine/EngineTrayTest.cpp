@@ -142,7 +142,10 @@ TEST_F(EngineTrayTest, ANewTaskbarGetsEveryIconAddedAgain) {
 }
 
 TEST_F(EngineTrayTest, AfterTheFatalPathNoIconsAreCreated) {
+    Options->SetProgramIcon(true);  // the status icon shows in every state
+    PumpMessages();
     ASSERT_NE(engine->Tray().Memory(), nullptr);
+    ASSERT_NE(engine->Tray().Status(), nullptr);
     // While the fatal box is open its message loop handles what is queued: the stopped
     // worker's end, a status change. None of it may bring an icon back.
     StartWaitingWorker();

@@ -88,7 +88,6 @@ protected:
         Application.Initialize();
     }
     void TearDown() override {
-        Application.OnException = nullptr;
         Application.Shutdown();
         PumpMessages();  // drop the quit message a terminated loop leaves behind
     }
@@ -206,6 +205,7 @@ TEST_F(ApplicationTest, EOSErrorCarriesTheSystemCodeAndItsText) {
 }
 
 TEST_F(ApplicationTest, AnExceptionInAWindowProcedureReachesTheUserOnceAsAnErrorBox) {
+    ExceptionSinkScope standard(nullptr);  // the program's own sink
     Application.SetTitle(L"Korvix Professional");
     MessageBoxFunc previous = SetMessageBoxFunc(&RecordBox);
     g_boxes.clear();
@@ -222,7 +222,7 @@ TEST_F(ApplicationTest, AnExceptionInAWindowProcedureReachesTheUserOnceAsAnError
 
 TEST_F(ApplicationTest, WindowProceduresAndHooksShareOneReplaceableSink) {
     std::vector<std::wstring> reported;
-    Application.OnException = [&](const TExceptionInfo& e) { reported.push_back(e.ClassName + L": " + e.Message); };
+    ExceptionSinkScope sink([&](const TExceptionInfo& e) { reported.push_back(e.ClassName + L": " + e.Message); });
     ThrowingForm* form = Application.CreateForm<ThrowingForm>();
     ::SendMessageW(form->Handle(), WM_USER + 1, 0, 0);
     int hook = Application.AddMessageHook([](MSG& msg, bool&) {

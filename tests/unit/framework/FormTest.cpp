@@ -64,7 +64,6 @@ protected:
         main = Application.CreateForm<DialogForm>();
     }
     void TearDown() override {
-        Application.OnException = nullptr;
         Application.Shutdown();
         PumpMessages();
     }
@@ -162,7 +161,7 @@ TEST_F(FormTest, TimersTickOnTheFormsOwnWindowAndForeignIdsRunNothing) {
 
 TEST_F(FormTest, AnExceptionInATimerReachesTheErrorSink) {
     std::vector<std::wstring> reported;
-    Application.OnException = [&](const TExceptionInfo& e) { reported.push_back(e.Message); };
+    ExceptionSinkScope sink([&](const TExceptionInfo& e) { reported.push_back(e.Message); });
     main->timer.OnTimer = [&] {
         main->timer.SetEnabled(false);
         throw EOSError(L"tick failed");

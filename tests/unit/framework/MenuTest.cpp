@@ -4,6 +4,7 @@
 #include "framework/uApplication.h"
 #include "framework/uException.h"
 #include "framework/uMenu.h"
+#include "support/TestSupport.h"
 
 namespace {
 struct ShownItem {
@@ -97,12 +98,11 @@ TEST(PopupMenu, AChoiceWhoseItemWasReplacedDuringTheLoopDoesNothing) {
 
 TEST(PopupMenu, AnExceptionOfTheActionGoesToTheErrorSink) {
     std::vector<std::wstring> reported;
-    Application.OnException = [&](const TExceptionInfo& e) { reported.push_back(e.ClassName + L": " + e.Message); };
+    ExceptionSinkScope sink([&](const TExceptionInfo& e) { reported.push_back(e.ClassName + L": " + e.Message); });
     TPopupMenu menu;
     menu.Items.Add(L"A", L"a")->OnClick = [](TMenuItem&) { throw ERegistryError(L"Cannot create Key: x"); };
     TPopupMenu::Built built = menu.Build();
     EXPECT_TRUE(menu.Click(built, built.commands.begin()->first));
-    Application.OnException = nullptr;
     EXPECT_EQ(reported, std::vector<std::wstring>{L"ERegistryError: Cannot create Key: x"});
 }
 
