@@ -69,8 +69,6 @@ public:
     std::wstring StatusLine() const;
     const TStatusValues& StatusValues() const noexcept { return worker_.Values(); }
     const TEngineTrayIcons& Tray() const noexcept { return tray_; }
-    TDateTime StartTime() const noexcept { return startTime_; }
-    int32_t TickCount() const noexcept { return tickCount_; }
     bool StartupDecided() const noexcept { return startupDecided_; }
     int32_t LastRegularInterval() const noexcept { return lastRegularInterval_; }
     const THotkeys& Hotkeys() const noexcept { return hotkeys_; }

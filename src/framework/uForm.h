@@ -37,7 +37,6 @@ public:
     int ShowModal();
     int ModalResult() const noexcept { return modalResult_; }
     void SetModalResult(int value) noexcept { modalResult_ = value; }
-    bool InModalLoop() const noexcept { return inModalLoop_; }
 
     // The buttons that Enter and Escape press. Tab, Enter and Escape reach the form's
     // controls through IsDialogMessage in the application's message loop.

@@ -57,6 +57,9 @@ TEST_F(ControlsTest, AButtonClickReachesOnClickThroughTheForm) {
     ::SendMessageW(button.Handle(), BM_CLICK, 0, 0);
     EXPECT_EQ(clicks, 1);
     EXPECT_EQ(button.ID(), 7);
+    button.SetBounds({20, 30, 120, 60});
+    const RECT moved = button.Bounds();
+    EXPECT_TRUE(moved.left == 20 && moved.top == 30 && moved.right == 120 && moved.bottom == 60);
     EXPECT_EQ(::GetDlgItem(Parent(), 7), button.Handle());
     EXPECT_EQ(TControl::FromHandle(button.Handle()), &button);
     EXPECT_EQ(TControl::FromHandle(Parent()), nullptr) << "a window that is no control of ours";
@@ -103,6 +106,8 @@ TEST_F(ControlsTest, AScrollBarMovesByArrowsAndPagesWithinItsRange) {
     EXPECT_EQ(moves, (std::vector<int>{1, 11, 90, 0}));
     bar.SetPosition(500);
     EXPECT_EQ(bar.Position(), 90) << "the last position the thumb can take";
+    EXPECT_EQ(bar.PageSize(), 10);
+    EXPECT_EQ(bar.Max(), 99);
     EXPECT_EQ(moves.size(), 4u) << "SetPosition is no user change";
 }
 
@@ -157,8 +162,11 @@ TEST_F(ControlsTest, AListViewKeepsItemDataAndReportsSelectionAndKeys) {
     list.SetFocus();
     ::SendMessageW(list.Handle(), WM_KEYDOWN, VK_DELETE, 1);
     EXPECT_EQ(keys, std::vector<WORD>{VK_DELETE});
+    list.SetItemText(1, L"Writer");  // an entry renamed in place
+    EXPECT_EQ(list.ItemText(1), L"Writer");
     list.DeleteItem(0);
     EXPECT_EQ(list.FindData(1001), -1);
+    EXPECT_EQ(list.Count(), 1);
 }
 
 // A subclass of a window made elsewhere: it sees the messages first and goes with the window.
