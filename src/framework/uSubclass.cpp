@@ -18,9 +18,21 @@ void TWindowSubclass::Detach() noexcept {
     window_ = nullptr;
 }
 
+namespace {
+// GetWindowSubclass is exported by name only from comctl32 version 6 (and missing from the
+// 64-bit import library); ordinal 411 has it in every version that subclasses.
+using GetWindowSubclassFn = BOOL(WINAPI*)(HWND, SUBCLASSPROC, UINT_PTR, DWORD_PTR*);
+GetWindowSubclassFn GetWindowSubclassEntry() {
+    static const auto entry = reinterpret_cast<GetWindowSubclassFn>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"comctl32.dll"), MAKEINTRESOURCEA(411))));
+    return entry;
+}
+}  // namespace
+
 TWindowSubclass* TWindowSubclass::Find(HWND window, UINT_PTR id) {
     DWORD_PTR self = 0;
-    if (!window || !::GetWindowSubclass(window, &StaticProc, id, &self)) return nullptr;
+    GetWindowSubclassFn getWindowSubclass = GetWindowSubclassEntry();
+    if (!window || !getWindowSubclass || !getWindowSubclass(window, &StaticProc, id, &self)) return nullptr;
     return reinterpret_cast<TWindowSubclass*>(self);
 }
 

@@ -113,6 +113,12 @@ TEST_F(ControlsTest, AScrollBarMovesByArrowsAndPagesWithinItsRange) {
 
 TEST_F(ControlsTest, AHotKeyControlTakesAndGivesTheOptionsShortcutFormat) {
     THotKey hotkey(Parent(), 11, {10, 10, 200, 32});
+    int changes = 0;
+    hotkey.OnChange = [&](THotKey&) { ++changes; };
+    hotkey.SetFocus();
+    ::SendMessageW(hotkey.Handle(), WM_KEYDOWN, 'K', 1);  // typed, no modifier held
+    EXPECT_EQ(hotkey.Value(), 'K');
+    EXPECT_EQ(changes, 1);
     hotkey.SetValue(49220);  // Ctrl+Alt+D
     EXPECT_EQ(::SendMessageW(hotkey.Handle(), HKM_GETHOTKEY, 0, 0), MAKEWORD('D', HOTKEYF_CONTROL | HOTKEYF_ALT));
     EXPECT_EQ(hotkey.Value(), 49220);
