@@ -1,6 +1,6 @@
 # The two commands of the README are the contract: `make run` and `make test`
 # set up everything they need on a fresh Debian 12 machine (as root).
-.PHONY: all setup build run test bench dist fuzz clean
+.PHONY: all setup build run test lint bench dist fuzz clean
 
 all: build
 
@@ -15,6 +15,9 @@ run: build
 
 test:
 	@scripts/test.sh
+
+lint: setup
+	@scripts/lint.sh
 
 # FOOTPRINT_SECONDS: how long the footprint benchmark measures (default 300).
 bench: build

@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
     g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
-    cmake make googletest
+    cmake make googletest clang-tidy-14 clang-format-14
     wine wine32:i386 wine64 fonts-wine fonts-liberation
     xvfb xauth xdotool x11-apps imagemagick
     fp-utils python3 python3-pytest bc procps

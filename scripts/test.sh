@@ -1,26 +1,80 @@
 #!/usr/bin/env bash
-# make test: set up, build both targets and the setup program, run the unit tests under Wine
-# in a private throw-away prefix, then the end-to-end tests.
+# make test: set up, build both targets and the setup program, lint, run the unit tests under
+# Wine in a private throw-away prefix, then the end-to-end tests.
+#
+# While working on one area, run less (32-bit build, same private prefix recipe):
+#   scripts/test.sh unit                          every unit-test program
+#   scripts/test.sh unit engine_tests             one program (its ctest name)
+#   scripts/test.sh unit engine_tests 'EngineShellTest.*'   cases matching a GoogleTest filter
+#   scripts/test.sh e2e -k uninstall              end-to-end tests; arguments go to pytest
+#   scripts/test.sh lint                          the lint alone (also: make lint)
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/scripts/setup.sh" || exit 1
-"$root/scripts/build.sh" || exit 1
-# The end-to-end tests install and uninstall the setup program (about a second to make).
-"$root/scripts/dist.sh" >/dev/null || exit 1
-. "$root/scripts/wine-lib.sh"
-korvix_template || exit 1
+build32=$root/build/win32
+mode=${1:-all}
+[ $# -gt 0 ] && shift
 
-korvix_session test
+configure32() {
+    cmake -S "$root" -B "$build32" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-i686.cmake" \
+        -DKORVIX_DIST_DIR="$root/dist/win32" -DCMAKE_RULE_MESSAGES=OFF >/dev/null
+}
+build32() { configure32 && cmake --build "$build32" -j "$(nproc)" -- --no-print-directory "$@"; }
 
-status=0
-# The 64-bit build runs the tests labelled "both" (probes, settings, worker); the 32-bit build, the
-# product, runs everything and reports last.
-(cd "$root/build/win64" && ctest --output-on-failure --timeout 300 -L both) || status=1
-(cd "$root/build/win32" && ctest --output-on-failure --timeout 300) || status=1
-if [ -d "$root/tests/e2e" ] && ls "$root"/tests/e2e/test_*.py >/dev/null 2>&1; then
-    korvix_wine_stop
+e2e() {
     # Debian's interpreter carries python3-pytest; a python3 earlier in PATH (pyenv) may not.
-    py=/usr/bin/python3; [ -x "$py" ] || py=python3
-    "$py" -m pytest -q "$root/tests/e2e" || status=1
-fi
-exit $status
+    local py=/usr/bin/python3
+    [ -x "$py" ] || py=python3
+    "$py" -m pytest -q "$root/tests/e2e" "$@"
+}
+
+"$root/scripts/setup.sh" || exit 1
+. "$root/scripts/wine-lib.sh"
+case $mode in
+    lint)
+        exec "$root/scripts/lint.sh"
+        ;;
+    unit)
+        program=${1:-}
+        if [ -z "$program" ]; then
+            build32 || exit 1
+        else
+            build32 "$program" || exit 1
+        fi
+        korvix_template || exit 1
+        korvix_session unit
+        if [ -z "$program" ]; then
+            (cd "$build32" && ctest --output-on-failure --timeout 300)
+        else
+            exe=$(find "$build32/tests/unit" -name "$program.exe" | head -1)
+            [ -n "$exe" ] || { echo "test: no unit-test program $program" >&2; exit 1; }
+            wine "$exe" --gtest_color=no ${2:+"--gtest_filter=$2"} </dev/null
+        fi
+        ;;
+    e2e)
+        # The setup program is made from both program folders (tests/e2e/test_install.py).
+        "$root/scripts/build.sh" || exit 1
+        "$root/scripts/dist.sh" >/dev/null || exit 1
+        korvix_template || exit 1
+        e2e "$@"
+        ;;
+    all)
+        "$root/scripts/build.sh" || exit 1
+        # The end-to-end tests install and uninstall the setup program (about a second to make).
+        "$root/scripts/dist.sh" >/dev/null || exit 1
+        status=0
+        "$root/scripts/lint.sh" || status=1
+        korvix_template || exit 1
+        korvix_session test
+        # The 64-bit build runs the tests labelled "both" (probes, settings, worker); the 32-bit
+        # build, the product, runs everything and reports last.
+        (cd "$root/build/win64" && ctest --output-on-failure --timeout 300 -L both) || status=1
+        (cd "$build32" && ctest --output-on-failure --timeout 300) || status=1
+        korvix_wine_stop
+        e2e || status=1
+        exit $status
+        ;;
+    *)
+        echo "usage: scripts/test.sh [all | unit [PROGRAM [FILTER]] | e2e [PYTEST ARGS] | lint]" >&2
+        exit 2
+        ;;
+esac

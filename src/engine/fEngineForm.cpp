@@ -3,7 +3,6 @@
 #include "engine/fFARLaunch.h"
 #include "framework/uApplication.h"
 #include "framework/uMessageBox.h"
-#include "framework/uTrace.h"
 #include "legacy/uGlobals.h"
 #include "legacy/uKorvixOptions.h"
 #include "legacy/uMessages.h"
@@ -12,7 +11,16 @@ namespace {
 constexpr const wchar_t* kEngineClassName = L"TfrmEngine";
 }  // namespace
 
-TfrmEngine::TfrmEngine() = default;
+TfrmEngine::TfrmEngine(TKorvixOptions& options, IEngineWindows& windows, UINT heartbeatMs)
+    : options_(options),
+      windows_(windows),
+      timer_(*this, heartbeatMs),
+      worker_(*this, {.StatusChanged = [this] { UpdateStatus(); },
+                      .Progress = [this](uint32_t percent) { WMFreeUpProgress(percent); },
+                      .Finished = [this] { WMFreeUpFinished(); },
+                      .ReleaseFailed = [this](DWORD code) { WMFreeUpFatal(code); }}),
+      tray_({.ShowMainWindow = [this] { ShowMainWindow(); }, .PopupMenu = [this] { PopupIconMenu(); }}) {}
+
 TfrmEngine::~TfrmEngine() = default;
 
 TForm::CreateParams TfrmEngine::FormParams() {
@@ -27,51 +35,49 @@ void TfrmEngine::FormCreate() {
     EngineWindow = Handle();
     tickCount_ = 0;
     startupDecided_ = false;
-    if (Options) CreateIconMenu(IconMenu, *Options, MenuActions());
+    CreateIconMenu(IconMenu, options_, MenuActions());
     if (HWND app = Application.Handle()) {
         ::SetWindowLongPtrW(app, GWL_STYLE, ::GetWindowLongPtrW(app, GWL_STYLE) & ~LONG_PTR(WS_MINIMIZEBOX));
     }
     appMessageHook_ = Application.AddMessageHook([this](MSG& msg, bool& handled) { AppMessage(msg, handled); });
     hotkeys_ = THotkeys{};
     RegisterHotkeys();
-    Timer.OnTimer = [this] { TimerTimer(); };
-    Timer.SetEnabled(true);
+    timer_.OnTimer = [this] { TimerTimer(); };
+    timer_.SetEnabled(true);
     // The options answer at once with every group flag: icons, menu and schedule follow.
-    if (Options) Options->RegisterListener(Handle());
-    trayWindow_ = FindTrayWindow();
+    options_.RegisterListener(Handle());
 }
 
+// Closing is always allowed; a failed save is told to the user.
 bool TfrmEngine::FormCloseQuery() {
-    try {
-        if (Options) Options->SaveOptions();
-    } catch (const Exception& e) {
-        DebugTrace(std::wstring(e.ClassName()) + L": " + e.Message());  // closing is always allowed
-    }
+    options_.SaveOptionsOrTell();
     return true;
 }
 
-// The start-up form is the application's main form: closing it ends the program, and
-// the engine window is destroyed with the other windows.
+// The start-up form is the application's main form: closing it ends the program, and the
+// engine window is destroyed with the other windows. A pending launch ends here without
+// starting its program: the program is quitting.
 void TfrmEngine::FormClose() {
+    CancelLaunch();
     if (LaunchWindow) ::PostMessageW(LaunchWindow, WM_CLOSE, 0, 0);
 }
 
 void TfrmEngine::FormDestroy() {
-    Timer.SetEnabled(false);
-    if (Options) Options->UnregisterListener(Handle());
-    StopFreeUp();
-    DispatchQueuedWorkerMessages();  // an error record still queued is freed
-    FreeTrayIcons();
+    timer_.SetEnabled(false);
+    CancelLaunch();
+    options_.UnregisterListener(Handle());
+    worker_.Stop();
+    worker_.DispatchQueued();
+    tray_.FreeAll();
+    windows_.FreeWindows();
     EngineWindow = nullptr;
     UnregisterHotkeys();
     Application.RemoveMessageHook(appMessageHook_);
-    if (launchSplash_) Application.DestroyForm(launchSplash_);
-    launchSplash_ = nullptr;
 }
 
 // ---- Window procedure ----
 LRESULT TfrmEngine::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (HandleWorkerMessage(msg, wParam, lParam)) return 0;
+    if (worker_.HandleMessage(msg, wParam, lParam)) return 0;
     switch (msg) {
         case WM_OPTIONSCHANGED: RefreshFromOptions(static_cast<uint32_t>(wParam)); return 0;
         case WM_FREEUPREQUEST: WMFreeUpRequest(wParam); return 0;
@@ -85,83 +91,36 @@ LRESULT TfrmEngine::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_ENDSESSION: WMEndSession(wParam != FALSE); return 0;
     }
     if (msg == TaskbarCreatedMessage()) {
-        WMTaskbarCreated();
+        // Handled here rather than in a loop hook: the broadcast may be sent rather than
+        // posted, and a posted one reaches every top-level window of ours.
+        tray_.TaskbarCreated();
         return 0;
     }
     return TForm::WndProc(msg, wParam, lParam);
 }
 
-// The messages a worker posts; also those an ended worker left queued (see StartFreeUp).
-bool TfrmEngine::HandleWorkerMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
-    switch (msg) {
-        case WM_FREEUPPREWAIT:
-            WMFreeUpPreWait(static_cast<uint32_t>(wParam), static_cast<uint32_t>(lParam));
-            return true;
-        case WM_FREEUPCPULOAD:
-            WMFreeUpCpuLoad(static_cast<uint32_t>(wParam), static_cast<uint32_t>(lParam));
-            return true;
-        case WM_FREEUPIDLEWAIT: WMFreeUpIdleWait(static_cast<uint32_t>(wParam)); return true;
-        case WM_FREEUPPROGRESS: WMFreeUpProgress(static_cast<uint32_t>(wParam)); return true;
-        case WM_FREEUPFATAL: WMFreeUpFatal(static_cast<DWORD>(wParam)); return true;
-        case WM_FREEUPENDED: WMFreeUpEnded(); return true;
-        case WM_FREEUPFINISHED: WMFreeUpFinished(); return true;
-        case WM_FREEUPERROR: WMFreeUpError(reinterpret_cast<TThreadError*>(lParam)); return true;
-    }
-    return false;
-}
-
 // ---- Worker messages ----
-void TfrmEngine::WMFreeUpPreWait(uint32_t elapsed, uint32_t total) {
-    status_.PreWaiting = true;
-    status_.WaitingForIdle = false;
-    status_.PreWaitTotal = total;
-    status_.PreWaitElapsed = elapsed;
-    UpdateStatus();
-}
-
-void TfrmEngine::WMFreeUpCpuLoad(uint32_t load, uint32_t allowed) {
-    status_.CpuLoad = load;
-    status_.AllowedCpu = allowed;
-    UpdateStatus();
-}
-
-void TfrmEngine::WMFreeUpIdleWait(uint32_t secondsLeft) {
-    status_.WaitingForIdle = true;
-    status_.PreWaiting = false;
-    status_.IdleSecondsLeft = secondsLeft;
-    UpdateStatus();
-}
-
 void TfrmEngine::WMFreeUpProgress(uint32_t percent) {
-    status_.WaitingForIdle = false;
-    status_.PreWaiting = false;
-    status_.PercentDone = percent;
-    UpdateStatus();
     if (launchSplash_) launchSplash_->SetStatusText(FreeUpProgressText(percent));
 }
 
-void TfrmEngine::WMFreeUpEnded() {
-    if (worker_) FreeWorker();
-}
-
 void TfrmEngine::WMFreeUpFinished() {
-    StopFreeUp();
     UpdateStatus();
-    if (launchSplash_) RunPendingProgram();
-}
-
-void TfrmEngine::WMFreeUpError(TThreadError* error) {
-    delete error;  // worker failures are not shown
+    if (LaunchEndsNow()) RunPendingProgram();
 }
 
 // A block that cannot be given back leaves the system short of memory: end the program.
+// From here on nothing is started, shown or re-created, whatever is still queued.
 void TfrmEngine::WMFreeUpFatal(DWORD code) {
     // A second failed release of the same run must not open a second box.
-    if (!Timer.Enabled()) return;
-    Timer.SetEnabled(false);
-    if (Options) Options->UnregisterListener(Handle());
+    if (fatal_) return;
+    fatal_ = true;
+    timer_.SetEnabled(false);
+    options_.UnregisterListener(Handle());
+    CancelLaunch();
     StopFreeUp();
-    FreeTrayIcons();
+    tray_.FreeAll();
+    windows_.FreeWindows();
     UnregisterHotkeys();
     ShowMessageBox(nullptr,
                    L"Fatal error in memory management. Korvix Professional will be closed.\r\n"
@@ -180,17 +139,14 @@ void TfrmEngine::WMFreeUpRequest(WPARAM sizeMB) {
 
 // ---- Status ----
 TEngineState TfrmEngine::State() const {
-    return ChooseState(worker_ != nullptr, status_, Options && Options->BackgroundActivity());
+    return ChooseState(worker_.Current() != nullptr, worker_.Values(), options_.BackgroundActivity());
 }
 
-std::wstring TfrmEngine::StatusLine() const { return ExpandDetailLine(StatusRow(State()).detailLine, status_); }
+std::wstring TfrmEngine::StatusLine() const { return ExpandDetailLine(StatusRow(State()).detailLine, StatusValues()); }
 
 void TfrmEngine::UpdateStatus() {
-    if (!Options) return;
+    if (fatal_) return;
     TEngineState state = State();
-    UpdateStatusIcon(state);
-    ShowMainWindowStatus(ExpandDetailLine(StatusRow(state).detailLine, status_));
+    tray_.UpdateStatus(state, options_);
+    windows_.ShowStatusLine(ExpandDetailLine(StatusRow(state).detailLine, StatusValues()));
 }
-
-void TfrmEngine::ShowMainWindowStatus(const std::wstring&) {}
-void TfrmEngine::RepaintOpenCharts() {}

@@ -1,23 +1,26 @@
-// The hidden engine window "Memory Engine": the heartbeat timer and scheduler, the
-// free-up worker it owns, the handlers of the worker's messages and the status, the
-// tray icons, the tray menu and the hotkeys, and the Free-and-Run launch.
+// The hidden engine window "Memory Engine": the program's address for the worker, the
+// options, the windows above it and other running copies. It holds the heartbeat and the
+// scheduler (fEngineScheduler.cpp), the worker and its status (uEngineWorker), the tray
+// icons (uEngineTray), the tray menu, the hotkeys and the messages of other copies
+// (fEngineMenu.cpp), and the Free-and-Run launch (fEngineLaunch.cpp).
 #pragma once
 #include <windows.h>
 #include <cstdint>
-#include <memory>
 #include <string>
 #include "engine/uEngineSchedule.h"
 #include "engine/uEngineStatus.h"
-#include "engine/uFreeThread.h"
+#include "engine/uEngineTray.h"
+#include "engine/uEngineWindows.h"
+#include "engine/uEngineWorker.h"
 #include "engine/uHotkeys.h"
 #include "engine/uTrayMenu.h"
 #include "framework/uClock.h"
 #include "framework/uForm.h"
 #include "framework/uMenu.h"
 #include "framework/uTimer.h"
-#include "tray/uTrayIcons.h"
 
 class TFreeAndRunItem;
+class TKorvixOptions;
 class TfrmFARLaunch;
 
 // The shell's "TaskbarCreated" broadcast, registered once.
@@ -26,10 +29,11 @@ UINT TaskbarCreatedMessage();
 std::wstring FreeUpProgressText(uint32_t percent);
 
 // Created through the application (Application.CreateForm), which runs FormCreate once the
-// window exists and FormDestroy before it goes.
+// window exists and FormDestroy before it goes. The options and the windows above must
+// outlive it. `heartbeatMs` is the timer's period (tests drive the ticks themselves).
 class TfrmEngine : public TForm {
 public:
-    TfrmEngine();
+    TfrmEngine(TKorvixOptions& options, IEngineWindows& windows, UINT heartbeatMs = TimerIntervalMs);
     ~TfrmEngine() override;
 
     // ---- Scheduler ----
@@ -54,25 +58,21 @@ public:
     void RunPendingProgram();
     TPopupMenu IconMenu;
 
-    // The 250 ms heartbeat; disabled only on the fatal path.
-    TTimer Timer{TimerIntervalMs};
+    // The shared skin control of the skinned dialogs (SetSkinFile, the skin file loaded)
+    // joins the engine here once the skin engine (src/skin) exists.
 
     // ---- State, for the other windows and for tests ----
-    const TFreeThread* Worker() const noexcept { return worker_.get(); }
+    // False once the fatal path has run: the engine then frees up, shows and follows nothing.
+    bool Active() const noexcept { return !fatal_; }
+    const TFreeThread* Worker() const noexcept { return worker_.Current(); }
     TEngineState State() const;
     std::wstring StatusLine() const;
-    const TStatusValues& StatusValues() const noexcept { return status_; }
-    TDateTime StartTime() const noexcept { return startTime_; }
-    int32_t TickCount() const noexcept { return tickCount_; }
-    int32_t SampleCount() const noexcept { return sampleCount_; }
+    const TStatusValues& StatusValues() const noexcept { return worker_.Values(); }
+    const TEngineTrayIcons& Tray() const noexcept { return tray_; }
     bool StartupDecided() const noexcept { return startupDecided_; }
     int32_t LastRegularInterval() const noexcept { return lastRegularInterval_; }
-    HWND TrayWindow() const noexcept { return trayWindow_; }
     const THotkeys& Hotkeys() const noexcept { return hotkeys_; }
     TfrmFARLaunch* LaunchSplash() const noexcept { return launchSplash_; }
-    const TTrayIconResource* StatusTrayIcon() const noexcept { return statusTrayIcon_.get(); }
-    const TTrayIconMemory* MemoryTrayIcon() const noexcept { return memoryTrayIcon_.get(); }
-    const TTrayIconCPU* CpuTrayIcon() const noexcept { return cpuTrayIcon_.get(); }
 
 protected:
     CreateParams FormParams() override;
@@ -83,60 +83,40 @@ protected:
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    // ---- Other messages ----
+    // ---- Messages ----
     LRESULT WMEngineActivate();
     void WMHotkey(int id);
     void WMEndSession(bool ending);
-    void WMTaskbarCreated();
-    void AppMessage(MSG& msg, bool& handled);
-    TTrayMenuActions MenuActions();
-    // ---- Message handlers ----
-    bool HandleWorkerMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     void WMFreeUpFinished();
     void WMFreeUpFatal(DWORD code);
-    void WMFreeUpIdleWait(uint32_t secondsLeft);
     void WMFreeUpProgress(uint32_t percent);
-    void WMFreeUpCpuLoad(uint32_t load, uint32_t allowed);
-    void WMFreeUpPreWait(uint32_t elapsed, uint32_t total);
-    void WMFreeUpEnded();
-    void WMFreeUpError(TThreadError* error);
     void WMFreeUpRequest(WPARAM sizeMB);
-
-    // ---- Tray icons ----
-    void UpdateStatusIcon(TEngineState state);
-    void RefreshTrayIcons();
-    void RefreshIconsAfterSampling(bool trayChanged);
-    void FreeTrayIcons();
-    template <typename Icon>
-    std::unique_ptr<Icon> CreateTrayIcon();
+    void AppMessage(MSG& msg, bool& handled);
+    TTrayMenuActions MenuActions();
 
     // ---- Scheduler steps ----
-    static HWND FindTrayWindow();
     void SamplingStep();
     void StartFreeUpOfKind(FreeUpKind kind, int32_t argument = 0);
     void RescheduleRegular();
     void MoveRegularOn();
-    void FreeWorker();
-    void DispatchQueuedWorkerMessages();
 
-    // The skinned main window and the Free-and-Run dialog do not exist yet: the main
-    // window would show the detail line and, like the dialog, a chart repainted at each
-    // sampling step. Until they exist there is nothing to show or repaint.
-    void ShowMainWindowStatus(const std::wstring& line);
-    void RepaintOpenCharts();
+    // ---- Launch ----
+    bool LaunchEndsNow() const;
+    void CancelLaunch();
 
-    std::unique_ptr<TFreeThread> worker_;
-    TStatusValues status_;
+    TKorvixOptions& options_;
+    IEngineWindows& windows_;
+    TTimer timer_;
+    TEngineWorker worker_;
+    TEngineTrayIcons tray_;
+    THotkeys hotkeys_;
+    bool fatal_ = false;
     TDateTime startTime_ = 0;
     int32_t tickCount_ = 0;
     int32_t sampleCount_ = 0;
     bool startupDecided_ = false;
     int32_t lastRegularInterval_ = 0;
-    HWND trayWindow_ = nullptr;
-    std::unique_ptr<TTrayIconMemory> memoryTrayIcon_;
-    std::unique_ptr<TTrayIconCPU> cpuTrayIcon_;
-    std::unique_ptr<TTrayIconResource> statusTrayIcon_;
-    THotkeys hotkeys_;
     TfrmFARLaunch* launchSplash_ = nullptr;  // owned by the application
+    uint64_t launchWorker_ = 0;              // the worker started for the pending launch; 0 before
     int appMessageHook_ = 0;
 };

@@ -1,9 +1,11 @@
 // The Free-and-Run launch: free the entry's amount behind a splash, then start its program.
-#include <windows.h>
-#include <shellapi.h>
+// A launch is completed only by the end of the free-up started for it (or of that free-up
+// replaced by a preset, a hotkey or a request, which ends the launch early), and a launch
+// still pending when the program ends starts nothing.
 #include "engine/fEngineForm.h"
 #include "engine/fFARLaunch.h"
 #include "framework/uApplication.h"
+#include "framework/uShell.h"
 #include "framework/uText.h"
 #include "legacy/uKorvixOptions.h"
 #include "settings/uFreeAndRunList.h"
@@ -13,21 +15,39 @@ std::wstring FreeUpProgressText(uint32_t percent) {
 }
 
 void TfrmEngine::StartFreeAndRun(TFreeAndRunItem& entry) {
-    if (launchSplash_) return;  // one launch at a time
+    if (launchSplash_ || fatal_) return;  // one launch at a time
     StopFreeUp();
-    // The stopped worker's end messages are handled now, while no launch is pending.
+    // The stopped worker's end messages are handled now, while no launch is pending. A timer
+    // tick or a hotkey among them may start another worker: the launch is not its own yet,
+    // so its end cannot complete the launch.
     Application.ProcessMessages();
-    if (launchSplash_) return;  // a launch started while the queue was dispatched
-    launchSplash_ = Application.CreateForm<TfrmFARLaunch>();
-    launchSplash_->Entry = &entry;
-    launchSplash_->FileToRun = entry.FileToRun;
-    launchSplash_->SetLaunchingText(ReplaceAll(L"Launching %1", L"%1", entry.DisplayName()));
-    launchSplash_->SetStatusText(FreeUpProgressText(0));
-    launchSplash_->Show();
+    if (launchSplash_ || fatal_) return;  // a launch started, or the program failed, meanwhile
+    TfrmFARLaunch* splash = Application.CreateForm<TfrmFARLaunch>();
+    launchSplash_ = splash;
+    launchWorker_ = 0;
+    // The application may free the splash first when the program ends: then forget it.
+    splash->OnDestroy = [this](TForm&) {
+        launchSplash_ = nullptr;
+        launchWorker_ = 0;
+    };
+    splash->Entry = &entry;
+    splash->FileToRun = entry.FileToRun;
+    splash->SetLaunchingText(ReplaceAll(L"Launching %1", L"%1", entry.DisplayName()));
+    splash->SetStatusText(FreeUpProgressText(0));
+    splash->Show();
     ManualFreeUp(entry.MBToFree);
-    // An amount outside the sizes a worker takes starts nothing, and no end message would
-    // ever come: start the program now rather than leave the launch pending.
-    if (!worker_) RunPendingProgram();
+    if (Worker()) {
+        launchWorker_ = worker_.LastStarted();
+    } else {
+        // An amount outside the sizes a worker takes starts nothing, and no end message would
+        // ever come: start the program now rather than leave the launch pending.
+        RunPendingProgram();
+    }
+}
+
+// The end being handled is the newest worker's; the launch's own when it is that worker.
+bool TfrmEngine::LaunchEndsNow() const {
+    return launchSplash_ && launchWorker_ != 0 && launchWorker_ == worker_.LastStarted();
 }
 
 void TfrmEngine::RunPendingProgram() {
@@ -35,9 +55,17 @@ void TfrmEngine::RunPendingProgram() {
     TfrmFARLaunch* splash = launchSplash_;
     splash->SetStatusText(L"Starting program...");
     splash->RepaintNow();
-    // The path verbatim, no parameters: nothing in a path can become an argument. A failure
-    // (file gone, no association) is not reported: the splash closes all the same.
-    ::ShellExecuteW(nullptr, nullptr, splash->FileToRun.c_str(), nullptr, nullptr, SW_SHOW);
+    // A failure (file gone, no association) is not reported: the splash closes all the same.
+    ShellOpen(splash->FileToRun);
+    CancelLaunch();
+}
+
+// Ends the pending launch, if any, without starting anything.
+void TfrmEngine::CancelLaunch() {
+    TfrmFARLaunch* splash = launchSplash_;
     launchSplash_ = nullptr;
+    launchWorker_ = 0;
+    if (!splash) return;
+    splash->OnDestroy = nullptr;
     Application.DestroyForm(splash);
 }

@@ -1,4 +1,5 @@
 #include "fFARLaunch.h"
+#include "framework/uPaint.h"
 
 namespace {
 // Label rectangles: left 8, top 8, 305 x 16 and left 8, top 40, 305 x 17.
@@ -69,10 +70,8 @@ LRESULT TfrmFARLaunch::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
         case WM_ERASEBKGND: return 1;  // the paint covers everything
         case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = ::BeginPaint(Handle(), &ps);
-            PaintTo(dc);
-            ::EndPaint(Handle(), &ps);
+            PaintDC dc(Handle());
+            PaintTo(dc.get());
             return 0;
         }
     }

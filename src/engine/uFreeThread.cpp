@@ -1,5 +1,4 @@
 #include "uFreeThread.h"
-#include <memory>
 #include "framework/uTrace.h"
 #include "legacy/uGlobals.h"
 #include "legacy/uMessages.h"
@@ -40,17 +39,15 @@ TBlockOffset NextPercentChange(TBlockOffset offset, TBlockOffset blockSize) {
 
 void TFreeThread::Execute() {
     FreeOnTerminate = false;
-    std::unique_ptr<TThreadError> error;
     try {
         Run();
     } catch (const Exception& e) {
-        error.reset(new TThreadError{e.ClassName(), e.Message()});
+        error_ = TThreadError{e.ClassName(), e.Message()};
     } catch (...) {
-        error.reset(new TThreadError{L"---Unknown---", L"Unknown Error"});
+        error_ = TThreadError{L"---Unknown---", L"Unknown Error"};
     }
     Finish();
-    // The receiver owns the record once it is posted; a record nobody receives is freed here.
-    if (error && Post(WM_FREEUPERROR, 0, reinterpret_cast<LPARAM>(error.get()))) error.release();
+    if (error_) Post(WM_FREEUPERROR, 0, 0);
 }
 
 void TFreeThread::Run() {
@@ -63,7 +60,7 @@ void TFreeThread::Run() {
 void TFreeThread::PreWait() {
     for (uint32_t i = 1; i <= PreWaitSeconds && !Terminated(); ++i) {
         Post(WM_FREEUPPREWAIT, i, PreWaitSeconds);
-        SleepUnlessStopped(1000);
+        WaitForStop(1000);
     }
 }
 
@@ -74,7 +71,7 @@ bool TFreeThread::WaitIdle() {
         bool idle = SampleIdle();
         while (!idle && secondsLeft > 0 && !Terminated()) {
             Post(WM_FREEUPIDLEWAIT, secondsLeft, 0);
-            SleepUnlessStopped(1000);
+            WaitForStop(1000);
             --secondsLeft;
             idle = SampleIdle();
         }
@@ -159,18 +156,6 @@ void TFreeThread::Finish() {
     if (Block()) ReleaseBlock();
     if (!Terminated()) Post(WM_FREEUPENDED, 0, 0);
     Post(WM_FREEUPFINISHED, 0, 0);
-}
-
-// The waits of countdown and idle wait last a second each, but a stop ends them at once
-// so the engine's WaitFor stays short.
-void TFreeThread::SleepUnlessStopped(DWORD milliseconds) {
-    const DWORD slice = 20;
-    DWORD start = ::GetTickCount();
-    while (!Terminated()) {
-        DWORD elapsed = ::GetTickCount() - start;
-        if (elapsed >= milliseconds) return;
-        ::Sleep(milliseconds - elapsed < slice ? milliseconds - elapsed : slice);
-    }
 }
 
 bool TFreeThread::Post(UINT msg, WPARAM wParam, LPARAM lParam) {

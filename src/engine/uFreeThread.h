@@ -5,11 +5,13 @@
 #include <windows.h>
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include "framework/uException.h"
 #include "framework/uThread.h"
 
-// Carries a worker's exception text to the engine window, which frees it.
+// What ended a worker's run by an exception. The worker keeps it; WM_FREEUPERROR only
+// announces it, because a pointer in a message could come from any process on the desktop.
 struct TThreadError {
     std::wstring ErrorClass;
     std::wstring ErrorMessage;
@@ -37,6 +39,8 @@ public:
 
     // The committed block while a pass holds it, null otherwise.
     void* Block() const noexcept { return block_.load(std::memory_order_acquire); }
+    // The exception that ended the run, if one did; read it once WaitFor has returned.
+    const std::optional<TThreadError>& Error() const noexcept { return error_; }
 
 protected:
     void Execute() override;
@@ -52,10 +56,10 @@ private:
     void* CommitBlock();
     void ReleaseBlock();
     void Finish();
-    void SleepUnlessStopped(DWORD milliseconds);
     bool Post(UINT msg, WPARAM wParam, LPARAM lParam);
 
     std::atomic<void*> block_{nullptr};
+    std::optional<TThreadError> error_;
 };
 
 // Percentage of the block touched once `offset` bytes are done: the integer part of

@@ -1,21 +1,5 @@
 #include "uCustomControl.h"
-
-namespace {
-// BeginPaint/EndPaint as a pair that survives an exception thrown by Paint.
-class PaintCycle {
-public:
-    explicit PaintCycle(HWND wnd) : wnd_(wnd), dc_(::BeginPaint(wnd, &ps_)) {}
-    PaintCycle(const PaintCycle&) = delete;
-    PaintCycle& operator=(const PaintCycle&) = delete;
-    ~PaintCycle() { ::EndPaint(wnd_, &ps_); }
-    HDC get() const { return dc_; }
-
-private:
-    HWND wnd_;
-    PAINTSTRUCT ps_{};
-    HDC dc_;
-};
-}  // namespace
+#include "uPaint.h"
 
 TCustomControl::TCustomControl(HWND parent, const RECT& bounds, const wchar_t* className) {
     // No class background brush: the control paints every pixel itself.
@@ -60,6 +44,6 @@ LRESULT TCustomControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 void TCustomControl::WMPaint() {
-    PaintCycle cycle(Handle());
-    Paint(cycle.get());
+    PaintDC dc(Handle());
+    Paint(dc.get());
 }

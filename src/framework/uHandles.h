@@ -3,6 +3,7 @@
 // frees a handle by hand.
 #pragma once
 #include <windows.h>
+#include <commctrl.h>
 #include <utility>
 
 template <typename T, typename Traits>
@@ -59,6 +60,7 @@ inline void DestroyIconHandle(HICON icon) noexcept { ::DestroyIcon(icon); }
 inline void DeleteMemoryDC(HDC dc) noexcept { ::DeleteDC(dc); }
 inline void DestroyWindowHandle(HWND wnd) noexcept { ::DestroyWindow(wnd); }
 inline void DestroyMenuHandle(HMENU menu) noexcept { ::DestroyMenu(menu); }
+inline void DestroyImageListHandle(HIMAGELIST list) noexcept { ::ImageList_Destroy(list); }
 
 using UniqueKernelHandle = UniqueHandle<HANDLE, KernelHandleTraits>;
 using UniqueHKey = UniqueHandle<HKEY, NullHandleTraits<HKEY, CloseRegKey>>;
@@ -67,12 +69,15 @@ using UniqueIcon = UniqueHandle<HICON, NullHandleTraits<HICON, DestroyIconHandle
 using UniqueMemoryDC = UniqueHandle<HDC, NullHandleTraits<HDC, DeleteMemoryDC>>;
 using UniqueWindow = UniqueHandle<HWND, NullHandleTraits<HWND, DestroyWindowHandle>>;
 using UniqueMenu = UniqueHandle<HMENU, NullHandleTraits<HMENU, DestroyMenuHandle>>;
+using UniqueImageList = UniqueHandle<HIMAGELIST, NullHandleTraits<HIMAGELIST, DestroyImageListHandle>>;
 template <typename T>
 using UniqueGdi = UniqueHandle<T, NullHandleTraits<T, DeleteGdiObject>>;
 using UniqueBitmap = UniqueGdi<HBITMAP>;
 using UniqueFont = UniqueGdi<HFONT>;
 using UniquePen = UniqueGdi<HPEN>;
 using UniqueBrush = UniqueGdi<HBRUSH>;
+// SetWindowRgn takes the region over: release() it into that call.
+using UniqueRegion = UniqueGdi<HRGN>;
 
 // A device context obtained with GetDC, released with ReleaseDC.
 class WindowDC {

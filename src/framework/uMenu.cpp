@@ -1,4 +1,15 @@
 #include "uMenu.h"
+#include <atomic>
+#include "uApplication.h"
+
+namespace {
+std::atomic<uint32_t> g_nextSerial{1};
+}
+
+TMenuItem::TMenuItem() : serial_(g_nextSerial++) {}
+
+TMenuItem::TMenuItem(std::wstring name, std::wstring caption)
+    : Name(std::move(name)), Caption(std::move(caption)), serial_(g_nextSerial++) {}
 
 TMenuItem* TMenuItem::Add(std::unique_ptr<TMenuItem> item) {
     items_.push_back(std::move(item));
@@ -19,8 +30,16 @@ TMenuItem* TMenuItem::Find(const std::wstring& name) {
     return nullptr;
 }
 
+TMenuItem* TMenuItem::FindSerial(uint32_t serial) {
+    if (serial_ == serial) return this;
+    for (auto& item : items_) {
+        if (TMenuItem* found = item->FindSerial(serial)) return found;
+    }
+    return nullptr;
+}
+
 namespace {
-void AppendItems(HMENU menu, TMenuItem& parent, std::map<UINT, TMenuItem*>& commands) {
+void AppendItems(HMENU menu, TMenuItem& parent, std::map<UINT, uint32_t>& commands) {
     for (int i = 0; i < parent.Count(); ++i) {
         TMenuItem& item = parent.Items(i);
         if (!item.Visible) continue;
@@ -32,7 +51,7 @@ void AppendItems(HMENU menu, TMenuItem& parent, std::map<UINT, TMenuItem*>& comm
         if (!item.ShortCutText.empty()) text += L"\t" + item.ShortCutText;
         UINT flags = MF_STRING | (item.Checked ? MF_CHECKED : 0) | (item.Enabled ? 0 : MF_GRAYED);
         UINT id = static_cast<UINT>(commands.size() + 1);
-        commands[id] = &item;
+        commands[id] = item.Serial();
         if (item.Count() > 0) {
             HMENU sub = ::CreatePopupMenu();
             AppendItems(sub, item, commands);
@@ -54,8 +73,15 @@ TPopupMenu::Built TPopupMenu::Build() {
 
 bool TPopupMenu::Click(const Built& built, UINT command) {
     auto it = built.commands.find(command);
-    if (it == built.commands.end() || !it->second->Enabled || it->second->Count() > 0) return false;
-    if (it->second->OnClick) it->second->OnClick(*it->second);
+    TMenuItem* item = it == built.commands.end() ? nullptr : Items.FindSerial(it->second);
+    if (!item || !item->Enabled || item->Count() > 0) return false;
+    // A copy: the action may rebuild the menu and free the item with its handler.
+    auto onClick = item->OnClick;
+    try {
+        if (onClick) onClick(*item);
+    } catch (...) {
+        Application.HandleException(std::current_exception());
+    }
     return true;
 }
 

@@ -3,6 +3,7 @@
 // it pops up, so it always shows the current state.
 #pragma once
 #include <windows.h>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -12,8 +13,8 @@
 
 class TMenuItem {
 public:
-    TMenuItem() = default;
-    TMenuItem(std::wstring name, std::wstring caption) : Name(std::move(name)), Caption(std::move(caption)) {}
+    TMenuItem();
+    TMenuItem(std::wstring name, std::wstring caption);
 
     std::wstring Name;
     std::wstring Caption;  // "-" is a separator
@@ -34,8 +35,12 @@ public:
     TMenuItem& Items(int index) { return *items_[index]; }
     // Depth-first search by name, this item included.
     TMenuItem* Find(const std::wstring& name);
+    // Unique in the process and never reused, so a freed item is never mistaken for a new one.
+    uint32_t Serial() const noexcept { return serial_; }
+    TMenuItem* FindSerial(uint32_t serial);
 
 private:
+    uint32_t serial_;
     std::vector<std::unique_ptr<TMenuItem>> items_;
 };
 
@@ -44,16 +49,20 @@ public:
     TMenuItem Items;
 
     // Shows the menu at a screen position for `owner` and runs the chosen item's OnClick.
+    // The menu's modal loop dispatches messages, and their handlers may change the tree:
+    // the choice is looked up in the tree as it is once the loop has ended.
     void Popup(HWND owner, int x, int y);
 
-    // The Win32 menu of the current tree and the item behind each command id (1, 2, ...).
+    // The Win32 menu of the current tree and the serial of the item behind each command id.
     struct Built {
         UniqueMenu menu;
-        std::map<UINT, TMenuItem*> commands;
+        std::map<UINT, uint32_t> commands;
     };
     Built Build();
-    // Runs the OnClick of the item behind a command id of `built`; false when there is none.
-    static bool Click(const Built& built, UINT command);
+    // Runs the OnClick of the item that a command id of `built` stood for, if that item is
+    // still in the tree, enabled and without a submenu; false otherwise. An exception of
+    // the action goes to Application.HandleException.
+    bool Click(const Built& built, UINT command);
 };
 
 // "Ctrl+Alt+D" for a shortcut value: virtual key in the low byte, 0x2000 Shift, 0x4000 Ctrl, 0x8000 Alt.

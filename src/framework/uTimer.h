@@ -1,14 +1,17 @@
-// The framework's timer: an owned SetTimer on a hidden window of its own, so the
-// handler runs on the creating thread's message loop like every other handler.
+// The framework's timer: SetTimer on its form's own window, so the handler runs on the
+// form's thread from its message loop like every other handler, and an exception in it
+// reaches the form's window procedure and the application's error sink.
 #pragma once
 #include <windows.h>
 #include <functional>
-#include <memory>
-#include "uWindow.h"
+
+class TForm;
 
 class TTimer {
 public:
-    explicit TTimer(UINT interval = 1000);
+    // Disabled at first. The form may not have its window yet: the timer starts when both
+    // the window exists and the timer is enabled.
+    explicit TTimer(TForm& owner, UINT interval = 1000);
     ~TTimer();
     TTimer(const TTimer&) = delete;
     TTimer& operator=(const TTimer&) = delete;
@@ -16,17 +19,18 @@ public:
     bool Enabled() const noexcept { return enabled_; }
     void SetEnabled(bool value);
     UINT Interval() const noexcept { return interval_; }
-    // Restarts the period when the timer runs; 0 stops the ticks as in the framework we follow.
+    // Restarts the period when the timer runs; 0 stops the ticks.
     void SetInterval(UINT value);
 
     std::function<void()> OnTimer;
 
 private:
-    class Window;
+    friend class TForm;
     void Tick();
-    void Update();
+    void Apply();
 
-    std::unique_ptr<Window> window_;
+    TForm* owner_;  // cleared if the form goes first
+    UINT_PTR id_;
     UINT interval_;
     bool enabled_ = false;
 };

@@ -1,29 +1,13 @@
 #include "uWindow.h"
+#include "uApplication.h"
 #include "uException.h"
-#include "uTrace.h"
 
-namespace {
-WindowExceptionHandler g_exceptionHandler = nullptr;
+TWindowBase::~TWindowBase() { Destroy(); }
 
-void ReportException(const wchar_t* className, const std::wstring& message) {
-    if (g_exceptionHandler) {
-        g_exceptionHandler(className, message);
-    } else {
-        DebugTrace(std::wstring(className) + L": " + message);
-    }
-}
-}  // namespace
-
-void SetWindowExceptionHandler(WindowExceptionHandler handler) { g_exceptionHandler = handler; }
-
-TWindowBase::~TWindowBase() { DestroyHandle(); }
-
-void TWindowBase::DestroyHandle() noexcept {
-    if (hwnd_) {
-        HWND hwnd = hwnd_;
-        ::DestroyWindow(hwnd);
-        hwnd_ = nullptr;
-    }
+void TWindowBase::Destroy() noexcept {
+    // The handle is cleared on WM_NCDESTROY; DestroyWindow of a window already gone does nothing.
+    if (hwnd_) ::DestroyWindow(hwnd_);
+    hwnd_ = nullptr;
 }
 
 void TWindowBase::CreateHandle(const CreateParams& params) {
@@ -37,11 +21,12 @@ void TWindowBase::CreateHandle(const CreateParams& params) {
         wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
         wc.hbrBackground = params.background;
         wc.lpszClassName = params.className;
-        if (!::RegisterClassExW(&wc)) throw EOSError(L"Cannot register window class");
+        if (!::RegisterClassExW(&wc))
+            RaiseLastOSError(L"Cannot register the window class " + std::wstring(params.className));
     }
     HWND hwnd = ::CreateWindowExW(params.exStyle, params.className, params.title, params.style, params.x, params.y,
                                   params.width, params.height, params.parent, nullptr, instance, this);
-    if (!hwnd) throw EOSError(L"Cannot create window");
+    if (!hwnd) RaiseLastOSError(L"Cannot create a window of the class " + std::wstring(params.className));
 }
 
 LRESULT TWindowBase::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) { return DefaultProc(msg, wParam, lParam); }
@@ -63,10 +48,8 @@ LRESULT CALLBACK TWindowBase::StaticWndProc(HWND hwnd, UINT msg, WPARAM wParam, 
     LRESULT result = 0;
     try {
         result = self->WndProc(msg, wParam, lParam);
-    } catch (const Exception& e) {
-        ReportException(e.ClassName(), e.Message());
     } catch (...) {
-        ReportException(L"---Unknown---", L"Unknown Error");
+        Application.HandleException(std::current_exception());
     }
     if (msg == WM_NCDESTROY) {
         // The object may outlive its window; it must not be reached through a dead handle.

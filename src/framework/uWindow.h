@@ -1,18 +1,21 @@
 // One window-procedure thunk for all our windows: `this` is stored on
-// WM_NCCREATE and every later message goes to the virtual WndProc.
+// WM_NCCREATE and every later message goes to the virtual WndProc. An exception
+// that leaves WndProc is caught here and handed to Application.HandleException.
 #pragma once
 #include <windows.h>
-#include <string>
 
 class TWindowBase {
 public:
     TWindowBase() = default;
     TWindowBase(const TWindowBase&) = delete;
     TWindowBase& operator=(const TWindowBase&) = delete;
+    // Destroys a window that is still there, but by then only the base class answers its
+    // last messages: owners call Destroy first, so WM_DESTROY reaches the whole object.
     virtual ~TWindowBase();
 
     HWND Handle() const noexcept { return hwnd_; }
-    void DestroyHandle() noexcept;
+    // Destroys the window now (WM_DESTROY and WM_NCDESTROY reach the derived class).
+    void Destroy() noexcept;
 
 protected:
     struct CreateParams {
@@ -20,7 +23,7 @@ protected:
         const wchar_t* title = L"";
         DWORD style = WS_POPUP;
         DWORD exStyle = 0;
-        HWND parent = nullptr;
+        HWND parent = nullptr;  // the parent of a child window, the owner of a popup
         int x = 0, y = 0, width = 0, height = 0;
         UINT classStyle = 0;
         HBRUSH background = nullptr;
@@ -34,27 +37,3 @@ private:
     static LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     HWND hwnd_ = nullptr;
 };
-
-// An invisible window whose messages go to the owner's handler: the stand-in for
-// a message-only utility window that tray icons and the like receive messages with.
-template <typename Owner>
-class TUtilityWindow : public TWindowBase {
-public:
-    using Handler = LRESULT (Owner::*)(UINT, WPARAM, LPARAM);
-    TUtilityWindow(Owner* owner, Handler handler, const wchar_t* className) : owner_(owner), handler_(handler) {
-        CreateHandle({.className = className, .style = WS_POPUP});
-    }
-
-protected:
-    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
-        return (owner_->*handler_)(msg, wParam, lParam);
-    }
-
-private:
-    Owner* owner_;
-    Handler handler_;
-};
-
-// Hook for exceptions caught at a window procedure's boundary (default: debugger output).
-using WindowExceptionHandler = void (*)(const wchar_t* className, const std::wstring& message);
-void SetWindowExceptionHandler(WindowExceptionHandler handler);

@@ -118,12 +118,6 @@ std::wstring FormatFreeAmount(int32_t position) {
                             1, TotalPhysMB));
 }
 
-int32_t Clamp(int32_t value, int32_t lo, int32_t hi) {
-    if (value < lo) return lo;
-    if (value > hi) return hi;
-    return value;
-}
-
 double MinutesToDays(uint32_t minutes) { return minutes / 1440.0; }
 
 TDateTime TruncToMinute(TDateTime moment) {
@@ -211,8 +205,11 @@ bool FindRunningInstance() {
     });
 }
 
-bool CloseRunningInstance() {
-    return ForRunningEngine([](HWND engine) { ::PostMessageW(engine, WM_ENGINECLOSE, 0, 0); });
+bool CloseRunningInstance(HWND* engine) {
+    return ForRunningEngine([engine](HWND window) {
+        ::PostMessageW(window, WM_ENGINECLOSE, 0, 0);
+        if (engine) *engine = window;
+    });
 }
 
 int32_t MakeColor(int32_t red, int32_t green, int32_t blue) { return red + 256 * green + 65536 * blue; }

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include "framework/uClock.h"
+#include "framework/uNumbers.h"
 #include "framework/uTrace.h"
 #include "probes/uIntArray.h"
 
@@ -49,7 +50,6 @@ uint64_t AvailPhysBytes();
 // ---- Shared routines ----
 std::wstring FormatSize(int32_t megabytes);
 std::wstring FormatFreeAmount(int32_t position);
-int32_t Clamp(int32_t value, int32_t lo, int32_t hi);
 double MinutesToDays(uint32_t minutes);
 TDateTime TruncToMinute(TDateTime moment);
 void ShowTaskbarButton();
@@ -61,6 +61,6 @@ std::wstring VersionText();
 std::wstring VersionTextOf(int major, int minor);
 // Finds a running copy's engine window and brings that copy's main window to the front.
 bool FindRunningInstance();
-// Finds a running copy's engine window and asks it to close.
-bool CloseRunningInstance();
+// Finds a running copy's engine window and asks it to close; `engine` receives the window.
+bool CloseRunningInstance(HWND* engine = nullptr);
 int32_t MakeColor(int32_t red, int32_t green, int32_t blue);

@@ -1,5 +1,6 @@
 #include "uKorvixOptions.h"
 #include "framework/uException.h"
+#include "framework/uMessageBox.h"
 #include "framework/uText.h"
 #include "framework/uTrace.h"
 #include "legacy/uGlobals.h"
@@ -117,11 +118,7 @@ TKorvixOptions::TKorvixOptions() : freeAndRunList_(std::make_unique<TFreeAndRunL
 }
 
 TKorvixOptions::~TKorvixOptions() {
-    try {
-        if (!skipFinalSave_) SaveOptions();
-    } catch (const Exception& e) {
-        DebugTrace(std::wstring(e.ClassName()) + L": " + e.Message());
-    }
+    if (!skipFinalSave_) SaveOptionsOrTell();
     // Stop the processor sampling that this object started.
     if (CpuHistory) {
         StopCPUUsage();
@@ -142,7 +139,7 @@ void TKorvixOptions::LoadOptions() {
     for (const OptionRow& row : kOptionRows) {
         if (row.everyLoad) LoadRow(*this, row);
     }
-    freeAndRunList_->LoadFromRegistry(OptionsKey);
+    freeAndRunList_->LoadFromRegistry(OptionsKey, TotalPhysMB);
 }
 
 void TKorvixOptions::SaveOptions() {
@@ -355,6 +352,31 @@ void TKorvixOptions::SetShowUsedMemory(bool value) {
 void TKorvixOptions::SetNextRegular(TDateTime value) {
     nextRegular_ = value;
     Notify(ocRegular);
+}
+
+std::wstring SaveFailedText(const std::wstring& reason) { return L"Your settings could not be saved.\r\n" + reason; }
+
+bool TKorvixOptions::SaveOptionsOrTell() noexcept {
+    std::wstring className, reason;
+    try {
+        SaveOptions();
+        return true;
+    } catch (const Exception& e) {
+        className = e.ClassName();
+        reason = e.Message();
+    } catch (...) {
+        className = L"---Unknown---";
+        reason = L"Unknown Error";
+    }
+    try {
+        DebugTrace(className + L": " + reason);
+        // Once: the close and the end of the program would otherwise repeat the same box.
+        if (!saveFailureTold_) {
+            saveFailureTold_ = true;
+            ShowMessageBox(nullptr, SaveFailedText(reason), ProductName, MB_OK | MB_ICONERROR);
+        }
+    } catch (...) {}
+    return false;
 }
 
 void InitializeOptions() { Options = std::make_unique<TKorvixOptions>(); }

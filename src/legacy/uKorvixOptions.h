@@ -29,14 +29,17 @@ public:
 
     // Creates the empty Free-and-Run list and loads every option from the registry.
     TKorvixOptions();
-    // Saves every option (unless SkipFinalSave was called); a failing save is reported to
-    // the debugger output, never thrown.
+    // Saves every option (unless SkipFinalSave was called) with SaveOptionsOrTell.
     ~TKorvixOptions();
     TKorvixOptions(const TKorvixOptions&) = delete;
     TKorvixOptions& operator=(const TKorvixOptions&) = delete;
 
     void LoadOptions();
     void SaveOptions();
+    // SaveOptions where a failure can only be told, not handled (the engine's close, a
+    // logoff, the end of the program): the first failure is shown to the user with its text,
+    // later ones only go to the debugger output. Answers whether the save succeeded.
+    bool SaveOptionsOrTell() noexcept;
     void ApplyDefaults();
 
     void RegisterListener(HWND window);
@@ -180,8 +183,12 @@ private:
     int32_t startupWait_ = 0;
     bool startup_ = false;
     bool skipFinalSave_ = false;
+    bool saveFailureTold_ = false;
     std::unique_ptr<TFreeAndRunList> freeAndRunList_;
 };
+
+// What the user is told when the settings could not be saved.
+std::wstring SaveFailedText(const std::wstring& reason);
 
 // The single options object; exists between InitializeOptions and FinalizeOptions.
 extern std::unique_ptr<TKorvixOptions> Options;

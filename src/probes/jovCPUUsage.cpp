@@ -45,10 +45,13 @@ struct State {
     PDH_HQUERY query = nullptr;
     PDH_HCOUNTER counter = nullptr;
     std::wstring counterPath;
-    // NT family under Wine: the previous GetSystemTimes reading
+    // NT family under Wine: the previous GetSystemTimes reading, a count of readings taken
+    // and the load the last one measured
     bool haveTimes = false;
     ULONGLONG timesTick = 0;
     uint64_t idle = 0, total = 0;
+    uint64_t readings = 0;
+    double lastLoad = 1.0;
 };
 
 State& S() {
@@ -195,19 +198,30 @@ bool TakeTimes(State& s) {
     s.total = ToUInt64(kernel) + ToUInt64(user);  // kernel time includes idle time
     s.timesTick = ::GetTickCount64();
     s.haveTimes = true;
+    ++s.readings;
     return true;
 }
 
-double ReadSystemTimes(State& s) {
+// Two readings a few milliseconds apart say nothing: the load is measured over at least
+// 100 ms. The wait for that happens without the lock, so the other thread's start, stop or
+// read is never held up by it; when that other thread measured meanwhile, its result is
+// the answer.
+double ReadSystemTimes(State& s, std::unique_lock<std::mutex>& guard) {
     if (!s.haveTimes) return 1.0;
-    // Two readings a few milliseconds apart say nothing; measure over at least 100 ms.
     ULONGLONG elapsed = ::GetTickCount64() - s.timesTick;
-    if (elapsed < 100) ::Sleep(static_cast<DWORD>(100 - elapsed));
+    if (elapsed < 100) {
+        const uint64_t before = s.readings;
+        guard.unlock();
+        ::Sleep(static_cast<DWORD>(100 - elapsed));
+        guard.lock();
+        if (!s.haveTimes) return 1.0;
+        if (s.readings != before) return s.lastLoad;
+    }
     uint64_t idle0 = s.idle, total0 = s.total;
     if (!TakeTimes(s)) return 1.0;
     uint64_t total = s.total - total0, idle = s.idle - idle0;
-    if (total == 0 || idle > total) return 1.0;
-    return 1.0 - static_cast<double>(idle) / static_cast<double>(total);
+    s.lastLoad = total == 0 || idle > total ? 1.0 : 1.0 - static_cast<double>(idle) / static_cast<double>(total);
+    return s.lastLoad;
 }
 
 // ---- Dispatch by mechanism; all called under the lock ----
@@ -229,11 +243,11 @@ void StopMechanism(State& s) {
     }
 }
 
-double ReadMechanism(State& s) {
+double ReadMechanism(State& s, std::unique_lock<std::mutex>& guard) {
     switch (s.mechanism) {
         case CpuMechanism::Registry9x: return Read9x(s);
         case CpuMechanism::Pdh: return ReadPdh(s);
-        case CpuMechanism::SystemTimes: return ReadSystemTimes(s);
+        case CpuMechanism::SystemTimes: return ReadSystemTimes(s, guard);
         case CpuMechanism::None: break;
     }
     return 1.0;
@@ -269,16 +283,16 @@ void StopCPUUsage() {
 
 double ReadCPUUsage() {
     State& s = S();
-    std::lock_guard guard(s.lock);
+    std::unique_lock guard(s.lock);
     if (s.readSource) return s.readSource();
-    return ReadMechanism(s);
+    return ReadMechanism(s, guard);
 }
 
 void RefreshCPUUsage() {
     State& s = S();
-    if (s.mechanism != CpuMechanism::Registry9x || s.startCount <= 0) return;
     std::lock_guard guard(s.lock);
-    if (s.startCount > 0) Start9x(s);  // a worker may have stopped sampling meanwhile
+    // A worker may have stopped sampling meanwhile: the count is read under the lock.
+    if (s.mechanism == CpuMechanism::Registry9x && s.startCount > 0) Start9x(s);
 }
 
 bool PdhPlacementOk(DWORD platformId, DWORD majorVersion, bool pdhPresent) {
@@ -373,7 +387,11 @@ CpuReadFunc SetCpuReadSource(CpuReadFunc source) {
     return previous;
 }
 
-CpuMechanism CurrentCpuMechanism() { return S().mechanism; }
+CpuMechanism CurrentCpuMechanism() {
+    State& s = S();
+    std::lock_guard guard(s.lock);
+    return s.mechanism;
+}
 
 int CPUUsageStartCount() {
     State& s = S();

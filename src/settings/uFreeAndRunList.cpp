@@ -1,7 +1,8 @@
 #include "uFreeAndRunList.h"
+#include <algorithm>
 #include <atomic>
+#include "framework/uNumbers.h"
 #include "framework/uText.h"
-#include "legacy/uGlobals.h"
 #include "settings/uRegistry.h"
 
 namespace {
@@ -61,8 +62,22 @@ TFreeAndRunItem* TFreeAndRunList::FindByID(int32_t id) {
     return nullptr;
 }
 
-void TFreeAndRunList::LoadFromRegistry(const std::wstring& keyPath) {
-    int count = ReadRegInteger(keyPath, L"farCount", 0);
+int32_t HighestStoredEntry(const std::vector<std::wstring>& valueNames) {
+    int32_t highest = 0;
+    for (const std::wstring& name : valueNames) {
+        size_t digits = 0;
+        while (digits < name.size() && digits < 9 && name[digits] >= L'0' && name[digits] <= L'9') ++digits;
+        if (digits == 0 || name[0] == L'0') continue;
+        const std::wstring field = name.substr(digits);
+        if (field != L"farName" && field != L"farFileToRun" && field != L"farMBToFree") continue;
+        highest = std::max(highest, static_cast<int32_t>(std::stol(name.substr(0, digits))));
+    }
+    return highest;
+}
+
+void TFreeAndRunList::LoadFromRegistry(const std::wstring& keyPath, int32_t totalPhysMB) {
+    // A damaged count reads no further than the entries actually stored.
+    int count = std::min(ReadRegInteger(keyPath, L"farCount", 0), HighestStoredEntry(RegValueNames(keyPath)));
     for (int n = 1; n <= count; ++n) {
         auto item = std::make_unique<TFreeAndRunItem>();
         item->LoadFromRegistry(keyPath, n);
@@ -70,7 +85,7 @@ void TFreeAndRunList::LoadFromRegistry(const std::wstring& keyPath) {
     }
     Migrated = ReadRegBool(keyPath, L"farMigrated", false);
     if (!Migrated && RegKeyExists(OldFreeAndRunKey)) {
-        MigrateOldList();
+        MigrateOldList(totalPhysMB);
         Migrated = true;
     }
 }
@@ -81,7 +96,7 @@ void TFreeAndRunList::SaveToRegistry(const std::wstring& keyPath) const {
     for (int i = 0; i < Count(); ++i) items_[i]->SaveToRegistry(keyPath, i + 1);
 }
 
-void TFreeAndRunList::MigrateOldList() {
+void TFreeAndRunList::MigrateOldList(int32_t totalPhysMB) {
     for (const std::wstring& name : RegValueNames(OldFreeAndRunKey)) {
         if (name.compare(0, 7, L"Display") != 0) continue;
         std::wstring suffix = name.size() > 8 ? name.substr(8, 100) : std::wstring();
@@ -89,7 +104,7 @@ void TFreeAndRunList::MigrateOldList() {
         item->FileToRun = ReadRegString(OldFreeAndRunKey, L"Run " + suffix, L"");
         // An index outside the old 49 steps is limited to them, so no entry is lost.
         int32_t oldAmount = OldAmountStep(ReadRegInteger(OldFreeAndRunKey, L"Free " + suffix, 0));
-        item->MBToFree = Clamp(TotalPhysMB - oldAmount, 1, TotalPhysMB);
+        item->MBToFree = Clamp(totalPhysMB - oldAmount, 1, totalPhysMB);
         item->Name = ReadRegString(OldFreeAndRunKey, L"Display " + suffix, L"");
         Add(std::move(item));
     }

@@ -24,6 +24,9 @@ public:
 constexpr const wchar_t* OldFreeAndRunKey = L"HKEY_CURRENT_USER\\Software\\Tarvendel\\Korvix Pro\\Free And Run 4";
 // Megabyte amounts of the older product's 49 slider steps.
 int32_t OldAmountStep(int32_t index);
+// The highest n of the value names "<n>farName", "<n>farFileToRun", "<n>farMBToFree"; 0 when
+// there is none.
+int32_t HighestStoredEntry(const std::vector<std::wstring>& valueNames);
 
 class TFreeAndRunList {
 public:
@@ -35,9 +38,10 @@ public:
     std::unique_ptr<TFreeAndRunItem> Remove(const TFreeAndRunItem* item);
     TFreeAndRunItem* FindByID(int32_t id);
 
-    void LoadFromRegistry(const std::wstring& keyPath);
+    // `totalPhysMB` turns the older list's amounts into positions.
+    void LoadFromRegistry(const std::wstring& keyPath, int32_t totalPhysMB);
     void SaveToRegistry(const std::wstring& keyPath) const;
-    void MigrateOldList();
+    void MigrateOldList(int32_t totalPhysMB);
 
     bool Migrated = false;
 

@@ -45,5 +45,25 @@ void TfrmLaunch::LaunchStart() {
         Application.Terminate();
         return;
     }
-    Application.CreateForm<TfrmEngine>();
+    Application.CreateForm<TfrmEngine>(*Options, EngineWindows());
+}
+
+namespace {
+// The windows above the engine as far as they exist. The skinned main window and the
+// Free-and-Run manager (src/ui) are not built yet: until they are, there is no main window
+// to show, find or tell the status, no chart to repaint and no dialog to open.
+class TWindowsNotBuilt final : public IEngineWindows {
+public:
+    HWND ShowMainWindow() override { return nullptr; }
+    HWND FindMainWindow() override { return nullptr; }
+    void ShowStatusLine(const std::wstring&) override {}
+    void RepaintCharts() override {}
+    void ShowFreeAndRunDialog() override {}
+    void FreeWindows() override {}
+};
+}  // namespace
+
+IEngineWindows& TfrmLaunch::EngineWindows() {
+    static TWindowsNotBuilt windows;
+    return windows;
 }

@@ -4,9 +4,13 @@
 #pragma once
 #include "framework/uForm.h"
 
+class IEngineWindows;
+
 class TfrmLaunch : public TForm {
 public:
     void LaunchStart();
+    // The main window and the Free-and-Run dialog as the engine reaches them.
+    static IEngineWindows& EngineWindows();
 
 protected:
     CreateParams FormParams() override;

@@ -34,10 +34,12 @@ void FinalizeUnits() {
     ::CoUninitialize();
 }
 
+// The running copy's final saves can take a while on a busy machine; past this, the value
+// is removed all the same.
+constexpr DWORD kUninstallWaitMs = 15000;
+
 int RunUninstall() {
-    // Give the running copy time to save its options and end.
-    if (CloseRunningInstance()) ::Sleep(1000);
-    TKorvixOptions::RemoveAutostart();
+    Uninstall(kUninstallWaitMs);
     Options->SkipFinalSave();
     return 0;
 }
@@ -59,7 +61,7 @@ int RunProgram() {
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
     InitializeUnits();
-    int exitCode = FirstParameter() == L"UNINSTALL" ? RunUninstall() : RunProgram();
+    int exitCode = StartModeOf(FirstParameter()) == TStartMode::Uninstall ? RunUninstall() : RunProgram();
     FinalizeUnits();
     return exitCode;
 }

@@ -125,7 +125,7 @@ void THelpPopup::Show(const std::wstring& text, POINT at, HWND owner) {
 void THelpPopup::Close() {
     if (closing_) return;
     closing_ = true;
-    DestroyHandle();
+    Destroy();
     closing_ = false;
 }
 

@@ -1,5 +1,6 @@
 #include "skin/uSkinAnimation.h"
 #include <algorithm>
+#include <cmath>
 
 namespace {
 double Eased(int ease, double t) {
@@ -58,7 +59,7 @@ bool TSkinAnimator::Step(unsigned now, std::vector<int>& changed) {
             unsigned elapsed = now - run.frameStart;
             if (elapsed < unsigned(f.Duration)) {
                 double t = Eased(f.Ease, double(elapsed) / f.Duration);
-                if (f.Flags & sfAlpha) n.alpha = int(run.fromAlpha + (f.Alpha - run.fromAlpha) * t + 0.5);
+                if (f.Flags & sfAlpha) n.alpha = int(std::lround(run.fromAlpha + (f.Alpha - run.fromAlpha) * t));
                 if (f.Flags & sfOffset) {
                     n.dx = run.fromDx + (f.OffsetX - run.fromDx) * t;
                     n.dy = run.fromDy + (f.OffsetY - run.fromDy) * t;

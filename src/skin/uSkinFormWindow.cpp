@@ -220,11 +220,13 @@ private:
         return tree->alive;
     }
     bool FireMouse(const std::shared_ptr<TSkinTree>& tree, bool down, int node, TMouseButton b, POINT pt) {
+        if (!sink_.skin) return tree->alive;
         auto& handler = down ? sink_.skin->OnMouseDown : sink_.skin->OnMouseUp;
         if (handler) Guard([&] { handler(TSkinAccess::Object(tree, node), b, pt.x, pt.y); });
         return tree->alive;
     }
     bool FireScroll(const std::shared_ptr<TSkinTree>& tree, bool track, int node) {
+        if (!sink_.skin) return tree->alive;
         auto& handler = track ? sink_.skin->OnScrollTrack : sink_.skin->OnScroll;
         int pos = tree->nodes[node].scroll.position;
         if (handler) Guard([&] { handler(TSkinAccess::Object(tree, node), pos); });

@@ -117,8 +117,10 @@ void TSkinPainter::DrawImage(HDC dc, const SkinSection& s, const RECT& dest, int
 namespace {
 // A square-cornered fill covers every pixel: it is copied, not blended.
 void Put(HDC dc, int x, int y, int w, int h, HDC source, bool opaque) {
-    if (opaque) ::BitBlt(dc, x, y, w, h, source, 0, 0, SRCCOPY);
-    else ::GdiAlphaBlend(dc, x, y, w, h, source, 0, 0, w, h, PerPixelAlpha);
+    if (opaque)
+        ::BitBlt(dc, x, y, w, h, source, 0, 0, SRCCOPY);
+    else
+        ::GdiAlphaBlend(dc, x, y, w, h, source, 0, 0, w, h, PerPixelAlpha);
 }
 }  // namespace
 
@@ -234,8 +236,10 @@ void TSkinPainter::PaintNode(HDC dc, const TSkinTree& tree, int index, int dpi, 
 void TSkinPainter::PaintContent(HDC dc, const TSkinTree& tree, int index, const RECT& r, int dpi,
                                 const TSkinPaintState& state) {
     const TSkinNode& node = tree.nodes[index];
-    const SkinElement* e = node.design;
-    int font = e && e->font >= 0 ? e->font : (tree.nodes[0].design ? tree.nodes[0].design->font : -1);
+    // Every element of a form has its design; the defaults only keep a damaged tree drawable.
+    static const SkinElement kNoDesign;
+    const SkinElement* e = node.design ? node.design : &kNoDesign;
+    int font = e->font >= 0 ? e->font : (tree.nodes[0].design ? tree.nodes[0].design->font : -1);
     switch (node.kind) {
         case TSkinElementKind::Root:
         case TSkinElementKind::Group:
@@ -262,6 +266,7 @@ void TSkinPainter::PaintContent(HDC dc, const TSkinTree& tree, int index, const 
 }
 
 void TSkinPainter::PaintScrollBar(HDC dc, const TSkinNode& node, const RECT& r, int dpi) {
+    if (!node.design) return;
     const SkinElement& e = *node.design;
     SkinRect bounds{r.left, r.top, r.right - r.left, r.bottom - r.top};
     SkinScrollParts parts = ScrollParts(bounds, e.vertical, !e.arrowPrev.empty(), node.scroll,

@@ -64,7 +64,7 @@ private:
     TTrayIcon* owner_;
 };
 
-TTrayIcon::TTrayIcon() {
+TTrayIcon::TTrayIcon(const TTrayColors& colors) : colors_(colors) {
     LoadBaseIcon();
     window_ = std::make_unique<TTrayIconWindow>(this);
     record_.cbSize = TrayNotifyRecordSize;
@@ -72,14 +72,17 @@ TTrayIcon::TTrayIcon() {
     record_.uID = 0;
     record_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     record_.uCallbackMessage = WM_TRAYICONCALLBACK;
-    RenderSurface();
-    UpdateTray(true);
 }
 
 TTrayIcon::~TTrayIcon() {
-    Notify(NIM_DELETE);
-    window_.reset();
+    if (shown_) Notify(NIM_DELETE);
+    window_->Destroy();
     // The owners release the icons and bitmaps, each exactly once.
+}
+
+void TTrayIcon::Show() {
+    shown_ = true;
+    Refresh(true);
 }
 
 void TTrayIcon::LoadBaseIcon() {
@@ -132,6 +135,7 @@ void TTrayIcon::SetCustomIcon(HICON icon) {
 }
 
 void TTrayIcon::Refresh(bool forceReAdd) {
+    if (!shown_) return;
     RenderSurface();
     UpdateTray(forceReAdd);
 }
@@ -198,24 +202,21 @@ bool TTrayIcon::Notify(DWORD message) { return g_notify(message, &record_) != FA
 std::optional<LRESULT> TTrayIcon::WindowProc(UINT msg, WPARAM, LPARAM lParam) {
     switch (msg) {
         case WM_TRAYICONCALLBACK: WMTrayIconCallback(static_cast<UINT>(lParam)); return 0;
-        // The window lives exactly as long as the icon: it neither closes on a message nor
-        // refuses a logoff.
-        case WM_DESTROY:
-        case WM_CLOSE:
-        case WM_QUERYENDSESSION:
-        case WM_QUIT:
-        case WM_ENDSESSION:
-        case WM_NCDESTROY: return 1;
-        default: return std::nullopt;  // default processing
+        // The window lives exactly as long as the icon: no message closes it. (The default
+        // processing never refuses a logoff.)
+        case WM_CLOSE: return 0;
+        default: return std::nullopt;
     }
 }
 
 void TTrayIcon::WMTrayIconCallback(UINT mouseMessage) {
     for (const auto& route : MouseEventRoutes) {
         if (route.mouseMessage != mouseMessage) continue;
-        // A handler may run a modal loop (the tray menu) in which the owner frees this icon:
-        // nothing of the object is touched after the call.
-        if (this->*route.event) (this->*route.event)(this);
+        // A handler may run a modal loop (the tray menu) in which the owner frees this icon,
+        // and the handler object with it: the call runs on a copy, and nothing of the object
+        // is touched after it.
+        TrayIconEvent handler = this->*route.event;
+        if (handler) handler(this);
         return;
     }
 }

@@ -32,10 +32,14 @@ public:
 
     enum : int { StyleChart = 1, StyleNumeric = 2, StyleBar = 3 };
 
-    // Registers the icon at once, drawn in style 1 with the default colours.
-    // Throws EOSError when the "ICON1616" resource or the hidden window is missing.
-    TTrayIcon();
+    // Prepares the icon in style 1 with the given colours but does not show it yet: the owner
+    // sets it up (style, hint, handlers) and then calls Show, so the tray never shows a
+    // half-made picture. Throws EOSError when the "ICON1616" resource or the hidden window
+    // is missing.
+    explicit TTrayIcon(const TTrayColors& colors = DefaultColors);
     virtual ~TTrayIcon();
+
+    static constexpr TTrayColors DefaultColors{RGB(255, 255, 255), RGB(0, 128, 0), RGB(255, 0, 0), 12};
     TTrayIcon(const TTrayIcon&) = delete;
     TTrayIcon& operator=(const TTrayIcon&) = delete;
 
@@ -60,7 +64,11 @@ public:
     void SetCustomIcon(HICON icon);
     HICON CustomIcon() const { return customIcon_.get(); }
 
+    // Draws the picture and adds the icon to the tray; until then nothing is drawn or sent.
+    void Show();
+    bool Shown() const noexcept { return shown_; }
     // Redraws the surface and brings the shell up to date; forceReAdd deletes and adds.
+    // Does nothing before Show.
     void Refresh(bool forceReAdd);
     // Brings the hidden window to the foreground, so a popup menu closes when it loses focus.
     void ActivateWindow();
@@ -91,7 +99,8 @@ private:
     std::optional<LRESULT> WindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
     void WMTrayIconCallback(UINT mouseMessage);
 
-    TTrayColors colors_{RGB(255, 255, 255), RGB(0, 128, 0), RGB(255, 0, 0), 12};
+    TTrayColors colors_;
+    bool shown_ = false;
     int style_ = StyleChart;
     std::wstring hint_;
     UniqueIcon baseIcon_;

@@ -58,11 +58,6 @@ std::wstring CpuHintText(uint64_t load) { return ReplaceAll(L"CPU usage: %1%", L
 
 // ---- Memory ----
 
-TTrayIconMemory::TTrayIconMemory() {
-    // The base constructor could only draw its own empty picture; draw the chart now.
-    Refresh(false);
-}
-
 void TTrayIconMemory::SetShowFree(bool value) {
     showFree_ = value;
     Refresh(false);
@@ -90,11 +85,7 @@ void TTrayIconMemory::UpdateHint() { SetHintQuiet(MemoryHintText(MemoryHistory->
 
 // ---- Processor ----
 
-TTrayIconCPU::TTrayIconCPU() {
-    SetBackgroundColor(Yellow);
-    SetNormalColor(Black);
-    SetWarningColor(Red);
-}
+TTrayIconCPU::TTrayIconCPU() : TTrayIcon({Yellow, Black, Red, DefaultColors.warningLevel}) {}
 
 void TTrayIconCPU::DrawChart(HDC dc) {
     if (!CpuHistory) return;
@@ -118,7 +109,7 @@ void TTrayIconCPU::UpdateHint() { SetHintQuiet(CpuHintText(CpuHistory->Last()));
 
 // ---- Program icon ----
 
-TTrayIconResource::TTrayIconResource() { SetIconName(DefaultIconName); }
+TTrayIconResource::TTrayIconResource() : iconName_(DefaultIconName) { SetCustomIcon(LoadProgramIcon(iconName_)); }
 
 void TTrayIconResource::SetIconName(const std::wstring& value) {
     if (value == iconName_) return;

@@ -6,10 +6,10 @@
 #include "probes/uIntArray.h"
 #include "tray/uTrayIcon.h"
 
-class TTrayIconMemory : public TTrayIcon {
+class TTrayIconMemory final : public TTrayIcon {
 public:
-    // Registers the icon and draws it from MemoryHistory at once.
-    TTrayIconMemory();
+    // Draws from MemoryHistory once shown.
+    TTrayIconMemory() = default;
     bool ShowFree() const { return showFree_; }
     // Free instead of used memory; redraws also when the value is unchanged.
     void SetShowFree(bool value);
@@ -24,7 +24,7 @@ private:
     bool showFree_ = false;
 };
 
-class TTrayIconCPU : public TTrayIcon {
+class TTrayIconCPU final : public TTrayIcon {
 public:
     // Black on yellow, warning in red.
     TTrayIconCPU();
@@ -38,7 +38,7 @@ private:
     void UpdateHint();
 };
 
-class TTrayIconResource : public TTrayIcon {
+class TTrayIconResource final : public TTrayIcon {
 public:
     // Shows "KORVIXICON".
     TTrayIconResource();

@@ -1,4 +1,7 @@
-"""Start-up, the one-copy rule and the command-line modes "quit" and "UNINSTALL"."""
+"""Start-up, the one-copy rule, the command-line modes "quit" and "UNINSTALL", and the
+pdh.dll placement check."""
+import shutil
+
 from korvix_e2e import (ENGINE_SIGNATURE, OPTIONS_KEY, RUN_KEY, RUN_VALUE, winpath)
 
 QUIT_TIMEOUT = 15
@@ -93,3 +96,25 @@ def test_uninstall_closes_the_copy_and_the_run_value_stays_removed(desktop, korv
     assert desktop.reg_query(OPTIONS_KEY, "Startup") == 1
     assert desktop.program_processes("Korvix.exe") == []
     assert desktop.reg_query(RUN_KEY, RUN_VALUE) is None
+
+
+def test_uninstall_in_lower_case_starts_the_program_normally(desktop, korvix):
+    copy = desktop.start_program(korvix, "uninstall")
+    desktop.wait_engine(copy)
+    assert copy.running()
+    quit_running_copy(desktop, korvix, copy)
+
+
+def test_a_pdh_dll_beside_the_program_is_refused_with_its_path_and_exit_code_1(desktop, korvix):
+    # The program's own folder in the prefix, with a pdh.dll next to it (the systems of
+    # today must load their own).
+    folder = desktop.dir / "program"
+    folder.mkdir()
+    exe = folder / "Korvix.exe"
+    shutil.copyfile(korvix, exe)
+    (folder / "pdh.dll").write_bytes(b"not the system's")
+    refused = desktop.start_program(exe)
+    text = desktop.ctl("msgbox", "Korvix Professional ERROR", 20000)
+    assert refused.wait_exit(QUIT_TIMEOUT) == 1
+    assert text == f'Please delete the file "{winpath(folder / "pdh.dll")}" before you run Korvix Professional.'
+    assert desktop.engine_count() == 0

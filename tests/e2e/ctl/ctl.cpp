@@ -19,6 +19,8 @@
 //   bcast NAME                post the registered message NAME to HWND_BROADCAST
 //   peak PID                  peak working set of Windows process PID, in bytes
 //   mem                       total physical memory in bytes, as programs see it
+//   msgbox TITLE MS           wait for a message box titled TITLE, print its text, press OK
+//                             (exit 1: none within MS)
 //   standin LOG               a small tray program for checking the harness itself
 #include <windows.h>
 #include <psapi.h>
@@ -210,6 +212,28 @@ int Keys(int argc, char** argv) {
         Sleep(60);
     }
     printf("ok\n");
+    return 0;
+}
+
+BOOL CALLBACK PrintStaticText(HWND child, LPARAM) {
+    char cls[32] = "", text[1024] = "";
+    GetClassNameA(child, cls, sizeof cls);
+    if (_stricmp(cls, "Static") == 0 && GetWindowTextA(child, text, sizeof text) > 0) printf("%s\n", text);
+    return TRUE;
+}
+
+int MessageBoxText(const char* title, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    HWND box;
+    while (!(box = FindWindowA("#32770", title))) {
+        if (GetTickCount() - start >= timeoutMs) {
+            printf("none\n");
+            return 1;
+        }
+        Sleep(25);
+    }
+    EnumChildWindows(box, PrintStaticText, 0);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
     return 0;
 }
 
@@ -409,6 +433,7 @@ int main(int argc, char** argv) {
     if (!strcmp(cmd, "titles")) return Titles();
     if (!strcmp(cmd, "key")) return Keys(argc - 2, argv + 2);
     if (!strcmp(cmd, "bcast") && argc > 2) return Broadcast(argv[2]);
+    if (!strcmp(cmd, "msgbox") && argc > 3) return MessageBoxText(argv[2], strtoul(argv[3], nullptr, 0));
     if (!strcmp(cmd, "peak") && argc > 2) return Peak(strtoul(argv[2], nullptr, 0));
     if (!strcmp(cmd, "mem")) return TotalMemory();
     if (!strcmp(cmd, "standin") && argc > 2) return StandIn(argv[2]);

@@ -3,7 +3,10 @@
 #include <stdexcept>
 #include "framework/uCommandLine.h"
 #include "framework/uException.h"
+#include "framework/uHandles.h"
 #include "framework/uMessageBox.h"
+#include "framework/uShell.h"
+#include "framework/uThread.h"
 #include "framework/uTrace.h"
 #include "legacy/uGlobals.h"
 #include "probes/jovCPUUsage.h"
@@ -35,7 +38,23 @@ std::wstring ReadFirstParameter() { return CommandLine::first; }
 
 int RecordBox(HWND, const std::wstring& text, const std::wstring& caption, UINT type) {
     Boxes::shown.push_back({text, caption, type});
+    if (Boxes::whileOpen) Boxes::whileOpen(Boxes::shown.back());
     return IDOK;
+}
+
+bool RecordShellOpen(const std::wstring& file) {
+    Shell::opened.push_back(file);
+    return true;
+}
+
+std::atomic<bool> g_waitsHeld{false};
+UniqueKernelHandle g_waitGate;
+
+bool FakeWait(HANDLE stopEvent, DWORD) {
+    ++Waits::started;
+    if (!g_waitsHeld) return ::WaitForSingleObject(stopEvent, 0) == WAIT_OBJECT_0;
+    HANDLE both[] = {stopEvent, g_waitGate.get()};
+    return ::WaitForMultipleObjects(2, both, FALSE, INFINITE) == WAIT_OBJECT_0;
 }
 
 void RecordTrace(const std::wstring& text) {
@@ -49,6 +68,29 @@ void Cpu::Set(std::vector<double> values) {
     std::lock_guard guard(lock);
     loads = std::move(values);
     next = 0;
+}
+
+void Waits::Hold() { g_waitsHeld = true; }
+
+void Waits::Release(int count) { ::ReleaseSemaphore(g_waitGate.get(), count, nullptr); }
+
+MainWindow::MainWindow() { CreateHandle({.className = L"KorvixTestMainWindow", .style = WS_POPUP}); }
+
+LRESULT MainWindow::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg != WM_CLOSE) return DefaultProc(msg, wParam, lParam);
+    ++closeRequests;
+    return 0;
+}
+
+HWND Windows::ShowMainWindow() {
+    ++mainWindowRequests;
+    if (!mainWindow) mainWindow = std::make_unique<MainWindow>();
+    return mainWindow->Handle();
+}
+
+void Windows::FreeWindows() {
+    ++frees;
+    mainWindow.reset();
 }
 
 std::vector<std::wstring> Trace::Take() {
@@ -66,18 +108,28 @@ Installed::Installed() {
     Clock::now = 45000.5;
     CommandLine::first.clear();
     Boxes::shown.clear();
+    Boxes::whileOpen = nullptr;
+    Shell::opened.clear();
+    Waits::started = 0;
+    g_waitsHeld = false;
+    g_waitGate.reset(::CreateSemaphoreW(nullptr, 0, 0x7FFFFFFF, nullptr));
     Trace::Take();
     SetMemoryStatusSource(&ReadMemory);
     SetCpuReadSource(&ReadCpu);
     SetNowSource(&ReadClock);
     SetFirstParameterSource(&ReadFirstParameter);
     SetMessageBoxFunc(&RecordBox);
+    SetShellOpenFunc(&RecordShellOpen);
+    SetStopWaitSource(&FakeWait);
     SetDebugTraceSink(&RecordTrace);
 }
 
 Installed::~Installed() {
     SetDebugTraceSink(nullptr);
+    SetStopWaitSource(nullptr);
+    SetShellOpenFunc(nullptr);
     SetMessageBoxFunc(nullptr);
+    Boxes::whileOpen = nullptr;
     SetFirstParameterSource(nullptr);
     SetNowSource(nullptr);
     SetCpuReadSource(nullptr);

@@ -1,14 +1,19 @@
 // Replaceable readings for the engine's tests: memory status, processor load, clock,
-// first command-line parameter, message boxes and debugger output. Installed by a
-// fixture, restored when it ends; safe to read from a worker thread.
+// first command-line parameter, the worker's waits, message boxes, programs started and
+// debugger output; and the windows above the engine. Installed by a fixture, restored when
+// it ends; the readings are safe to read from a worker thread.
 #pragma once
 #include <windows.h>
 #include <atomic>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
+#include "engine/uEngineWindows.h"
 #include "framework/uClock.h"
+#include "support/TestSupport.h"
 
 namespace fakes {
 
@@ -43,6 +48,49 @@ struct Box {
 };
 struct Boxes {
     static inline std::vector<Box> shown;
+    // Runs while a box is "open" (a real box runs a message loop meanwhile).
+    static inline std::function<void(const Box&)> whileOpen;
+};
+
+// The worker's one-second waits. Instant: each passes at once. Held: each lasts until the
+// worker is stopped or the test lets waits pass with Release.
+struct Waits {
+    static void Hold();
+    static void Release(int count);
+    static inline std::atomic<int> started{0};
+};
+
+// The programs the shell was asked to start (main thread only).
+struct Shell {
+    static inline std::vector<std::wstring> opened;
+};
+
+// Stands for the main window: counts the requests to close it.
+class MainWindow : public TWindowBase {
+public:
+    MainWindow();
+    int closeRequests = 0;
+
+protected:
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+};
+
+// The windows above the engine: what the engine asked of them.
+class Windows : public IEngineWindows {
+public:
+    int mainWindowRequests = 0;
+    int chartRepaints = 0;
+    int freeAndRunDialogs = 0;
+    int frees = 0;
+    std::vector<std::wstring> statusLines;
+    std::unique_ptr<MainWindow> mainWindow;
+
+    HWND ShowMainWindow() override;
+    HWND FindMainWindow() override { return mainWindow ? mainWindow->Handle() : nullptr; }
+    void ShowStatusLine(const std::wstring& line) override { statusLines.push_back(line); }
+    void RepaintCharts() override { ++chartRepaints; }
+    void ShowFreeAndRunDialog() override { ++freeAndRunDialogs; }
+    void FreeWindows() override;
 };
 
 struct Trace {

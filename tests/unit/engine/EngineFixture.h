@@ -1,7 +1,7 @@
-// A real engine window on the test thread with the options of a 1024 MB machine,
-// every free-up amount a few megabytes, and the heartbeat left to the test: the
-// timer stays enabled (the engine only follows options while it is) but its period
-// is too long to fire, and tests call TimerTimer themselves.
+// A real engine window on the test thread with the options of a 1024 MB machine, every
+// free-up amount a few megabytes, the windows above the engine faked, and time left to the
+// test: the heartbeat's period is too long to fire (tests call TimerTimer themselves), and
+// a worker's one-second waits last until the test releases them or stops the worker.
 #pragma once
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -13,6 +13,7 @@
 #include "legacy/uGlobals.h"
 #include "legacy/uKorvixOptions.h"
 #include "legacy/uMessages.h"
+#include "settings/uFreeAndRunList.h"
 #include "settings/uRegistry.h"
 #include "support/TestSupport.h"
 
@@ -31,6 +32,7 @@ inline int Count(const Messages& messages, UINT msg) {
 // Records what the engine's window procedure receives, then handles it as usual.
 class RecordingEngine : public TfrmEngine {
 public:
+    using TfrmEngine::TfrmEngine;
     Messages Handled;
 
 protected:
@@ -49,7 +51,9 @@ protected:
 // The engine as the application owns it: created and destroyed through the application.
 class EngineOwner {
 public:
-    void create() { engine_ = Application.CreateForm<RecordingEngine>(); }
+    void create(TKorvixOptions& options, IEngineWindows& windows, UINT heartbeatMs) {
+        engine_ = Application.CreateForm<RecordingEngine>(options, windows, heartbeatMs);
+    }
     void reset() {
         if (engine_) Application.DestroyForm(engine_);
         engine_ = nullptr;
@@ -89,6 +93,7 @@ protected:
         Options->SetStartupFreeUpMB(T - 4);
         Options->SetCriticalFreeUpMB(T - 8);
         Options->SetCriticalTriggerMB(T - 8);
+        fakes::Waits::Hold();
         CreateEngine();
     }
 
@@ -100,9 +105,8 @@ protected:
         FinalizeGlobals();
     }
 
-    void CreateEngine() {
-        engine.create();
-        engine->Timer.SetInterval(USER_TIMER_MAXIMUM);
+    void CreateEngine(UINT heartbeatMs = USER_TIMER_MAXIMUM) {
+        engine.create(*Options, windows, heartbeatMs);
         // The options' first announcement schedules the regular free-up.
         ASSERT_TRUE(PumpUntil([&] { return engine->LastRegularInterval() != 0; }));
         PumpMessages();
@@ -120,6 +124,18 @@ protected:
         ASSERT_NE(engine->Worker(), nullptr);
     }
 
+    // A file the launch can start; only its path reaches the (recorded) shell.
+    TFreeAndRunItem& AddEntry(const std::wstring& file, int32_t position) {
+        auto item = std::make_unique<TFreeAndRunItem>();
+        item->FileToRun = file;
+        item->MBToFree = position;
+        TFreeAndRunItem& entry = *item;
+        Options->AddFreeAndRun(std::move(item));
+        PumpMessages();
+        return entry;
+    }
+
     fakes::Installed fakes_;
+    fakes::Windows windows;
     EngineOwner engine;
 };

@@ -122,6 +122,7 @@ TEST_F(EngineTest, SuccessorIsNeverStoppedByItsPredecessorsEndMessages) {
         << "the successor was stopped or waited for";
     ASSERT_NE(engine->Worker(), nullptr);
     EXPECT_EQ(engine->Worker()->ThreadID(), successor);
+    fakes::Waits::Release(2);  // the two seconds of its idle wait
     ASSERT_TRUE(PumpUntilIdle());
     const Messages& handled = engine->Handled;
     EXPECT_EQ(Count(handled, WM_FREEUPIDLEWAIT), 2) << "the whole idle wait ran";
@@ -146,6 +147,21 @@ TEST_F(EngineTest, FailedSamplingEndsSilentlyAndTheStatusReturnsToMonitoring) {
     EXPECT_EQ(engine->Worker(), nullptr);
     EXPECT_EQ(engine->State(), TEngineState::Monitoring);
     EXPECT_TRUE(fakes::Boxes::shown.empty());
+    const std::vector<std::wstring> trace = fakes::Trace::Take();
+    EXPECT_NE(std::find(trace.begin(), trace.end(), L"EIdleDetectError: EOSError: counter vanished"), trace.end())
+        << "the error's text goes to the debugger output";
+}
+
+// Any process on the desktop can post to "Memory Engine": a value in lParam is never taken
+// for a record to free.
+TEST_F(EngineTest, AForeignErrorMessageIsIgnored) {
+    TThreadError ours{L"EOSError", L"still ours"};
+    ::PostMessageW(engine->Handle(), WM_FREEUPERROR, 0, reinterpret_cast<LPARAM>(&ours));
+    ::PostMessageW(engine->Handle(), WM_FREEUPERROR, 0, 0x10);
+    PumpMessages();
+    EXPECT_EQ(Count(engine->Handled, WM_FREEUPERROR), 2);
+    EXPECT_EQ(ours.ErrorMessage, L"still ours");
+    EXPECT_TRUE(::IsWindow(engine->Handle()));
 }
 
 // Stands for the start-up form, which the engine closes to end the program.
@@ -179,7 +195,7 @@ TEST_F(EngineTest, FatalReleaseFailureShowsTheBoxStopsEverythingAndClosesTheProg
     EXPECT_EQ(box.caption, L"Korvix Professional");
     EXPECT_EQ(box.type & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
     EXPECT_EQ(launchForm.Closes, 1);
-    EXPECT_FALSE(engine->Timer.Enabled());
+    EXPECT_FALSE(engine->Active());
     EXPECT_EQ(engine->Worker(), nullptr);
 
     // Afterwards the engine neither follows the options nor frees up.

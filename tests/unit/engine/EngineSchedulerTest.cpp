@@ -1,10 +1,23 @@
 // The heartbeat driven by hand with a replaced clock and memory readings: the sampling
 // rhythm, the critical trigger, the regular schedule and the start-up free-up.
 #include "EngineFixture.h"
+#include "probes/jovCPUUsage.h"
 
 namespace {
 
 using fakes::MB;
+
+// The 9x kernel statistic in HKEY_DYN_DATA, as the system keeps it; `sameKey` false deletes
+// the key first, so a handle opened before reads a deleted key.
+void SetKernelStatistic(DWORD percent, bool sameKey) {
+    if (!sameKey) ::RegDeleteKeyW(HKEY_DYN_DATA, L"PerfStats\\StatData");
+    HKEY key = nullptr;
+    ::RegCreateKeyExW(HKEY_DYN_DATA, L"PerfStats\\StartStat", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    ::RegCloseKey(key);
+    ::RegCreateKeyExW(HKEY_DYN_DATA, L"PerfStats\\StatData", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    ::RegSetValueExW(key, L"KERNEL\\CPUUsage", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&percent), sizeof(percent));
+    ::RegCloseKey(key);
+}
 
 struct RhythmCase {
     int32_t chartInterval;
@@ -31,20 +44,37 @@ INSTANTIATE_TEST_SUITE_P(Cases, EngineRhythm,
                                          RhythmCase{250, 3, {1, 2, 3}}, RhythmCase{60000, 240, {240}}),
                          [](const auto& test) { return "Interval" + std::to_string(test.param.chartInterval); });
 
+// On the 9x family the refresh reopens the kernel statistic. Here the statistic's key is
+// replaced after sampling started: until the refresh the old handle reads nothing (full
+// load, 100), after it the new key's value shows.
 TEST_F(EngineTest, ProcessorSamplerIsRefreshedEveryTenthSamplingStep) {
+    const CpuUsagePlatform win98{VER_PLATFORM_WIN32_WINDOWS, 4, false, L"pdh.dll"};
+    InitializeCPUUsageFor(win98);
+    CpuReadFunc fake = SetCpuReadSource(nullptr);
+    SetKernelStatistic(30, true);
     Options->SetChartInterval(250);
+    Options->SetCPUMonitoring(true);
     PumpMessages();
-    for (int i = 0; i < 9; ++i) engine->TimerTimer();
-    EXPECT_EQ(engine->SampleCount(), 9);
-    engine->TimerTimer();
-    EXPECT_EQ(engine->SampleCount(), 0);
+    SetKernelStatistic(75, false);  // a new key: the sampler still holds the old one
+    std::vector<uint64_t> samples;
+    for (int step = 1; step <= 11; ++step) {
+        engine->TimerTimer();
+        samples.push_back(CpuHistory->Last());
+    }
+    Options->SetCPUMonitoring(false);
+    SetCpuReadSource(fake);
+    ::RegDeleteTreeW(HKEY_DYN_DATA, L"PerfStats");
+    InitializeCPUUsage();
+    EXPECT_EQ(samples, (std::vector<uint64_t>{100, 100, 100, 100, 100, 100, 100, 100, 100, 100, 75}));
 }
 
-TEST_F(EngineTest, TheRealTimerDrivesSampling) {
+TEST_F(EngineTest, TheRealTimerDrivesSamplingAndTheChartsRepaint) {
+    engine.reset();
+    CreateEngine(TimerIntervalMs);
     Options->SetChartInterval(250);
-    engine->Timer.SetInterval(TimerIntervalMs);
     int32_t before = MemoryHistory->FillCount();
     EXPECT_TRUE(PumpUntil([&] { return MemoryHistory->FillCount() >= before + 2; }));
+    EXPECT_GE(windows.chartRepaints, 2) << "every sampling step repaints the open charts";
 }
 
 // The fixture's trigger leaves 8 MB free; the test is on whole free megabytes.

@@ -1,32 +1,47 @@
-// The engine as the rest of the program and other copies meet it: the activate message's
-// two-second rule, the hotkeys and their release around the hotkey dialog, the Free-and-Run
-// launch with its splash, the save at logoff, and the tray menu built at creation.
+// The engine as the rest of the program, the shell and other copies meet it: the activate
+// message's two-second rule, the main window requests, the hotkeys and their release around
+// the hotkey dialog, the saves at logoff and close, the taskbar button, and the tray menu.
 #include "EngineFixture.h"
-#include "engine/fFARLaunch.h"
-#include "settings/uFreeAndRunList.h"
 
 namespace {
 
-class EngineShellTest : public EngineTest {
-protected:
-    TFreeAndRunItem& AddEntry(const std::wstring& file, int32_t position) {
-        auto item = std::make_unique<TFreeAndRunItem>();
-        item->FileToRun = file;
-        item->MBToFree = position;
-        TFreeAndRunItem& entry = *item;
-        Options->AddFreeAndRun(std::move(item));
-        PumpMessages();
-        return entry;
-    }
-    // A file the launch can start: the test program itself, through the shell, with a
-    // flag that makes it return at once.
-    static std::wstring Marker() { return ProgramFolder() + L"korvix-launch-marker.txt"; }
-};
+class EngineShellTest : public EngineTest {};
 
-TEST_F(EngineShellTest, ActivateAnswersNoMainWindowBeforeAndAfterTheFirstTwoSeconds) {
+// Within its first two seconds the engine opens no main window for a second copy; it answers
+// the main window's handle either way.
+TEST_F(EngineShellTest, ActivateOpensTheMainWindowOnlyAfterTheFirstTwoSecondsAndAnswersIt) {
     EXPECT_EQ(::SendMessageW(engine->Handle(), WM_ENGINEACTIVATE, 0, 0), 0);
-    fakes::Clock::now = fakes::Clock::now + 3.0 / 86400.0;
-    EXPECT_EQ(::SendMessageW(engine->Handle(), WM_ENGINEACTIVATE, 0, 0), 0);
+    EXPECT_EQ(windows.mainWindowRequests, 0);
+    fakes::Clock::now = fakes::Clock::now + 2.5 / 86400.0;
+    LRESULT answer = ::SendMessageW(engine->Handle(), WM_ENGINEACTIVATE, 0, 0);
+    EXPECT_EQ(windows.mainWindowRequests, 1);
+    ASSERT_NE(windows.FindMainWindow(), nullptr);
+    EXPECT_EQ(answer, reinterpret_cast<LRESULT>(windows.FindMainWindow()));
+    EXPECT_EQ(windows.statusLines.back(), L"monitoring") << "the opened main window gets the status line";
+}
+
+TEST_F(EngineShellTest, TheMainWindowsRequestsComeFromTheMenuAndADoubleClick) {
+    TMenuItem* show = engine->IconMenu.Items.Find(L"ShowKorvix1");
+    show->OnClick(*show);
+    EXPECT_EQ(windows.mainWindowRequests, 1);
+    ASSERT_NE(engine->Tray().Memory(), nullptr);
+    ::SendMessageW(engine->Tray().Memory()->WindowHandle(), WM_TRAYICONCALLBACK, 0, WM_LBUTTONDBLCLK);
+    EXPECT_EQ(windows.mainWindowRequests, 2);
+    TMenuItem* manage = engine->IconMenu.Items.Find(L"mnuEditEntries");
+    manage->OnClick(*manage);
+    EXPECT_EQ(windows.freeAndRunDialogs, 1);
+}
+
+// Closing the program's taskbar button closes the main window; the program stays in the tray.
+TEST_F(EngineShellTest, TheTaskbarButtonsCloseClosesTheMainWindowOnly) {
+    windows.ShowMainWindow();
+    ::PostMessageW(Application.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    Application.ProcessMessages();
+    ASSERT_TRUE(windows.mainWindow);
+    Application.ProcessMessages();
+    EXPECT_EQ(windows.mainWindow->closeRequests, 1);
+    EXPECT_TRUE(::IsWindow(engine->Handle()));
+    EXPECT_FALSE(Application.Terminated());
 }
 
 TEST_F(EngineShellTest, HotkeysAreRegisteredAtCreationReleasedAndRestoredOnRequest) {
@@ -67,67 +82,28 @@ TEST_F(EngineShellTest, LogoffSavesTheOptions) {
     EXPECT_EQ(ReadRegInteger(OptionsKey, L"MemoryIconStyle", 0), 3);
 }
 
-TEST_F(EngineShellTest, FreeAndRunShowsTheSplashFreesUpAndThenStartsTheProgram) {
-    TFreeAndRunItem& entry = AddEntry(L"C:\\korvix-missing\\Word Processor.lnk", T - 4);
-    TFreeAndRunItem& second = AddEntry(L"C:\\other.exe", T - 8);
-    engine->StartFreeAndRun(entry);
-    TfrmFARLaunch* splash = engine->LaunchSplash();
-    ASSERT_NE(splash, nullptr);
-    EXPECT_TRUE(splash->Visible());
-    EXPECT_EQ(splash->LaunchingText(), L"Launching Word Processor");
-    ASSERT_NE(engine->Worker(), nullptr);
-    EXPECT_EQ(engine->Worker()->BlockSize, 4 * 1048576);
-    EXPECT_EQ(engine->Worker()->Passes, 2);
-
-    // A second entry while the first is pending is refused (nothing is pumped in between,
-    // so the first launch is still pending however fast its worker is).
-    const TFreeThread* worker = engine->Worker();
-    engine->StartFreeAndRun(second);
-    EXPECT_EQ(engine->Worker(), worker);
-    EXPECT_EQ(engine->LaunchSplash(), splash);
-
-    // One message at a time, so every line the splash shows is seen.
-    std::vector<std::wstring> lines{splash->StatusText()};
-    const DWORD start = ::GetTickCount();
-    while (engine->LaunchSplash() && ::GetTickCount() - start < 20000) {
-        MSG msg;
-        if (!::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::Sleep(1);
-            continue;
-        }
-        ::DispatchMessageW(&msg);
-        if (engine->LaunchSplash() && engine->LaunchSplash()->StatusText() != lines.back())
-            lines.push_back(engine->LaunchSplash()->StatusText());
-    }
-    ASSERT_EQ(engine->LaunchSplash(), nullptr);
-    ASSERT_FALSE(lines.empty());
-    EXPECT_EQ(lines.front(), L"Free-up: 0%");
-    EXPECT_NE(std::find(lines.begin(), lines.end(), L"Free-up: 100%"), lines.end());
-    EXPECT_EQ(Application.FindForm<TfrmFARLaunch>(), nullptr);  // the splash is gone
-    EXPECT_EQ(engine->Worker(), nullptr);
+// A key under a volatile key cannot be created as a lasting one: every save fails.
+void MakeSavesFail(bool fail) {
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Tarvendel");
+    if (!fail) return;
+    HKEY key = nullptr;
+    ::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Tarvendel", 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS,
+                      nullptr, &key, nullptr);
+    ::RegCloseKey(key);
 }
 
-TEST_F(EngineShellTest, AnAmountNoWorkerTakesStartsTheProgramAtOnce) {
-    TFreeAndRunItem& entry = AddEntry(L"C:\\korvix-missing\\tool.exe", T);  // frees 0 MB
-    engine->StartFreeAndRun(entry);
-    EXPECT_EQ(engine->Worker(), nullptr);
-    EXPECT_EQ(engine->LaunchSplash(), nullptr);  // never left pending
-    EXPECT_EQ(Application.FindForm<TfrmFARLaunch>(), nullptr);
-}
-
-TEST_F(EngineShellTest, AFreeAndRunMenuItemLaunchesItsEntryAndAStaleOneDoesNothing) {
-    TFreeAndRunItem& entry = AddEntry(L"C:\\korvix-missing\\tool.exe", T - 4);
-    TMenuItem* parent = engine->IconMenu.Items.Find(L"FreeandRun1");
-    ASSERT_EQ(parent->Count(), 3);  // manager item, separator, the entry
-    TMenuItem& item = parent->Items(2);
-    EXPECT_EQ(item.Tag, entry.ID);
-    std::unique_ptr<TFreeAndRunItem> removed = Options->FreeAndRunList().Remove(&entry);
-    item.OnClick(item);  // the entry is gone: nothing happens
-    EXPECT_EQ(engine->LaunchSplash(), nullptr);
-    Options->FreeAndRunList().Add(std::move(removed));
-    item.OnClick(item);
-    EXPECT_NE(engine->LaunchSplash(), nullptr);
-    EXPECT_TRUE(PumpUntil([&] { return engine->LaunchSplash() == nullptr; }));
+TEST_F(EngineShellTest, ASaveThatFailsIsToldOnceWithItsText) {
+    MakeSavesFail(true);
+    ::SendMessageW(engine->Handle(), WM_ENDSESSION, TRUE, 0);
+    engine->Close();
+    FinalizeOptions();  // the final save at the end of the program
+    MakeSavesFail(false);
+    InitializeOptions();
+    ASSERT_EQ(fakes::Boxes::shown.size(), 1u) << "told once, not at every save";
+    EXPECT_EQ(fakes::Boxes::shown[0].text,
+              L"Your settings could not be saved.\r\nCannot create Key: " + std::wstring(OptionsKey));
+    EXPECT_EQ(fakes::Boxes::shown[0].caption, L"Korvix Professional");
+    EXPECT_EQ(fakes::Boxes::shown[0].type & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
 }
 
 TEST_F(EngineShellTest, TheTrayMenuFollowsTheOptionsFromTheFirstAnnouncement) {
@@ -140,8 +116,8 @@ TEST_F(EngineShellTest, TheTrayMenuFollowsTheOptionsFromTheFirstAnnouncement) {
     PumpMessages();
     EXPECT_TRUE(bar->Checked);
     EXPECT_FALSE(numeric->Checked);
-    ASSERT_NE(engine->MemoryTrayIcon(), nullptr);
-    EXPECT_EQ(engine->MemoryTrayIcon()->Style(), 3);
+    ASSERT_NE(engine->Tray().Memory(), nullptr);
+    EXPECT_EQ(engine->Tray().Memory()->Style(), 3);
 }
 
 }  // namespace

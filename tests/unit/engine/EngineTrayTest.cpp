@@ -35,9 +35,9 @@ protected:
     }
 
     void ExpectStatusIcon(const wchar_t* iconName, const wchar_t* hint) {
-        ASSERT_NE(engine->StatusTrayIcon(), nullptr);
-        EXPECT_EQ(engine->StatusTrayIcon()->IconName(), iconName);
-        EXPECT_EQ(engine->StatusTrayIcon()->Hint(), hint);
+        ASSERT_NE(engine->Tray().Status(), nullptr);
+        EXPECT_EQ(engine->Tray().Status()->IconName(), iconName);
+        EXPECT_EQ(engine->Tray().Status()->Hint(), hint);
     }
 
     void SamplingStep() {
@@ -50,8 +50,8 @@ protected:
 };
 
 TEST_F(EngineTrayTest, StatusIconShowsWhileAWorkerRunsBesideTheMemoryIcon) {
-    ASSERT_NE(engine->MemoryTrayIcon(), nullptr);
-    EXPECT_EQ(engine->StatusTrayIcon(), nullptr) << "monitoring needs no status icon beside the memory icon";
+    ASSERT_NE(engine->Tray().Memory(), nullptr);
+    EXPECT_EQ(engine->Tray().Status(), nullptr) << "monitoring needs no status icon beside the memory icon";
     StartWaitingWorker();
     ExpectStatusIcon(L"STATUSWORK", L"Korvix is working.");
     ::SendMessageW(engine->Handle(), WM_FREEUPIDLEWAIT, 5, 0);
@@ -60,13 +60,13 @@ TEST_F(EngineTrayTest, StatusIconShowsWhileAWorkerRunsBesideTheMemoryIcon) {
     ExpectStatusIcon(L"STATUSIDLE", L"Korvix is waiting.");
     engine->StopFreeUp();
     ::SendMessageW(engine->Handle(), WM_FREEUPFINISHED, 0, 0);
-    EXPECT_EQ(engine->StatusTrayIcon(), nullptr) << "removed when the worker ends";
+    EXPECT_EQ(engine->Tray().Status(), nullptr) << "removed when the worker ends";
 }
 
 TEST_F(EngineTrayTest, WithoutAnyOtherIconTheStatusIconStays) {
     Options->SetMemoryIcon(false);
     PumpMessages();
-    EXPECT_EQ(engine->MemoryTrayIcon(), nullptr);
+    EXPECT_EQ(engine->Tray().Memory(), nullptr);
     ExpectStatusIcon(L"STATUSNORMAL", L"Korvix is monitoring your system.");
     Options->SetBackgroundActivity(false);
     PumpMessages();
@@ -77,7 +77,7 @@ TEST_F(EngineTrayTest, WithoutAnyOtherIconTheStatusIconStays) {
     ExpectStatusIcon(L"STATUSOFF", L"Korvix");
     Options->SetProgramIcon(false);
     PumpMessages();
-    EXPECT_EQ(engine->StatusTrayIcon(), nullptr);
+    EXPECT_EQ(engine->Tray().Status(), nullptr);
 }
 
 TEST_F(EngineTrayTest, MemoryAndProcessorIconsFollowTheDisplayOptions) {
@@ -86,17 +86,17 @@ TEST_F(EngineTrayTest, MemoryAndProcessorIconsFollowTheDisplayOptions) {
     Options->SetCPUMonitoring(true);
     Options->SetCPUIconStyle(1);
     PumpMessages();
-    ASSERT_NE(engine->MemoryTrayIcon(), nullptr);
-    EXPECT_EQ(engine->MemoryTrayIcon()->Style(), 3);
-    EXPECT_TRUE(engine->MemoryTrayIcon()->ShowFree());
-    ASSERT_NE(engine->CpuTrayIcon(), nullptr);
-    EXPECT_EQ(engine->CpuTrayIcon()->Style(), 1);
+    ASSERT_NE(engine->Tray().Memory(), nullptr);
+    EXPECT_EQ(engine->Tray().Memory()->Style(), 3);
+    EXPECT_TRUE(engine->Tray().Memory()->ShowFree());
+    ASSERT_NE(engine->Tray().Cpu(), nullptr);
+    EXPECT_EQ(engine->Tray().Cpu()->Style(), 1);
 
     Options->SetMemoryIcon(false);
     Options->SetCPUMonitoring(false);
     PumpMessages();
-    EXPECT_EQ(engine->MemoryTrayIcon(), nullptr);
-    EXPECT_EQ(engine->CpuTrayIcon(), nullptr);
+    EXPECT_EQ(engine->Tray().Memory(), nullptr);
+    EXPECT_EQ(engine->Tray().Cpu(), nullptr);
 }
 
 TEST_F(EngineTrayTest, EachSamplingStepRedrawsTheMemoryAndProcessorIcons) {
@@ -105,13 +105,13 @@ TEST_F(EngineTrayTest, EachSamplingStepRedrawsTheMemoryAndProcessorIcons) {
     fakes::Cpu::Set({0.64});
     fakes::Memory::availPhys = 100 * fakes::MB;
     SamplingStep();
-    ASSERT_NE(engine->MemoryTrayIcon(), nullptr);
-    ASSERT_NE(engine->CpuTrayIcon(), nullptr);
-    EXPECT_EQ(engine->MemoryTrayIcon()->Hint(), L"Memory usage: 924 MB from 1024 MB is used.");
-    EXPECT_EQ(engine->CpuTrayIcon()->Hint(), L"CPU usage: 64%");
+    ASSERT_NE(engine->Tray().Memory(), nullptr);
+    ASSERT_NE(engine->Tray().Cpu(), nullptr);
+    EXPECT_EQ(engine->Tray().Memory()->Hint(), L"Memory usage: 924 MB from 1024 MB is used.");
+    EXPECT_EQ(engine->Tray().Cpu()->Hint(), L"CPU usage: 64%");
     fakes::Memory::availPhys = 600 * fakes::MB;
     engine->TimerTimer();
-    EXPECT_EQ(engine->MemoryTrayIcon()->Hint(), L"Memory usage: 424 MB from 1024 MB is used.");
+    EXPECT_EQ(engine->Tray().Memory()->Hint(), L"Memory usage: 424 MB from 1024 MB is used.");
 }
 
 // Stands for a restarted shell's taskbar: the newest window of the class is the one found.
@@ -123,9 +123,9 @@ public:
 TEST_F(EngineTrayTest, ANewTaskbarGetsEveryIconAddedAgain) {
     Options->SetProgramIcon(true);
     SamplingStep();
-    ASSERT_NE(engine->StatusTrayIcon(), nullptr);
-    HWND status = engine->StatusTrayIcon()->WindowHandle();
-    HWND memory = engine->MemoryTrayIcon()->WindowHandle();
+    ASSERT_NE(engine->Tray().Status(), nullptr);
+    HWND status = engine->Tray().Status()->WindowHandle();
+    HWND memory = engine->Tray().Memory()->WindowHandle();
 
     g_trayCalls.clear();
     engine->TimerTimer();
@@ -135,23 +135,41 @@ TEST_F(EngineTrayTest, ANewTaskbarGetsEveryIconAddedAgain) {
     TaskbarStandIn taskbar;
     g_trayCalls.clear();
     engine->TimerTimer();
-    EXPECT_EQ(engine->TrayWindow(), taskbar.Handle());
+    EXPECT_EQ(engine->Tray().TrayWindow(), taskbar.Handle());
     EXPECT_EQ(CallsFor(status, NIM_DELETE), 1);
     EXPECT_EQ(CallsFor(status, NIM_ADD), 1);
     EXPECT_EQ(CallsFor(memory, NIM_ADD), 1);
 }
 
 TEST_F(EngineTrayTest, AfterTheFatalPathNoIconsAreCreated) {
-    ASSERT_NE(engine->MemoryTrayIcon(), nullptr);
+    Options->SetProgramIcon(true);  // the status icon shows in every state
+    PumpMessages();
+    ASSERT_NE(engine->Tray().Memory(), nullptr);
+    ASSERT_NE(engine->Tray().Status(), nullptr);
+    // While the fatal box is open its message loop handles what is queued: the stopped
+    // worker's end, a status change. None of it may bring an icon back.
+    StartWaitingWorker();
+    int addsWhileOpen = -1;
+    fakes::Boxes::whileOpen = [&](const fakes::Box&) {
+        const size_t before = g_trayCalls.size();
+        ::PostMessageW(engine->Handle(), WM_FREEUPFINISHED, 0, 0);
+        ::PostMessageW(engine->Handle(), WM_FREEUPPROGRESS, 50, 0);
+        ::PostMessageW(engine->Handle(), WM_OPTIONSCHANGED, ocAll, 0);
+        PumpMessages();
+        addsWhileOpen =
+            static_cast<int>(std::count_if(g_trayCalls.begin() + static_cast<std::ptrdiff_t>(before), g_trayCalls.end(),
+                                           [](const TrayCall& c) { return c.message == NIM_ADD; }));
+    };
     ::SendMessageW(engine->Handle(), WM_FREEUPFATAL, 5, 0);
-    EXPECT_EQ(engine->MemoryTrayIcon(), nullptr);
-    EXPECT_EQ(engine->StatusTrayIcon(), nullptr);
+    EXPECT_EQ(addsWhileOpen, 0);
+    EXPECT_EQ(engine->Tray().Memory(), nullptr);
+    EXPECT_EQ(engine->Tray().Status(), nullptr);
     Options->SetCPUMonitoring(true);
     ::PostMessageW(engine->Handle(), WM_OPTIONSCHANGED, ocAll, 0);
     PumpMessages();
-    EXPECT_EQ(engine->CpuTrayIcon(), nullptr);
-    EXPECT_EQ(engine->MemoryTrayIcon(), nullptr);
-    EXPECT_EQ(engine->StatusTrayIcon(), nullptr);
+    EXPECT_EQ(engine->Tray().Cpu(), nullptr);
+    EXPECT_EQ(engine->Tray().Memory(), nullptr);
+    EXPECT_EQ(engine->Tray().Status(), nullptr);
 }
 
 }  // namespace

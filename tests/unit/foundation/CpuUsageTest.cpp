@@ -211,8 +211,8 @@ TEST_F(CpuUsageTest, NtWithoutPdhReadsFullLoadAndStartsSilently) {
 }
 
 TEST_F(CpuUsageTest, UnderWineTheLoadComesFromSystemTimesAndSeesABusyThread) {
+    if (!DetectCpuUsagePlatform().underWine) GTEST_SKIP() << "measures with GetSystemTimes only under Wine";
     InitializeCPUUsage();
-    ASSERT_TRUE(DetectCpuUsagePlatform().underWine);
     ASSERT_EQ(CurrentCpuMechanism(), CpuMechanism::SystemTimes);
     EXPECT_DOUBLE_EQ(ReadCPUUsage(), 1.0);  // not started
     StartCPUUsage();

@@ -22,20 +22,44 @@ protected:
 }  // namespace
 
 TEST_F(FreeAndRunTest, CountDecidesWhatIsReadAndMissingValuesStayEmpty) {
-    WriteRegInteger(K, L"farCount", 2);
+    WriteRegInteger(K, L"farCount", 3);
     WriteRegString(K, L"1farName", L"Editor");
     WriteRegString(K, L"1farFileToRun", L"C:\\Tools\\editor.exe");
     WriteRegInteger(K, L"1farMBToFree", 300);
+    WriteRegInteger(K, L"3farMBToFree", 200);  // entry 2 has nothing stored at all
+    WriteRegString(K, L"4farName", L"beyond the count");
     TFreeAndRunList list;
-    list.LoadFromRegistry(K);
-    ASSERT_EQ(list.Count(), 2);
+    list.LoadFromRegistry(K, TotalPhysMB);
+    ASSERT_EQ(list.Count(), 3);
     EXPECT_EQ(list.Items(0).Name, L"Editor");
     EXPECT_EQ(list.Items(0).FileToRun, L"C:\\Tools\\editor.exe");
     EXPECT_EQ(list.Items(0).MBToFree, 300);
     EXPECT_EQ(list.Items(1).Name, L"");
     EXPECT_EQ(list.Items(1).FileToRun, L"");
     EXPECT_EQ(list.Items(1).MBToFree, 0);
+    EXPECT_EQ(list.Items(2).Name, L"");
+    EXPECT_EQ(list.Items(2).MBToFree, 200);
     EXPECT_FALSE(list.Migrated);
+}
+
+// A damaged count must not make millions of entries: no more are read than are stored.
+TEST_F(FreeAndRunTest, ADamagedCountReadsNoFurtherThanTheStoredEntries) {
+    WriteRegInteger(K, L"farCount", 0x7FFFFFFF);
+    WriteRegString(K, L"1farName", L"one");
+    WriteRegString(K, L"2farFileToRun", L"C:\\two.exe");
+    WriteRegBool(K, L"farMigrated", true);
+    TFreeAndRunList list;
+    list.LoadFromRegistry(K, TotalPhysMB);
+    ASSERT_EQ(list.Count(), 2);
+    EXPECT_EQ(list.Items(1).FileToRun, L"C:\\two.exe");
+    EXPECT_TRUE(list.Migrated) << "the rest loads as usual";
+}
+
+TEST(HighestStoredEntry, OnlyTheThreeEntryValuesWithADecimalNumberCount) {
+    EXPECT_EQ(HighestStoredEntry({L"farCount", L"1farName", L"12farMBToFree", L"3farFileToRun", L"Manual"}), 12);
+    EXPECT_EQ(HighestStoredEntry({L"0farName", L"07farName", L"5farNameX", L"farName", L"9far"}), 0);
+    EXPECT_EQ(HighestStoredEntry({L"1234567890farName", L"999999999farName"}), 999999999);
+    EXPECT_EQ(HighestStoredEntry({}), 0);
 }
 
 TEST_F(FreeAndRunTest, SavingAShorterListLeavesOldNumbersButLoadsOnlyTheCount) {
@@ -58,7 +82,7 @@ TEST_F(FreeAndRunTest, SavingAShorterListLeavesOldNumbersButLoadsOnlyTheCount) {
     EXPECT_EQ(ReadRegString(K, L"5farName", L""), L"entry 5");
     EXPECT_EQ(ReadRegString(K, L"12farName", L"none"), L"none");
     TFreeAndRunList loaded;
-    loaded.LoadFromRegistry(K);
+    loaded.LoadFromRegistry(K, TotalPhysMB);
     ASSERT_EQ(loaded.Count(), 3);
     EXPECT_EQ(loaded.Items(2).Name, L"new 3");
 }
@@ -68,7 +92,7 @@ TEST_F(FreeAndRunTest, OldEntriesAreImportedOnceAsPositionsThatFreeTheSameAmount
     StoreOld(L"Big", L"Big one", L"C:\\big.exe", 60);                 // beyond the 49 steps: limited to 1024 MB
     WriteRegString(OldFreeAndRunKey, L"Other value", L"ignored");
     TFreeAndRunList list;
-    list.LoadFromRegistry(K);
+    list.LoadFromRegistry(K, TotalPhysMB);
     ASSERT_EQ(list.Count(), 2);
     const TFreeAndRunItem* editor = Find(list, L"My Editor");
     const TFreeAndRunItem* big = Find(list, L"Big one");
@@ -83,7 +107,7 @@ TEST_F(FreeAndRunTest, OldEntriesAreImportedOnceAsPositionsThatFreeTheSameAmount
     EXPECT_TRUE(ReadRegBool(K, L"farMigrated", false));
     StoreOld(L"Again", L"Again", L"C:\\again.exe", 1);
     TFreeAndRunList reloaded;
-    reloaded.LoadFromRegistry(K);
+    reloaded.LoadFromRegistry(K, TotalPhysMB);
     EXPECT_EQ(reloaded.Count(), 2);  // migrated once: the old key is not looked at again
     EXPECT_TRUE(RegKeyExists(OldFreeAndRunKey));
 }
@@ -92,7 +116,7 @@ TEST_F(FreeAndRunTest, MigrationCasesOnOtherMachines) {
     UseMachine(768);
     StoreOld(L"Huge", L"Huge", L"C:\\huge.exe", 48);  // 1024 MB on a 768 MB machine
     TFreeAndRunList list;
-    list.LoadFromRegistry(K);
+    list.LoadFromRegistry(K, TotalPhysMB);
     ASSERT_EQ(list.Count(), 1);
     EXPECT_EQ(list.Items(0).MBToFree, 1);
 
@@ -102,7 +126,7 @@ TEST_F(FreeAndRunTest, MigrationCasesOnOtherMachines) {
     WriteRegString(OldFreeAndRunKey, L"Run ", L"C:\\bare.exe");
     WriteRegInteger(OldFreeAndRunKey, L"Free ", 1);  // 2 MB
     TFreeAndRunList bare;
-    bare.LoadFromRegistry(L"HKEY_CURRENT_USER\\Software\\Tarvendel\\Other");
+    bare.LoadFromRegistry(L"HKEY_CURRENT_USER\\Software\\Tarvendel\\Other", TotalPhysMB);
     ASSERT_EQ(bare.Count(), 2);  // "Display" and "Display " both name the empty suffix
     for (int i = 0; i < 2; ++i) {
         EXPECT_EQ(bare.Items(i).Name, L"Name from suffixless");

@@ -2,10 +2,13 @@
 #include <cmath>
 #include <gtest/gtest.h>
 #include <string>
+#include <vector>
+#include "framework/uException.h"
 #include "framework/uText.h"
 #include "korvix_version.h"
 #include "legacy/uGlobals.h"
 #include "legacy/uMessages.h"
+#include "probes/jovCPUUsage.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -101,6 +104,24 @@ TEST_F(GlobalsTest, SampleProbesWithoutCpuMonitoringPushesUsedMemoryOnly) {
     EXPECT_EQ(MemoryHistory->LastMB(false), 312);
     EXPECT_FALSE(CpuHistory);
     EXPECT_EQ(AvailPhysBytes(), 200 * MB);
+}
+
+// The processor sample is the load in percent cut towards zero; a failing read is full load.
+TEST_F(GlobalsTest, ProcessorSamplesAreTruncatedPercentsAndAFailedReadIsFullLoad) {
+    static double load = 0;
+    CpuReadFunc previous = SetCpuReadSource([] {
+        if (load < 0) throw Exception(L"counter vanished");
+        return load;
+    });
+    CpuHistory = std::make_unique<TIntArray>(0);
+    std::vector<uint64_t> samples;
+    for (double value : {0.649, 0.999, 0.0, 1.0, -1.0}) {
+        load = value;
+        SampleCpu();
+        samples.push_back(CpuHistory->Last());
+    }
+    SetCpuReadSource(previous);
+    EXPECT_EQ(samples, (std::vector<uint64_t>{64, 99, 0, 100, 100}));
 }
 
 TEST_F(GlobalsTest, FormatFreeAmountKeepsAtLeastOneMegabyte) {

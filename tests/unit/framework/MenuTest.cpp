@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 #include <string>
+#include <vector>
+#include "framework/uApplication.h"
+#include "framework/uException.h"
 #include "framework/uMenu.h"
+#include "support/TestSupport.h"
 
 namespace {
 struct ShownItem {
@@ -64,12 +68,42 @@ TEST(PopupMenu, ClickRunsTheChosenEnabledItemOnly) {
     b->Enabled = false;
     TPopupMenu::Built built = menu.Build();
     UINT idA = 0, idB = 0;
-    for (auto& [id, item] : built.commands) (item == a ? idA : idB) = id;
-    EXPECT_TRUE(TPopupMenu::Click(built, idA));
-    EXPECT_FALSE(TPopupMenu::Click(built, idB));
-    EXPECT_FALSE(TPopupMenu::Click(built, 999));
+    for (auto& [id, serial] : built.commands) (serial == a->Serial() ? idA : idB) = id;
+    EXPECT_TRUE(menu.Click(built, idA));
+    EXPECT_FALSE(menu.Click(built, idB));
+    EXPECT_FALSE(menu.Click(built, 999));
     EXPECT_EQ(clicks, 1);
     EXPECT_EQ(clicked, L"A");
+}
+
+// The menu's modal loop dispatches messages; a handler may rebuild part of the tree while
+// it runs. The choice must then reach nothing rather than a freed item.
+TEST(PopupMenu, AChoiceWhoseItemWasReplacedDuringTheLoopDoesNothing) {
+    TPopupMenu menu;
+    TMenuItem* sub = menu.Items.Add(L"FreeandRun1", L"Free and Run");
+    std::vector<std::wstring> clicked;
+    auto add = [&](const wchar_t* caption) {
+        TMenuItem* item = sub->Add(L"", caption);
+        item->OnClick = [&clicked](TMenuItem& sender) { clicked.push_back(sender.Caption); };
+        return item;
+    };
+    add(L"old");
+    TPopupMenu::Built built = menu.Build();
+    const UINT chosen = built.commands.rbegin()->first;  // the entry, last in the tree
+    sub->Delete(0);                                      // the submenu is rebuilt meanwhile
+    add(L"new");
+    EXPECT_FALSE(menu.Click(built, chosen));
+    EXPECT_TRUE(clicked.empty());
+}
+
+TEST(PopupMenu, AnExceptionOfTheActionGoesToTheErrorSink) {
+    std::vector<std::wstring> reported;
+    ExceptionSinkScope sink([&](const TExceptionInfo& e) { reported.push_back(e.ClassName + L": " + e.Message); });
+    TPopupMenu menu;
+    menu.Items.Add(L"A", L"a")->OnClick = [](TMenuItem&) { throw ERegistryError(L"Cannot create Key: x"); };
+    TPopupMenu::Built built = menu.Build();
+    EXPECT_TRUE(menu.Click(built, built.commands.begin()->first));
+    EXPECT_EQ(reported, std::vector<std::wstring>{L"ERegistryError: Cannot create Key: x"});
 }
 
 TEST(PopupMenu, DeletingItemsFreesThem) {

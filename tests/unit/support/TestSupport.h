@@ -4,7 +4,9 @@
 #include <windows.h>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
+#include "framework/uApplication.h"
 #include "framework/uWindow.h"
 
 struct RecordedMessage {
@@ -30,3 +32,17 @@ void PumpMessages();
 // Pumps until `done` holds or `timeoutMs` passes; answers whether it held.
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000);
 std::wstring Utf16(const std::string& text);
+
+// Replaces the application's error sink for a scope (an empty sink: the standard error box).
+class ExceptionSinkScope {
+public:
+    explicit ExceptionSinkScope(TApplication::ExceptionSink sink) : previous_(std::move(Application.OnException)) {
+        Application.OnException = std::move(sink);
+    }
+    ~ExceptionSinkScope() { Application.OnException = std::move(previous_); }
+    ExceptionSinkScope(const ExceptionSinkScope&) = delete;
+    ExceptionSinkScope& operator=(const ExceptionSinkScope&) = delete;
+
+private:
+    TApplication::ExceptionSink previous_;
+};

@@ -68,6 +68,7 @@ TEST_F(TrayIconsTest, MemoryChartShowsHistory984To998) {
     history.SetUsedMB(998, 500);  // column 15: value 14, warning
     history.SetUsedMB(999, 512);  // the newest sample is only in the tooltip
     TTrayIconMemory icon;
+    icon.Show();
     Raster picture = ShownPicture(shell);
     EXPECT_EQ(Column(picture, 1, Letters), "K.........gggggg");
     EXPECT_EQ(Column(picture, 2, Letters), "K..............g");
@@ -79,6 +80,7 @@ TEST_F(TrayIconsTest, MemoryChartInFreeModeWarnsWhenLittleIsFree) {
     history.SetUsedMB(984, 512 - 110);  // 110 free: value 3, warning
     history.SetUsedMB(985, 512 - 140);  // 140 free: value 4, normal
     TTrayIconMemory icon;
+    icon.Show();
     icon.SetShowFree(true);
     Raster picture = ShownPicture(shell);
     EXPECT_EQ(Column(picture, 1, Letters), "K.............RR");
@@ -88,6 +90,7 @@ TEST_F(TrayIconsTest, MemoryChartInFreeModeWarnsWhenLittleIsFree) {
 TEST_F(TrayIconsTest, MemoryBarFollowsShowFree) {
     history.FillUsedMB(512 - 77);  // 15 % free
     TTrayIconMemory icon;
+    icon.Show();
     icon.SetStyle(3);
     icon.SetShowFree(true);
     EXPECT_EQ(Column(ShownPicture(shell), 8, Letters), "K.............RR");
@@ -100,6 +103,7 @@ TEST_F(TrayIconsTest, MemoryBarFollowsShowFree) {
 
 TEST_F(TrayIconsTest, WritingTheSameShowFreeRedraws) {
     TTrayIconMemory icon;
+    icon.Show();
     shell.Clear();
     icon.SetShowFree(false);
     EXPECT_EQ(shell.Messages(), std::vector<DWORD>{NIM_MODIFY});
@@ -108,6 +112,7 @@ TEST_F(TrayIconsTest, WritingTheSameShowFreeRedraws) {
 TEST_F(TrayIconsTest, MemoryTooltipReportsUsedMemoryAlsoInFreeMode) {
     history.FillUsedMB(300);
     TTrayIconMemory icon;
+    icon.Show();
     icon.SetShowFree(true);
     for (int style : {1, 2, 3}) {
         icon.SetStyle(style);
@@ -119,6 +124,7 @@ TEST_F(TrayIconsTest, MemoryTooltipReportsUsedMemoryAlsoInFreeMode) {
 TEST_F(TrayIconsTest, MemoryNumberIsTheNewestSampleInBlackOnTheBackground) {
     history.FillUsedMB(1536);
     TTrayIconMemory icon;
+    icon.Show();
     icon.SetStyle(2);
     Raster expected;
     PaintNumber(expected.dc(), L"1G", White, Black);
@@ -130,6 +136,7 @@ TEST_F(TrayIconsTest, MemoryNumberIsTheNewestSampleInBlackOnTheBackground) {
 TEST_F(TrayIconsTest, IconShowsItsPictureRightAfterConstruction) {
     history.FillUsedMB(512);  // every column full and red
     TTrayIconMemory icon;
+    icon.Show();
     EXPECT_EQ(Column(ShownPicture(shell), 7, Letters), "K.RRRRRRRRRRRRRR");
 }
 
@@ -137,6 +144,7 @@ TEST_F(TrayIconsTest, IconShowsItsPictureRightAfterConstruction) {
 
 TEST_F(TrayIconsTest, ProcessorIconIsBlackOnYellowWithRedWarnings) {
     TTrayIconCPU icon;
+    icon.Show();
     EXPECT_EQ(icon.BackgroundColor(), Yellow);
     EXPECT_EQ(icon.NormalColor(), Black);
     EXPECT_EQ(icon.WarningColor(), Red);
@@ -149,6 +157,7 @@ TEST_F(TrayIconsTest, ProcessorIconIsBlackOnYellowWithRedWarnings) {
 TEST_F(TrayIconsTest, ProcessorBarAndTooltipUseTheNewestLoad) {
     history.FillCpu(75);
     TTrayIconCPU icon;
+    icon.Show();
     icon.SetStyle(3);
     EXPECT_EQ(Column(ShownPicture(shell), 4, Letters), "KYYYRRRRRRRRRRRR");
     history.SetCpu(999, 70);
@@ -162,6 +171,7 @@ TEST_F(TrayIconsTest, ProcessorBarAndTooltipUseTheNewestLoad) {
 TEST_F(TrayIconsTest, ProcessorNumberAtFullLoadFitsTheInnerSquare) {
     history.FillCpu(100);
     TTrayIconCPU icon;
+    icon.Show();
     icon.SetStyle(2);
     Raster picture = ShownPicture(shell);
     // "100" in black, 15 x 10 from (1, 4): nothing outside rows 4..13.
@@ -173,6 +183,7 @@ TEST_F(TrayIconsTest, ProcessorNumberAtFullLoadFitsTheInnerSquare) {
 TEST_F(TrayIconsTest, ProcessorIconWithoutHistoryKeepsItsPicture) {
     CpuHistory.reset();  // monitoring switched off under a live icon
     TTrayIconCPU icon;
+    icon.Show();
     std::vector<COLORREF> before = shell.Calls.back().pixels;
     icon.SetStyle(3);
     EXPECT_EQ(shell.Calls.back().pixels, before);
@@ -182,6 +193,7 @@ TEST_F(TrayIconsTest, ProcessorIconWithoutHistoryKeepsItsPicture) {
 
 TEST_F(TrayIconsTest, ProgramIconShowsKorvixIconAtFirst) {
     TTrayIconResource icon;
+    icon.Show();
     EXPECT_EQ(icon.IconName(), L"KORVIXICON");
     UniqueIcon expected(LoadOwnIcon(L"KORVIXICON"));
     EXPECT_EQ(shell.Calls.back().icon, icon.CustomIcon());
@@ -190,6 +202,7 @@ TEST_F(TrayIconsTest, ProgramIconShowsKorvixIconAtFirst) {
 
 TEST_F(TrayIconsTest, ProgramIconShowsEachStatusPicture) {
     TTrayIconResource icon;
+    icon.Show();
     for (const wchar_t* name : {L"STATUSNORMAL", L"STATUSIDLE", L"STATUSWORK", L"STATUSOFF", L"KORVIXICON"}) {
         icon.SetIconName(name);
         UniqueIcon expected(LoadOwnIcon(name));
@@ -199,6 +212,7 @@ TEST_F(TrayIconsTest, ProgramIconShowsEachStatusPicture) {
 
 TEST_F(TrayIconsTest, MissingIconShowsKorvixIconAndRepeatingItChangesNothing) {
     TTrayIconResource icon;
+    icon.Show();
     icon.SetIconName(L"STATUSWORK");
     shell.Clear();
     icon.SetIconName(L"NOSUCHICON");

@@ -33,8 +33,11 @@ TEST(TrayLeakTest, TenThousandRefreshesOfEveryKindAndStyleLeaveNoObjects) {
     shell.KeepPixels = false;
     HistoryFixture history(2048);
     TTrayIconMemory memory;
+    memory.Show();
     TTrayIconCPU cpu;
+    cpu.Show();
     TTrayIconResource program;
+    program.Show();
     const wchar_t* names[] = {L"STATUSNORMAL", L"STATUSIDLE", L"STATUSWORK", L"STATUSOFF"};
     auto sample = [&](int i) {
         MemoryHistory->Push(static_cast<uint64_t>(i * 37 % 2048) << 20);

@@ -62,10 +62,13 @@ int main(int argc, char** argv) {
     TTrayIconResource program;
     program.SetIconName(std::wstring(status.begin(), status.end()));
     program.SetHint(L"Korvix Professional");
+    program.Show();
     TTrayIconMemory memory;
     memory.SetStyle(style);
+    memory.Show();
     TTrayIconCPU cpu;
     cpu.SetStyle(style);
+    cpu.Show();
 
     ChartWindow window;
     RECT client{};

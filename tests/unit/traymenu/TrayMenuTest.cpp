@@ -124,7 +124,8 @@ TEST(Hotkeys, RegisteredOnceUntilReleasedAndARefusedKeyStaysUnregistered) {
     MessageRecorder engine;
     MessageRecorder other;
     // Another window already holds Ctrl+Alt+G.
-    ASSERT_TRUE(::RegisterHotKey(other.Handle(), 7, MOD_CONTROL | MOD_ALT, 'G'));
+    if (!::RegisterHotKey(other.Handle(), 7, MOD_CONTROL | MOD_ALT, 'G'))
+        GTEST_SKIP() << "Ctrl+Alt+G is held by another program on this desktop";
     THotkeys hotkeys;
     hotkeys.Register(engine.Handle(), {49220, 49222, 49223});
     EXPECT_EQ(hotkeys.Ids, (std::array<int32_t, 3>{1, 2, -1}));

@@ -1,0 +1,2 @@
+// The entry point of a link check (cmake/LinkCheck.cmake); never run.
+int main() { return 0; }
