@@ -14,7 +14,7 @@ sources=("$root"/src/skin/uSkinLexer.cpp "$root"/src/skin/uSkinFormat.cpp "$root
          "$root"/src/skin/uSkinRaster.cpp "$root"/src/skin/uSkinScrollBar.cpp "$root"/tests/fuzz/SkinFuzz.cpp)
 stale=0
 [ -x "$fuzzer" ] || stale=1
-for f in "${sources[@]}" "$root"/src/skin/*.h; do [ "$f" -nt "$fuzzer" ] && stale=1; done
+for f in "${sources[@]}" "$root"/src/skin/*.h "$root"/src/framework/*.h; do [ "$f" -nt "$fuzzer" ] && stale=1; done
 if [ $stale = 1 ]; then
     clang++-14 -std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
         -isystem /usr/include/stb -I"$root/src" "${sources[@]}" -o "$fuzzer" || { echo "fuzz: build failed" >&2; exit 1; }

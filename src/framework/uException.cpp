@@ -1,4 +1,5 @@
 #include "uException.h"
+#include <windows.h>
 
 std::wstring SystemErrorText(DWORD code) {
     wchar_t* buffer = nullptr;

@@ -1,7 +1,6 @@
 // Base of the program's exception hierarchy: every exception carries a class
 // name and a message, so a worker thread can report both across its boundary.
 #pragma once
-#include <windows.h>
 #include <string>
 
 class Exception {
@@ -27,19 +26,21 @@ KORVIX_DECLARE_EXCEPTION(ERegistryError, Exception);
 
 // A failed system call. With a code, the message is the context, ": " and the system's
 // own text for the code ("Cannot create window: Access is denied. (5)").
+// Codes are `unsigned long` (the system's unsigned long) so that this header needs no Windows
+// headers: the skin format code includes it and is also built natively for fuzzing.
 class EOSError : public Exception {
 public:
     explicit EOSError(std::wstring message) : Exception(std::move(message)) {}
-    EOSError(DWORD code, const std::wstring& context);
+    EOSError(unsigned long code, const std::wstring& context);
     const wchar_t* ClassName() const override { return L"EOSError"; }
-    DWORD ErrorCode() const noexcept { return code_; }
+    unsigned long ErrorCode() const noexcept { return code_; }
 
 private:
-    DWORD code_ = 0;
+    unsigned long code_ = 0;
 };
 
 // The system's text for an error code, without the trailing line break, and the code in
 // parentheses ("Access is denied. (5)"); "System error 1234" when the system has no text.
-std::wstring SystemErrorText(DWORD code);
+std::wstring SystemErrorText(unsigned long code);
 // Throws EOSError for GetLastError(), read before anything else can change it.
 [[noreturn]] void RaiseLastOSError(const std::wstring& context);
