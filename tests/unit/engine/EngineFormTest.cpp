@@ -137,7 +137,7 @@ TEST_F(EngineTest, SuccessorIsNeverStoppedByItsPredecessorsEndMessages) {
 // rest of the machine needs (here 64 MB of 72 MB of available commit).
 TEST_F(EngineTest, ARequestForEverythingLeavesTheReserve) {
     fakes::Memory::availCommit = 72 * fakes::MB;
-    ::PostMessageW(engine->Handle(), WM_FREEUPREQUEST, 2045, 0);
+    ::PostMessageW(engine->Handle(), WM_FREEUPREQUEST, T, 0);
     ASSERT_TRUE(PumpUntil([&] { return Count(engine->Handled, WM_FREEUPFINISHED) > 0; }));
     EXPECT_EQ(fakes::Release::largestDecommit, 8 * fakes::MB);
 }
@@ -227,27 +227,32 @@ TEST_P(EngineForgedMessages, DuringACountdownAreIgnoredAndTheEngineKeepsAnswerin
     const DWORD worker = engine->Worker()->ThreadID();
 
     // Another copy asks who we are while the forged message is handled. An engine that
-    // blocks fails to answer; the countdown is then let run out so the test still ends.
-    std::atomic<bool> asking{true};
+    // blocks fails to answer; the countdown is then let run out so the test still ends. (The
+    // limit is generous: a loaded test machine may be slow to switch threads; a blocked
+    // engine stays blocked for good.)
+    std::atomic<bool> asking{true}, done{false};
     std::atomic<int> unanswered{0};
     std::thread otherCopy([&] {
         const HWND window = engine->Handle();
         while (asking) {
             DWORD_PTR answer = 0;
-            if (!::SendMessageTimeoutW(window, WM_ENGINEIDENTIFY, 0, 0, SMTO_BLOCK, 100, &answer) || answer != 140971) {
+            if (!::SendMessageTimeoutW(window, WM_ENGINEIDENTIFY, 0, 0, SMTO_BLOCK, 1000, &answer) ||
+                answer != 140971) {
                 ++unanswered;
                 fakes::Waits::Release(10);
             }
             ::Sleep(10);
         }
+        done = true;
     });
     ::PostMessageW(engine->Handle(), GetParam().msg, GetParam().wParam, GetParam().lParam);
     const DWORD start = ::GetTickCount();
-    while (::GetTickCount() - start < 400) {
+    while (::GetTickCount() - start < 1500) {
         PumpMessages();
         ::Sleep(5);
     }
     asking = false;
+    while (!done) PumpMessages();  // its last question is answered too
     otherCopy.join();
     LaunchWindow = nullptr;
 
