@@ -24,9 +24,14 @@ void TfrmLaunch::FormCreate() {
 }
 
 LRESULT TfrmLaunch::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_LAUNCHSTART) {
-        LaunchStart();
-        return 0;
+    switch (msg) {
+        case WM_LAUNCHSTART: LaunchStart(); return 0;
+        case WM_CLOSE:
+            // Closing this form ends the program. While the engine runs, only the engine's own
+            // close may do that: any process can post WM_CLOSE to a window of ours, and the
+            // engine's close is the one that saves and says goodbye to the tray.
+            if (const TfrmEngine* engine = Application.FindForm<TfrmEngine>(); engine && !engine->Closed()) return 0;
+            break;
     }
     return TForm::WndProc(msg, wParam, lParam);
 }
