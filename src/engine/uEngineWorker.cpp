@@ -29,6 +29,7 @@ bool TEngineWorker::Start(const TFreeUpParams& params, bool start) {
         worker->PreWaitSeconds = params.CountdownSeconds;
         worker_ = std::move(worker);
         ++started_;
+        endedOnItsOwn_ = false;
         worker_->Resume();
     }
     values_.AllowedCpu = static_cast<uint32_t>(params.AllowedPercent);
@@ -113,8 +114,11 @@ void TEngineWorker::WMFreeUpProgress(uint32_t percent) {
     if (events_.Progress) events_.Progress(percent);
 }
 
+// Only a worker that was not stopped posts this; a stopped one has been freed already.
 void TEngineWorker::WMFreeUpEnded() {
-    if (worker_) Free();
+    if (!worker_) return;
+    endedOnItsOwn_ = true;
+    Free();
 }
 
 void TEngineWorker::WMFreeUpFinished() {

@@ -46,6 +46,8 @@ public:
     // Counts the workers started; the number of the newest one.
     uint64_t LastStarted() const noexcept { return started_; }
     const TStatusValues& Values() const noexcept { return values_; }
+    // The newest worker ran to its end by itself (it was not stopped); read on Finished.
+    bool EndedOnItsOwn() const noexcept { return endedOnItsOwn_; }
 
 private:
     void Free();
@@ -62,4 +64,5 @@ private:
     std::unique_ptr<TFreeThread> worker_;
     TStatusValues values_;
     uint64_t started_ = 0;
+    bool endedOnItsOwn_ = false;
 };
