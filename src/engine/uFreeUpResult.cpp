@@ -20,8 +20,14 @@ std::wstring ResultBalloonText(const TFreeUpResult& result) {
     const std::wstring now = FormatSize(WholeMB(result.AvailAfter));
     const std::wstring was = FormatSize(WholeMB(result.AvailBefore));
     const int64_t freed = result.FreedMB();
-    if (freed > 0) return Fill(L"Freed %1: %2 available (was %3)", FormatSize(static_cast<int32_t>(freed)), now, was);
-    if (freed == 0) return Fill(L"No memory was freed: %2 available, as before", L"", now, was);
+    // Above 10 GB sizes are whole gigabytes: "(was 22 GB)" beside "22 GB" would say nothing.
+    const bool looksTheSame = now == was;
+    if (freed > 0) {
+        const std::wstring freedText = FormatSize(static_cast<int32_t>(freed));
+        return looksTheSame ? Fill(L"Freed %1: %2 available", freedText, now, was)
+                            : Fill(L"Freed %1: %2 available (was %3)", freedText, now, was);
+    }
+    if (freed == 0 || looksTheSame) return Fill(L"No memory was freed: %2 available, as before", L"", now, was);
     return Fill(L"No memory was freed: %2 available (was %3)", L"", now, was);
 }
 

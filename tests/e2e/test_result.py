@@ -10,7 +10,7 @@ BLOCK_MB = 64
 # A balloon after a free-up: "Freed 812 MB: 3.40 GB available (was 2.60 GB)", or, when the
 # available memory did not grow, "No memory was freed: 3.40 GB available, as before".
 SIZE = r"\d+(?:[.,]\d\d)? [MG]B"
-RESULT = re.compile(rf"^(Freed {SIZE}: {SIZE} available \(was {SIZE}\)"
+RESULT = re.compile(rf"^(Freed {SIZE}: {SIZE} available(?: \(was {SIZE}\))?"
                     rf"|No memory was freed: {SIZE} available(?:, as before| \(was {SIZE}\)))$")
 LIMIT = ("Nothing was freed: the 32-bit edition of Korvix frees at most 2045 MB at once, not {amount}. "
          "The 64-bit edition has no such limit.")

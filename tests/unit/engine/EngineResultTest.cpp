@@ -35,7 +35,11 @@ INSTANTIATE_TEST_SUITE_P(
                     BalloonCase{"LessThanAMegabyte", 300 * MB + 1000, 300 * MB + 900000,
                                 L"No memory was freed: 300 MB available, as before"},
                     BalloonCase{"Unchanged", 512 * MB, 512 * MB, L"No memory was freed: 512 MB available, as before"},
-                    BalloonCase{"Shrank", 500 * MB, 490 * MB, L"No memory was freed: 490 MB available (was 500 MB)"}),
+                    BalloonCase{"Shrank", 500 * MB, 490 * MB, L"No memory was freed: 490 MB available (was 500 MB)"},
+                    // Above 10 GB both read as whole gigabytes: no "(was 22 GB)" beside "22 GB".
+                    BalloonCase{"GrewWithinAWholeGigabyte", 22528 * MB, 22592 * MB, L"Freed 64 MB: 22 GB available"},
+                    BalloonCase{"ShrankWithinAWholeGigabyte", 22592 * MB, 22528 * MB,
+                                L"No memory was freed: 22 GB available, as before"}),
     [](const auto& test) { return std::string(test.param.name); });
 
 TEST(ResultTexts, ShortLineNamesTheAmountAndTheTimeOfDay) {
