@@ -10,8 +10,9 @@ setup:
 build: setup
 	@scripts/build.sh
 
+# ARCH: win64 (default, the build setup installs on 64-bit Windows) or win32.
 run: build
-	@scripts/run.sh
+	@ARCH=$(ARCH) scripts/run.sh
 
 test:
 	@scripts/test.sh

@@ -1,11 +1,23 @@
 #!/usr/bin/env bash
-# make run: run the 32-bit Korvix.exe under Wine in the project's own prefix
-# (build/wine/run-prefix, kept between runs so settings survive like a user's would).
+# make run: run Korvix.exe under Wine in the project's own prefix (build/wine/run-prefix,
+# a 64-bit Windows kept between runs so settings survive like a user's would). ARCH=win64,
+# the default, runs the 64-bit build, as setup installs it on a 64-bit Windows; ARCH=win32
+# runs the 32-bit build on the same Windows.
 # Without a display, Korvix runs in an Xvfb virtual desktop that later runs reuse
 # (so `make run ARGS=quit` reaches the running copy); the script says how to look at it.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+arch=${ARCH:-win64}
+case $arch in
+    win32 | win64) ;;
+    *) echo "run: ARCH is win64 (the default) or win32, not '$arch'" >&2; exit 2 ;;
+esac
+program=$root/dist/$arch/Korvix.exe
 . "$root/scripts/wine-lib.sh"
+if [ "$arch" = win32 ] && [ "$KORVIX_WIN32_RUNS" = 0 ]; then
+    echo "run: this machine cannot run 32-bit programs; run the 64-bit build (ARCH=win64)" >&2
+    exit 2
+fi
 korvix_template || exit 1
 prefix=$KORVIX_WINE_DIR/run-prefix
 [ -d "$prefix/drive_c" ] || korvix_prefix_new "$prefix"
@@ -26,10 +38,8 @@ if [ -z "${DISPLAY:-}" ]; then
     fi
 fi
 korvix_wine_start
-arch=win32
-[ "$KORVIX_WIN32_RUNS" = 1 ] || arch=win64   # this machine cannot run 32-bit programs
 echo "run: starting dist/$arch/Korvix.exe ${ARGS:-} (quit it from its tray menu, or: make run ARGS=quit)"
-wine "$root/dist/$arch/Korvix.exe" ${ARGS:-}
+wine "$program" ${ARGS:-}
 status=$?
 if [ $own_display = 1 ]; then
     # The whole session lived on our Xvfb: end it with the program.

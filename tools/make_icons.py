@@ -3,13 +3,14 @@
 
     make_icons.py OUTPUT_DIR SOURCE.txt [SOURCE.txt ...]
 
-A source holds one or more square pictures, 16 x 16 or 32 x 32, one row per line
-(lines starting with '#' are comments); a picture ends after as many rows as its
-first row has pixels. '.' is a transparent pixel; every other character picks a
-colour of the standard 16-colour palette below. A source of one picture gives a
-16 x 16 icon. A source of several pictures is an application icon: it also gets
-48 and 64 pixel images, the drawn pictures enlarged by whole factors (pixels
-repeated, never blurred), so it stays sharp at display scales up to 200 %.
+A source holds one or more square pictures, 16, 24, 32 or 48 pixels wide, one row
+per line (lines starting with '#' are comments); a picture ends after as many rows
+as its first row has pixels. '.' is a transparent pixel; every other character picks
+a colour of the standard 16-colour palette below. A source of one picture gives an
+icon of that one image. A source of several pictures, each drawn for its size, gives
+an icon of those images and, for the sizes of APPLICATION_SIZES not drawn, the
+drawn pictures enlarged by whole factors (pixels repeated, never blurred), so it
+stays sharp at display scales up to 200 %.
 The output file is named after the source in upper case (statusidle.txt ->
 STATUSIDLE.ico), the name the resource script uses.
 Standard library only, so the build needs nothing beyond python3.
@@ -37,7 +38,7 @@ PALETTE = {
     "C": (14, (0x00, 0xFF, 0xFF)),  # aqua
     "W": (15, (0xFF, 0xFF, 0xFF)),  # white
 }
-DRAWN_SIZES = (16, 32)
+DRAWN_SIZES = (16, 24, 32, 48)
 APPLICATION_SIZES = (16, 32, 48, 64)
 
 
@@ -50,7 +51,7 @@ def read_pictures(path):
                 continue
             size = len(rows[0]) if rows else len(line)
             if size not in DRAWN_SIZES:
-                sys.exit(f"{path}:{number}: a picture is 16 or 32 pixels wide, this row has {len(line)}")
+                sys.exit(f"{path}:{number}: a picture is 16, 24, 32 or 48 pixels wide, this row has {len(line)}")
             if len(line) != size:
                 sys.exit(f"{path}:{number}: a row must have {size} pixels, this one has {len(line)}")
             for ch in line:
@@ -72,18 +73,25 @@ def enlarge(rows, factor):
 
 
 def icon_images(pictures):
-    """The pictures an icon file holds: as drawn, or for an application icon one per size
-    of APPLICATION_SIZES, each from the largest drawn picture that divides it."""
+    """The pictures an icon file holds, smallest first: a single picture as drawn; several
+    as drawn, and each size of APPLICATION_SIZES not drawn made from the largest drawn
+    picture that divides it."""
     if len(pictures) == 1:
         return pictures
-    drawn = {len(p): p for p in pictures}
-    images = []
+    drawn = {}
+    for picture in pictures:
+        if len(picture) in drawn:
+            sys.exit(f"two pictures of {len(picture)} pixels")
+        drawn[len(picture)] = picture
+    images = dict(drawn)
     for size in APPLICATION_SIZES:
+        if size in images:
+            continue
         base = max((s for s in drawn if size % s == 0), default=None)
         if base is None:
             sys.exit(f"no drawn picture divides the size {size}")
-        images.append(enlarge(drawn[base], size // base))
-    return images
+        images[size] = enlarge(drawn[base], size // base)
+    return [images[size] for size in sorted(images)]
 
 
 def encode_image(rows):

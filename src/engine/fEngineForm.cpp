@@ -88,6 +88,11 @@ LRESULT TfrmEngine::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_HOTKEYSRELEASE: UnregisterHotkeys(); return 0;
         case WM_HOTKEYSRESTORE: RegisterHotkeys(); return 0;
         case WM_HOTKEY: WMHotkey(static_cast<int>(wParam)); return 0;
+        // A new display scale: the tray asks for icons of another size. The hidden window
+        // itself keeps its place (no move to the suggested rectangle).
+        case WM_DPICHANGED: tray_.FollowDisplayScale(); return 0;
+        case WM_SETTINGCHANGE:
+        case WM_DISPLAYCHANGE: tray_.FollowDisplayScale(); break;
         case WM_QUERYENDSESSION: return TRUE;
         case WM_ENDSESSION: WMEndSession(wParam != FALSE, lParam); return 0;
     }
@@ -102,10 +107,12 @@ LRESULT TfrmEngine::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 // ---- Worker messages ----
 void TfrmEngine::WMFreeUpProgress(uint32_t percent) {
+    MeasureBlockStart(percent);
     if (launchSplash_) launchSplash_->SetStatusText(FreeUpProgressText(percent));
 }
 
 void TfrmEngine::WMFreeUpFinished() {
+    MeasureFinished();
     UpdateStatus();
     if (LaunchEndsNow()) RunPendingProgram();
 }
@@ -148,6 +155,6 @@ std::wstring TfrmEngine::StatusLine() const { return ExpandDetailLine(StatusRow(
 void TfrmEngine::UpdateStatus() {
     if (fatal_) return;
     TEngineState state = State();
-    tray_.UpdateStatus(state, options_);
+    tray_.UpdateStatus(state, options_, lastResultText_);
     windows_.ShowStatusLine(ExpandDetailLine(StatusRow(state).detailLine, StatusValues()));
 }

@@ -6,12 +6,15 @@
 #pragma once
 #include <windows.h>
 #include <cstdint>
+#include <optional>
+#include <set>
 #include <string>
 #include "engine/uEngineSchedule.h"
 #include "engine/uEngineStatus.h"
 #include "engine/uEngineTray.h"
 #include "engine/uEngineWindows.h"
 #include "engine/uEngineWorker.h"
+#include "engine/uFreeUpResult.h"
 #include "engine/uHotkeys.h"
 #include "engine/uTrayMenu.h"
 #include "framework/uClock.h"
@@ -77,6 +80,8 @@ public:
     int32_t LastRegularInterval() const noexcept { return lastRegularInterval_; }
     const THotkeys& Hotkeys() const noexcept { return hotkeys_; }
     TfrmFARLaunch* LaunchSplash() const noexcept { return launchSplash_; }
+    // The result of the last free-up of any kind that ran to its end, once settled.
+    const std::optional<TFreeUpResult>& LastResult() const noexcept { return lastResult_; }
 
 protected:
     CreateParams FormParams() override;
@@ -104,6 +109,12 @@ private:
     void RescheduleRegular();
     void MoveRegularOn();
 
+    // ---- Results (fEngineResult.cpp) ----
+    void MeasureBlockStart(uint32_t percent);
+    void MeasureFinished();
+    void CompleteMeasurement();
+    void TellSizeLimit(const TFreeUpParams& params);
+
     // ---- Launch ----
     bool LaunchEndsNow() const;
     void CancelLaunch();
@@ -124,4 +135,8 @@ private:
     TfrmFARLaunch* launchSplash_ = nullptr;  // owned by the application
     uint64_t launchWorker_ = 0;              // the worker started for the pending launch; 0 before
     int appMessageHook_ = 0;
+    TFreeUpMeter meter_;
+    std::optional<TFreeUpResult> lastResult_;
+    std::wstring lastResultText_;  // its short line, in the status tooltip and the tray menu
+    std::set<int32_t> limitTold_;  // sizes of automatic free-ups already refused in a balloon
 };

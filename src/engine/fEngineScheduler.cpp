@@ -13,6 +13,7 @@ constexpr const wchar_t* kAutostartParameter = L"autostart";
 
 void TfrmEngine::TimerTimer() {
     if (fatal_) return;
+    if (meter_.Due(Now())) CompleteMeasurement();
     ++tickCount_;
     if (IsSamplingTick(tickCount_, options_.ChartInterval())) SamplingStep();
     if (!startupDecided_) StartupFreeUp();
@@ -69,9 +70,18 @@ void TfrmEngine::StartFreeUpOfKind(FreeUpKind kind, int32_t argument) {
 }
 
 // ---- Workers ----
-// After the fatal path the engine frees up nothing more.
+// After the fatal path the engine frees up nothing more. The running free-up is stopped
+// (its block given back) before the reading that the new one's result starts from.
 void TfrmEngine::StartFreeUp(const TFreeUpParams& params) {
-    worker_.Start(params, !fatal_ && BlockSizeAllowed(params.SizeMB, TotalPhysMB));
+    worker_.Stop();
+    worker_.DispatchQueued();
+    const bool start = !fatal_ && BlockSizeAllowed(params.SizeMB, TotalPhysMB);
+    const std::optional<uint64_t> before = start ? ReadAvailPhys() : std::nullopt;
+    if (worker_.Start(params, start)) {
+        meter_.Begin(worker_.LastStarted(), before, params.UserAsked, params.IdleWait || params.CountdownSeconds > 0);
+    } else if (!fatal_ && RefusedBySizeLimit(params.SizeMB)) {
+        TellSizeLimit(params);
+    }
 }
 
 void TfrmEngine::StopFreeUp() { worker_.Stop(); }

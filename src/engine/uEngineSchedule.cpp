@@ -18,6 +18,7 @@ struct KindRow {
     Getter enforce;
     int32_t passes;
     Getter countdown;
+    bool userAsked;
 };
 
 #define GET(expr)                            \
@@ -32,16 +33,16 @@ struct KindRow {
     }
 const KindRow kKindRows[] = {
     {FreeUpKind::Critical, SIZE(int64_t{t} - o.CriticalFreeUpMB()), true, GET(o.CriticalIdleSeconds()),
-     GET(o.CriticalIdlePercent()), GET(o.CriticalIdleEnforce()), 1, GET(1)},
+     GET(o.CriticalIdlePercent()), GET(o.CriticalIdleEnforce()), 1, GET(1), false},
     {FreeUpKind::Regular, SIZE(int64_t{t} - o.RegularFreeUpMB()), true, GET(o.RegularIdleSeconds()),
-     GET(o.RegularIdlePercent()), GET(o.RegularIdleEnforce()), 2, GET(0)},
+     GET(o.RegularIdlePercent()), GET(o.RegularIdleEnforce()), 2, GET(0), false},
     {FreeUpKind::Startup, SIZE(int64_t{t} - o.StartupFreeUpMB()), true, GET(o.StartupIdleSeconds()),
-     GET(o.StartupIdlePercent()), GET(o.StartupIdleEnforce()), 2, GET(o.StartupWait())},
+     GET(o.StartupIdlePercent()), GET(o.StartupIdleEnforce()), 2, GET(o.StartupWait()), false},
     // A preset, a Free-and-Run entry: the argument is the slider position.
     // A position below 1 would free all of memory or more.
-    {FreeUpKind::Manual, SIZE(int64_t{t} - std::max(arg, 1)), false, GET(0), GET(0), GET(false), 2, GET(0)},
+    {FreeUpKind::Manual, SIZE(int64_t{t} - std::max(arg, 1)), false, GET(0), GET(0), GET(false), 2, GET(0), true},
     // The main window's request: the argument is the size itself.
-    {FreeUpKind::Request, SIZE(arg), false, GET(0), GET(0), GET(true), 1, GET(0)},
+    {FreeUpKind::Request, SIZE(arg), false, GET(0), GET(0), GET(true), 1, GET(0), true},
 };
 #undef SIZE
 #undef GET
@@ -63,7 +64,8 @@ TFreeUpParams FreeUpParamsFor(FreeUpKind kind, const TKorvixOptions& options, in
                 static_cast<int32_t>(row.allowedPercent(options)),
                 row.enforce(options) != 0,
                 row.passes,
-                static_cast<uint32_t>(row.countdown(options))};
+                static_cast<uint32_t>(row.countdown(options)),
+                row.userAsked};
     }
     return {};
 }
@@ -72,6 +74,8 @@ bool BlockSizeAllowed(int32_t sizeMB, int32_t totalPhysMB, bool wideBlocks) {
     if (sizeMB <= 0) return false;
     return wideBlocks ? sizeMB <= totalPhysMB : sizeMB < 2046;
 }
+
+bool RefusedBySizeLimit(int32_t sizeMB, bool wideBlocks) { return !wideBlocks && sizeMB >= 2046; }
 
 bool IsSamplingTick(int32_t tickCount, int32_t chartIntervalMs) {
     return int64_t{tickCount} * TimerIntervalMs >= chartIntervalMs;

@@ -18,6 +18,9 @@ struct TFreeUpParams {
     bool Enforce = false;
     int32_t Passes = 1;
     uint32_t CountdownSeconds = 0;
+    // Asked for by the user (a preset, a hotkey, the main window, Free-and-Run): its result
+    // and a refusal are told in a balloon; automatic kinds only note their result.
+    bool UserAsked = false;
     bool operator==(const TFreeUpParams&) const = default;
 };
 
@@ -30,6 +33,8 @@ TFreeUpParams FreeUpParamsFor(FreeUpKind kind, const TKorvixOptions& options, in
 // build takes any size up to the physical memory.
 constexpr bool kWideBlocks = sizeof(void*) > 4;
 bool BlockSizeAllowed(int32_t sizeMB, int32_t totalPhysMB, bool wideBlocks = kWideBlocks);
+// A size that only the 32-bit limit refuses (2046 MB and more): the user is told why.
+bool RefusedBySizeLimit(int32_t sizeMB, bool wideBlocks = kWideBlocks);
 
 constexpr int32_t TimerIntervalMs = 250;
 // Whether the tick that brought the count to `tickCount` is a sampling step.

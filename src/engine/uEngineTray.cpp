@@ -1,7 +1,8 @@
 #include "uEngineTray.h"
 #include "legacy/uKorvixOptions.h"
 
-TEngineTrayIcons::TEngineTrayIcons(Events events) : events_(std::move(events)), trayWindow_(FindTrayWindow()) {}
+TEngineTrayIcons::TEngineTrayIcons(Events events)
+    : events_(std::move(events)), trayWindow_(FindTrayWindow()), iconSize_(CurrentTrayIconSize()) {}
 
 HWND TEngineTrayIcons::FindTrayWindow() { return ::FindWindowW(L"Shell_TrayWnd", nullptr); }
 
@@ -9,6 +10,7 @@ HWND TEngineTrayIcons::FindTrayWindow() { return ::FindWindowW(L"Shell_TrayWnd",
 template <typename Icon>
 std::unique_ptr<Icon> TEngineTrayIcons::MakeIcon() {
     auto icon = std::make_unique<Icon>();
+    icon->SetIconSize(iconSize_);
     icon->OnLeftButtonDown = [](TTrayIcon*) {};
     icon->OnLeftDoubleClick = [this](TTrayIcon*) {
         if (events_.ShowMainWindow) events_.ShowMainWindow();
@@ -19,22 +21,23 @@ std::unique_ptr<Icon> TEngineTrayIcons::MakeIcon() {
     return icon;
 }
 
-void TEngineTrayIcons::UpdateStatus(TEngineState state, const TKorvixOptions& options) {
+void TEngineTrayIcons::UpdateStatus(TEngineState state, const TKorvixOptions& options, const std::wstring& lastResult) {
     if (!StatusIconShown(state, options.ProgramIcon(), options.CPUMonitoring(), options.MemoryIcon())) {
         status_.reset();
         return;
     }
     const TStatusRow& row = StatusRow(state);
+    const std::wstring hint = lastResult.empty() ? std::wstring(row.tooltip) : row.tooltip + (L"\n" + lastResult);
     if (!status_) {
         auto icon = MakeIcon<TTrayIconResource>();
         icon->SetIconName(row.iconName);
-        icon->SetHint(row.tooltip);
+        icon->SetHint(hint);
         icon->Show();
         status_ = std::move(icon);
         return;
     }
     status_->SetIconName(row.iconName);
-    status_->SetHint(row.tooltip);
+    status_->SetHint(hint);
 }
 
 void TEngineTrayIcons::FollowOptions(const TKorvixOptions& options) {
@@ -74,15 +77,32 @@ void TEngineTrayIcons::RefreshAfterSampling() {
 
 void TEngineTrayIcons::TaskbarCreated() {
     trayWindow_ = FindTrayWindow();
+    FollowDisplayScale();
     if (status_) status_->Refresh(true);
     if (memory_) memory_->Refresh(true);
     if (cpu_) cpu_->Refresh(true);
+}
+
+void TEngineTrayIcons::FollowDisplayScale() {
+    const int size = CurrentTrayIconSize();
+    if (size == iconSize_) return;
+    iconSize_ = size;
+    if (status_) status_->SetIconSize(size);
+    if (memory_) memory_->SetIconSize(size);
+    if (cpu_) cpu_->SetIconSize(size);
 }
 
 void TEngineTrayIcons::FreeAll() {
     memory_.reset();
     cpu_.reset();
     status_.reset();
+}
+
+bool TEngineTrayIcons::ShowBalloon(const std::wstring& title, const std::wstring& text, DWORD flags) {
+    TTrayIcon* icon = status_   ? static_cast<TTrayIcon*>(status_.get())
+                      : memory_ ? static_cast<TTrayIcon*>(memory_.get())
+                                : cpu_.get();
+    return icon && icon->ShowBalloon(title, text, flags);
 }
 
 HWND TEngineTrayIcons::ActivateForMenu() {

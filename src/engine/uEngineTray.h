@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <functional>
 #include <memory>
+#include <string>
 #include "engine/uEngineStatus.h"
 #include "tray/uTrayIcons.h"
 
@@ -19,16 +20,23 @@ public:
     };
     explicit TEngineTrayIcons(Events events);
 
-    // The status icon of `state`, shown or removed by the options.
-    void UpdateStatus(TEngineState state, const TKorvixOptions& options);
+    // The status icon of `state`, shown or removed by the options; `lastResult`, when not
+    // empty, is a second line of its tooltip.
+    void UpdateStatus(TEngineState state, const TKorvixOptions& options, const std::wstring& lastResult = {});
     // The memory and processor icons as the display options say.
     void FollowOptions(const TKorvixOptions& options);
     // After a sampling step: the memory and processor icons redraw; a new taskbar (its window
     // changed since the last look) gets every icon added again.
     void RefreshAfterSampling();
-    // The shell's "TaskbarCreated": every icon is added again.
+    // The shell's "TaskbarCreated": every icon is added again, at the size the tray asks for now.
     void TaskbarCreated();
+    // The display scale may have changed: every icon is drawn at the tray's small-icon size.
+    void FollowDisplayScale();
+    int IconSize() const noexcept { return iconSize_; }
     void FreeAll();
+    // A balloon on the program's icon: the status icon, else the memory icon, else the
+    // processor icon (one of them is always in the tray). False when none took it.
+    bool ShowBalloon(const std::wstring& title, const std::wstring& text, DWORD flags);
     // The window to own the tray menu: the memory icon's, else the processor icon's, brought
     // to the foreground so the menu closes when the user clicks elsewhere; null when neither
     // icon exists.
@@ -50,4 +58,5 @@ private:
     std::unique_ptr<TTrayIconCPU> cpu_;
     std::unique_ptr<TTrayIconResource> status_;
     HWND trayWindow_;
+    int iconSize_;
 };

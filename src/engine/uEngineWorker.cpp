@@ -30,6 +30,7 @@ bool TEngineWorker::Start(const TFreeUpParams& params, bool start) {
         worker->PreWaitSeconds = params.CountdownSeconds;
         worker_ = std::move(worker);
         ++started_;
+        endedOnItsOwn_ = false;
         worker_->Resume();
     }
     values_.AllowedCpu = static_cast<uint32_t>(params.AllowedPercent);
@@ -133,7 +134,9 @@ void TEngineWorker::WMFreeUpFatal() {
 
 // The worker has said it ends, so the wait is over in moments.
 void TEngineWorker::WMFreeUpEnded() {
-    if (worker_ && worker_->PostedEnded()) Free();
+    if (!worker_ || !worker_->PostedEnded()) return;
+    endedOnItsOwn_ = true;
+    Free();
 }
 
 void TEngineWorker::WMFreeUpFinished() {

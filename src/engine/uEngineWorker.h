@@ -53,6 +53,8 @@ public:
     // Counts the workers started; the number of the newest one.
     uint64_t LastStarted() const noexcept { return started_; }
     const TStatusValues& Values() const noexcept { return values_; }
+    // The newest worker ran to its end by itself (it was not stopped); read on Finished.
+    bool EndedOnItsOwn() const noexcept { return endedOnItsOwn_; }
 
 private:
     void Free();
@@ -75,4 +77,5 @@ private:
     // A failed release of a worker freed before its message came; told once at most.
     std::optional<DWORD> releaseFailureOwed_;
     bool releaseFailureTold_ = false;
+    bool endedOnItsOwn_ = false;
 };

@@ -127,3 +127,5 @@ void RefreshIconMenu(TPopupMenu& menu, TKorvixOptions& options, uint32_t flags, 
     }
     if (flags & ocFreeAndRun) RebuildFreeAndRun(menu, options, actions);
 }
+
+void ShowLastResult(TPopupMenu& menu, const std::wstring& text) { Item(menu, L"Status1").ShortCutText = text; }

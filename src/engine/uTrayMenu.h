@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <string>
 #include "framework/uMenu.h"
 
 class TKorvixOptions;
@@ -23,3 +24,5 @@ void CreateIconMenu(TPopupMenu& menu, TKorvixOptions& options, const TTrayMenuAc
 // Brings checks, captions, shortcut texts and (for the Free-and-Run flag) the
 // Free-and-Run submenu up to date with the options.
 void RefreshIconMenu(TPopupMenu& menu, TKorvixOptions& options, uint32_t flags, const TTrayMenuActions& actions);
+// The last free-up's result beside the "Status" item ("Freed 812 MB at 2:04 PM").
+void ShowLastResult(TPopupMenu& menu, const std::wstring& text);

@@ -1,6 +1,7 @@
 #include "uTrayIcon.h"
 #include <optional>
 #include <utility>
+#include "framework/uDpi.h"
 #include "framework/uException.h"
 #include "framework/uText.h"
 #include "framework/uWindow.h"
@@ -13,6 +14,9 @@ TrayNotifyFunc g_notify = &ShellNotify;
 HWND FindTaskbarWindow() { return ::FindWindowA("Shell_TrayWnd", nullptr); }
 TaskbarWindowFunc g_findTaskbar = &FindTaskbarWindow;
 
+int SystemTrayIconSize() { return TrayIconSizeForDpi(WindowDpi(g_findTaskbar())); }
+TrayIconSizeFunc g_traySize = &SystemTrayIconSize;
+
 // The shell's callback names the mouse message in lParam; these three are events.
 struct MouseEventRoute {
     UINT mouseMessage;
@@ -24,18 +28,18 @@ constexpr MouseEventRoute MouseEventRoutes[] = {
     {WM_RBUTTONUP, &TTrayIcon::OnRightButtonUp},
 };
 
-// The tooltip in the ANSI code page, at most 63 characters and never a split
-// double-byte character. The basic record ends after the first 64 bytes of szTip.
-void CopyTip(const std::wstring& hint, char* tip) {
-    std::string text = Narrow(hint.substr(0, TrayTipLength));
+// A text into an ANSI field of `size` bytes: in the ANSI code page, cut to fit with its
+// terminating zero, never splitting a double-byte character.
+void CopyAnsi(const std::wstring& source, char* target, size_t size) {
+    std::string text = Narrow(source.substr(0, size - 1));
     size_t length = 0;
     while (length < text.size()) {
         size_t step = ::IsDBCSLeadByte(static_cast<BYTE>(text[length])) ? 2 : 1;
-        if (length + step > static_cast<size_t>(TrayTipLength)) break;
+        if (length + step > size - 1) break;
         length += step;
     }
-    text.copy(tip, length);
-    tip[length] = '\0';
+    text.copy(target, length);
+    target[length] = '\0';
 }
 }  // namespace
 
@@ -45,6 +49,22 @@ TrayNotifyFunc SetTrayNotifySource(TrayNotifyFunc source) {
 
 TaskbarWindowFunc SetTaskbarWindowSource(TaskbarWindowFunc source) {
     return std::exchange(g_findTaskbar, source ? source : &FindTaskbarWindow);
+}
+
+int TrayIconSizeForDpi(UINT dpi) {
+    // GetSystemMetricsForDpi answers for any scale (Windows 10 1607 and later); before it the
+    // system scale is the only one, and GetSystemMetrics answers for it.
+    using ForDpiFn = int(WINAPI*)(int, UINT);
+    static const auto forDpi =
+        reinterpret_cast<ForDpiFn>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetSystemMetricsForDpi"));
+    int size = forDpi ? forDpi(SM_CXSMICON, dpi) : ::GetSystemMetrics(SM_CXSMICON);
+    return size >= TrayIconSize ? size : TrayIconSize;
+}
+
+int CurrentTrayIconSize() { return g_traySize(); }
+
+TrayIconSizeFunc SetTrayIconSizeSource(TrayIconSizeFunc source) {
+    return std::exchange(g_traySize, source ? source : &SystemTrayIconSize);
 }
 
 // The hidden window of one tray icon. A tool window, so showing it never adds a taskbar button.
@@ -65,7 +85,9 @@ private:
 };
 
 TTrayIcon::TTrayIcon(const TTrayColors& colors) : colors_(colors) {
-    LoadBaseIcon();
+    LoadBaseIcon(iconSize_);
+    surfaceDC_.reset(::CreateCompatibleDC(nullptr));
+    if (!surfaceDC_) throw EOSError(L"Cannot create the drawing surface of a tray icon");
     window_ = std::make_unique<TTrayIconWindow>(this);
     record_.cbSize = TrayNotifyRecordSize;
     record_.hWnd = window_->Handle();
@@ -85,9 +107,11 @@ void TTrayIcon::Show() {
     Refresh(true);
 }
 
-void TTrayIcon::LoadBaseIcon() {
+// The white, opaque base picture at `size`: its colour bitmap is the surface, its mask is
+// reused for every composed icon.
+void TTrayIcon::LoadBaseIcon(int size) {
     baseIcon_.reset(static_cast<HICON>(
-        ::LoadImageW(::GetModuleHandleW(nullptr), L"ICON1616", IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR)));
+        ::LoadImageW(::GetModuleHandleW(nullptr), L"ICON1616", IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
     ICONINFO parts{};
     if (!baseIcon_ || !::GetIconInfo(baseIcon_.get(), &parts)) throw EOSError(L"Cannot load the icon ICON1616");
     iconFlag_ = parts.fIcon;
@@ -96,6 +120,14 @@ void TTrayIcon::LoadBaseIcon() {
     mask_.reset(parts.hbmMask);
     color_.reset(parts.hbmColor);
     if (!color_) throw EOSError(L"The icon ICON1616 has no colour bitmap");
+}
+
+void TTrayIcon::SetIconSize(int size) {
+    if (size < TrayIconSize || size == iconSize_) return;
+    LoadBaseIcon(size);
+    iconSize_ = size;
+    IconSizeChanged();
+    Refresh(false);
 }
 
 void TTrayIcon::SetStyle(int value) {
@@ -140,6 +172,22 @@ void TTrayIcon::Refresh(bool forceReAdd) {
     UpdateTray(forceReAdd);
 }
 
+bool TTrayIcon::ShowBalloon(const std::wstring& title, const std::wstring& text, DWORD flags) {
+    if (!shown_) return false;
+    // The balloon fields follow the basic record: this one call uses the Windows 2000 size,
+    // every other keeps the basic record the oldest shells accept.
+    NOTIFYICONDATAA balloon{};
+    balloon.cbSize = NOTIFYICONDATAA_V2_SIZE;
+    balloon.hWnd = record_.hWnd;
+    balloon.uID = record_.uID;
+    balloon.uFlags = NIF_INFO;
+    CopyAnsi(text, balloon.szInfo, sizeof(balloon.szInfo));
+    CopyAnsi(title, balloon.szInfoTitle, sizeof(balloon.szInfoTitle));
+    balloon.uTimeout = 10000;  // the shell keeps it at least so long while the user is there
+    balloon.dwInfoFlags = flags;
+    return g_notify(NIM_MODIFY, &balloon) != FALSE;
+}
+
 void TTrayIcon::ActivateWindow() {
     ::ShowWindow(WindowHandle(), SW_SHOW);
     ::SetForegroundWindow(WindowHandle());
@@ -157,20 +205,23 @@ void TTrayIcon::Draw(HDC dc) {
 }
 
 void TTrayIcon::PaintNumber(HDC dc, const std::wstring& text, COLORREF background, COLORREF textColor) {
-    ::PaintNumber(dc, text, background, textColor);
+    ::PaintNumber(dc, text, background, textColor, iconSize_);
 }
 
 void TTrayIcon::PaintChart(HDC dc, const TChartValues& values, bool freeMode) {
-    ::PaintChart(dc, colors_, values, freeMode);
+    ::PaintChart(dc, colors_, values, freeMode, iconSize_);
 }
 
-void TTrayIcon::PaintBar(HDC dc, uint32_t percent, bool freeMode) { ::PaintBar(dc, colors_, percent, freeMode); }
+void TTrayIcon::PaintBar(HDC dc, uint32_t percent, bool freeMode) {
+    ::PaintBar(dc, colors_, percent, freeMode, iconSize_);
+}
 
+// One memory DC serves every refresh. The surface is selected only while drawing: a bitmap
+// still selected into a DC cannot be copied into the composed icon.
 void TTrayIcon::RenderSurface() {
     if (customIcon_) return;
-    UniqueMemoryDC dc(::CreateCompatibleDC(nullptr));
-    SelectGuard surface(dc.get(), color_.get());
-    Draw(dc.get());
+    SelectGuard surface(surfaceDC_.get(), color_.get());
+    Draw(surfaceDC_.get());
 }
 
 void TTrayIcon::UpdateTray(bool forceReAdd) {
@@ -183,7 +234,8 @@ void TTrayIcon::UpdateTray(bool forceReAdd) {
         composedIcon_.reset(::CreateIconIndirect(&parts));
         record_.hIcon = composedIcon_.get();
     }
-    CopyTip(hint_, record_.szTip);
+    // The basic record ends after the first 64 bytes of szTip: at most 63 characters.
+    CopyAnsi(hint_, record_.szTip, TrayTipLength + 1);
     HWND taskbar = g_findTaskbar();
     // A new taskbar (the shell restarted) or a failed call loses the icon: add it anew.
     bool ok;

@@ -1,6 +1,7 @@
 // One icon in the notification area: its registration with the shell, a hidden window
-// for the shell's mouse notifications, the 16 x 16 surface the shown icon is composed
-// from, and the tooltip. Subclasses draw the surface (uTrayIcons.h).
+// for the shell's mouse notifications, the square surface the shown icon is composed
+// from (16 x 16 at 100 %, the tray's small-icon size at other display scales), and the
+// tooltip. Subclasses draw the surface (uTrayIcons.h).
 #pragma once
 #include <windows.h>
 #include <cstdint>
@@ -19,6 +20,14 @@ using TrayNotifyFunc = BOOL (*)(DWORD message, NOTIFYICONDATAA* data);
 using TaskbarWindowFunc = HWND (*)();
 TrayNotifyFunc SetTrayNotifySource(TrayNotifyFunc source);
 TaskbarWindowFunc SetTaskbarWindowSource(TaskbarWindowFunc source);
+
+// The small-icon size (SM_CXSMICON) at a display scale: 16 at 96 DPI, 32 at 192.
+int TrayIconSizeForDpi(UINT dpi);
+// The size the tray asks for now, at the taskbar's display scale; replaceable like the
+// shell, so tests can change the scale. nullptr restores the real reading.
+using TrayIconSizeFunc = int (*)();
+int CurrentTrayIconSize();
+TrayIconSizeFunc SetTrayIconSizeSource(TrayIconSizeFunc source);
 
 // The basic record every shell version accepts: 88 bytes in the 32-bit build.
 constexpr DWORD TrayNotifyRecordSize = NOTIFYICONDATAA_V1_SIZE;
@@ -64,12 +73,21 @@ public:
     void SetCustomIcon(HICON icon);
     HICON CustomIcon() const { return customIcon_.get(); }
 
+    // The side of the square picture in pixels: the small-icon size of the tray's display
+    // scale (16 at 100 %, 32 at 200 %). A new size is drawn at once; the icon keeps its place.
+    int IconSize() const noexcept { return iconSize_; }
+    void SetIconSize(int size);
+
     // Draws the picture and adds the icon to the tray; until then nothing is drawn or sent.
     void Show();
     bool Shown() const noexcept { return shown_; }
     // Redraws the surface and brings the shell up to date; forceReAdd deletes and adds.
     // Does nothing before Show.
     void Refresh(bool forceReAdd);
+    // A notification balloon on this icon: `flags` is NIIF_INFO, NIIF_WARNING or NIIF_ERROR.
+    // Shells before Windows 2000 know no balloons and refuse the call: answers false then,
+    // and while the icon is not shown.
+    bool ShowBalloon(const std::wstring& title, const std::wstring& text, DWORD flags);
     // Brings the hidden window to the foreground, so a popup menu closes when it loses focus.
     void ActivateWindow();
     HWND WindowHandle() const;
@@ -83,7 +101,10 @@ protected:
     virtual void DrawNumber(HDC) {}
     virtual void DrawBar(HDC) {}
 
-    // The shared picture rules, in this icon's colours.
+    // Called when the size changed, before the redraw (a resource icon loads its picture anew).
+    virtual void IconSizeChanged() {}
+
+    // The shared picture rules, in this icon's colours and size.
     void PaintNumber(HDC dc, const std::wstring& text, COLORREF background, COLORREF textColor);
     void PaintChart(HDC dc, const TChartValues& values, bool freeMode);
     void PaintBar(HDC dc, uint32_t percent, bool freeMode);
@@ -91,7 +112,7 @@ protected:
 private:
     friend class TTrayIconWindow;
 
-    void LoadBaseIcon();
+    void LoadBaseIcon(int size);
     void RenderSurface();
     void UpdateTray(bool forceReAdd);
     bool Notify(DWORD message);
@@ -101,14 +122,16 @@ private:
 
     TTrayColors colors_;
     bool shown_ = false;
+    int iconSize_ = TrayIconSize;
     int style_ = StyleChart;
     std::wstring hint_;
     UniqueIcon baseIcon_;
     BOOL iconFlag_ = TRUE;
     DWORD hotspotX_ = 0;
     DWORD hotspotY_ = 0;
-    UniqueBitmap mask_;   // reused unchanged: every drawn pixel is visible
-    UniqueBitmap color_;  // the drawing surface
+    UniqueBitmap mask_;         // reused unchanged: every drawn pixel is visible
+    UniqueBitmap color_;        // the drawing surface
+    UniqueMemoryDC surfaceDC_;  // kept for the icon's life: every refresh draws through it
     UniqueIcon customIcon_;
     UniqueIcon composedIcon_;
     NOTIFYICONDATAA record_{};

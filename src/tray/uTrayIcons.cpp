@@ -15,9 +15,10 @@ constexpr const wchar_t* DefaultIconName = L"KORVIXICON";
 // A scale value from a signed floating-point result, as the unsigned drawing rules read it.
 uint32_t ToScale(int64_t value) { return static_cast<uint32_t>(value); }
 
-HICON LoadProgramIcon(const std::wstring& name) {
+// The image of that size the resource carries (drawn for it), or the nearest one scaled.
+HICON LoadProgramIcon(const std::wstring& name, int size) {
     return static_cast<HICON>(
-        ::LoadImageW(::GetModuleHandleW(nullptr), name.c_str(), IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+        ::LoadImageW(::GetModuleHandleW(nullptr), name.c_str(), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
 }
 }  // namespace
 
@@ -109,13 +110,19 @@ void TTrayIconCPU::UpdateHint() { SetHintQuiet(CpuHintText(CpuHistory->Last()));
 
 // ---- Program icon ----
 
-TTrayIconResource::TTrayIconResource() : iconName_(DefaultIconName) { SetCustomIcon(LoadProgramIcon(iconName_)); }
+TTrayIconResource::TTrayIconResource() : iconName_(DefaultIconName) { LoadIcon(); }
 
 void TTrayIconResource::SetIconName(const std::wstring& value) {
     if (value == iconName_) return;
     iconName_ = value;
-    HICON icon = LoadProgramIcon(value);
-    if (!icon) icon = LoadProgramIcon(DefaultIconName);
-    SetCustomIcon(icon);
+    LoadIcon();
     Refresh(false);
+}
+
+void TTrayIconResource::IconSizeChanged() { LoadIcon(); }
+
+void TTrayIconResource::LoadIcon() {
+    HICON icon = LoadProgramIcon(iconName_, IconSize());
+    if (!icon) icon = LoadProgramIcon(DefaultIconName, IconSize());
+    SetCustomIcon(icon);
 }

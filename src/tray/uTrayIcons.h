@@ -46,7 +46,11 @@ public:
     // Shows the named icon resource of the program, or "KORVIXICON" when there is none.
     void SetIconName(const std::wstring& value);
 
+protected:
+    void IconSizeChanged() override;
+
 private:
+    void LoadIcon();
     std::wstring iconName_;
 };
 

@@ -197,6 +197,31 @@ int Rect(const char* prefix) {
     return 0;
 }
 
+BOOL CALLBACK PrintBalloon(HWND window, LPARAM) {
+    wchar_t cls[64] = L"";
+    GetClassNameW(window, cls, 64);
+    if (!IsWindowVisible(window) || _wcsicmp(cls, L"tooltips_class32") != 0) return TRUE;
+    // A tooltip of another process answers WM_GETTEXT with the tip it shows (the message is
+    // carried across processes; GetWindowText would read its empty caption).
+    wchar_t text[512] = L"";
+    DWORD_PTR length = 0;
+    if (SendMessageTimeoutW(window, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &length) &&
+        length > 0) {
+        char utf8[1024];
+        WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, nullptr, nullptr);
+        for (char* c = utf8; *c; ++c)
+            if (*c == '\r' || *c == '\n') *c = ' ';
+        printf("%s\n", utf8);
+    }
+    return TRUE;
+}
+
+// The texts of the visible tooltips and balloons on the desktop, one a line.
+int Balloons() {
+    EnumWindows(PrintBalloon, 0);
+    return 0;
+}
+
 int Titles() {
     TitleSearch search;
     EnumWindows(CollectTitled, reinterpret_cast<LPARAM>(&search));
@@ -492,9 +517,9 @@ int LockKey(const char* subKey) {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        fprintf(
-            stderr,
-            "usage: ctl engine|engines|identify|send|post|tray|menus|texts|rect|titles|key|bcast|peak|mem|standin\n");
+        fprintf(stderr,
+                "usage: ctl "
+                "engine|engines|identify|send|post|tray|menus|texts|rect|titles|balloons|key|bcast|peak|mem|standin\n");
         return 64;
     }
     const char* cmd = argv[1];
@@ -530,6 +555,7 @@ int main(int argc, char** argv) {
     if (!strcmp(cmd, "texts") && argc > 2) return Texts(argv[2]);
     if (!strcmp(cmd, "rect") && argc > 2) return Rect(argv[2]);
     if (!strcmp(cmd, "titles")) return Titles();
+    if (!strcmp(cmd, "balloons")) return Balloons();
     if (!strcmp(cmd, "key")) return Keys(argc - 2, argv + 2);
     if (!strcmp(cmd, "bcast") && argc > 2) return Broadcast(argv[2]);
     if (!strcmp(cmd, "msgbox") && argc > 3) return MessageBoxText(argv[2], strtoul(argv[3], nullptr, 0));

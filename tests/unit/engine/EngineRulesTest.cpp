@@ -20,8 +20,9 @@ TEST_F(EngineTest, EachKindPassesItsRowOfParameters) {
     EXPECT_EQ(FreeUpParamsFor(FreeUpKind::Critical, o, T), (TFreeUpParams{8, true, 7, 33, false, 1, 1}));
     EXPECT_EQ(FreeUpParamsFor(FreeUpKind::Regular, o, T), (TFreeUpParams{4, true, 11, 22, true, 2, 0}));
     EXPECT_EQ(FreeUpParamsFor(FreeUpKind::Startup, o, T), (TFreeUpParams{4, true, 13, 44, false, 2, 9}));
-    EXPECT_EQ(FreeUpParamsFor(FreeUpKind::Manual, o, T, T - 12), (TFreeUpParams{12, false, 0, 0, false, 2, 0}));
-    EXPECT_EQ(FreeUpParamsFor(FreeUpKind::Request, o, T, 300), (TFreeUpParams{300, false, 0, 0, true, 1, 0}));
+    // The last field: asked for by the user.
+    EXPECT_EQ(FreeUpParamsFor(FreeUpKind::Manual, o, T, T - 12), (TFreeUpParams{12, false, 0, 0, false, 2, 0, true}));
+    EXPECT_EQ(FreeUpParamsFor(FreeUpKind::Request, o, T, 300), (TFreeUpParams{300, false, 0, 0, true, 1, 0, true}));
     // A position at or above the total frees nothing.
     EXPECT_EQ(FreeUpParamsFor(FreeUpKind::Manual, o, T, T).SizeMB, 0);
 }

@@ -173,4 +173,51 @@ TEST_F(EngineTrayTest, AfterTheFatalPathNoIconsAreCreated) {
     EXPECT_EQ(engine->Tray().Status(), nullptr);
 }
 
+// The display scale as the tray reports it: the small-icon size the test sets.
+int g_traySize = 16;
+int TestTraySize() { return g_traySize; }
+
+class EngineTrayScaleTest : public EngineTrayTest {
+protected:
+    void SetUp() override {
+        g_traySize = 16;
+        previousSize_ = SetTrayIconSizeSource(&TestTraySize);
+        EngineTrayTest::SetUp();
+    }
+    void TearDown() override {
+        EngineTrayTest::TearDown();
+        SetTrayIconSizeSource(previousSize_);
+    }
+    TrayIconSizeFunc previousSize_ = nullptr;
+};
+
+TEST_F(EngineTrayScaleTest, IconsFollowAChangeOfDisplayScale) {
+    Options->SetProgramIcon(true);
+    PumpMessages();
+    ASSERT_NE(engine->Tray().Status(), nullptr);
+    EXPECT_EQ(engine->Tray().Memory()->IconSize(), 16);
+
+    g_traySize = 32;
+    ::SendMessageW(engine->Handle(), WM_DPICHANGED, MAKEWPARAM(192, 192), 0);
+    EXPECT_EQ(engine->Tray().Memory()->IconSize(), 32);
+    EXPECT_EQ(engine->Tray().Status()->IconSize(), 32);
+    // An icon created afterwards starts at the new size.
+    Options->SetCPUMonitoring(true);
+    PumpMessages();
+    ASSERT_NE(engine->Tray().Cpu(), nullptr);
+    EXPECT_EQ(engine->Tray().Cpu()->IconSize(), 32);
+
+    g_traySize = 24;
+    ::SendMessageW(engine->Handle(), WM_SETTINGCHANGE, SPI_SETICONMETRICS, 0);
+    EXPECT_EQ(engine->Tray().Cpu()->IconSize(), 24);
+
+    // A restarted shell at yet another scale gets the icons added anew at its size.
+    g_traySize = 48;
+    HWND memory = engine->Tray().Memory()->WindowHandle();
+    g_trayCalls.clear();
+    ::SendMessageW(engine->Handle(), TaskbarCreatedMessage(), 0, 0);
+    EXPECT_EQ(engine->Tray().Memory()->IconSize(), 48);
+    EXPECT_EQ(CallsFor(memory, NIM_ADD), 1);
+}
+
 }  // namespace

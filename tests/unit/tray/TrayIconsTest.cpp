@@ -256,16 +256,28 @@ BOOL CALLBACK KeepFirstName(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR param) {
 }
 }  // namespace
 
-TEST(IconResourceTest, EveryIconIs16By16In16Colours) {
-    for (const wchar_t* name :
-         {L"ICON1616", L"KORVIXICON", L"STATUSNORMAL", L"STATUSIDLE", L"STATUSWORK", L"STATUSOFF"}) {
-        const GroupHeader* group = IconGroup(name);
-        ASSERT_NE(group, nullptr) << name;
-        ASSERT_EQ(group->count, 1) << name;
-        EXPECT_EQ(group->entries[0].width, 16) << name;
-        EXPECT_EQ(group->entries[0].height, 16) << name;
-        EXPECT_EQ(group->entries[0].colors, 16) << name;
-        EXPECT_EQ(group->entries[0].bitCount, 4) << name;
+// The tray surface is one 16 x 16 image; the pictures the status icon shows carry an image
+// drawn for each small-icon size of the usual display scales (100, 150, 200 and 300 %).
+TEST(IconResourceTest, EveryIconIsIn16ColoursAndTheStatusPicturesAtEveryTraySize) {
+    struct Expected {
+        const wchar_t* name;
+        std::vector<int> sizes;
+    };
+    const std::vector<int> traySizes{16, 24, 32, 48, 64};
+    for (const Expected& icon :
+         {Expected{L"ICON1616", {16}}, Expected{L"KORVIXICON", traySizes}, Expected{L"STATUSNORMAL", traySizes},
+          Expected{L"STATUSIDLE", traySizes}, Expected{L"STATUSWORK", traySizes}, Expected{L"STATUSOFF", traySizes}}) {
+        const GroupHeader* group = IconGroup(icon.name);
+        ASSERT_NE(group, nullptr) << icon.name;
+        std::vector<int> sizes;
+        for (int i = 0; i < group->count; ++i) {
+            const GroupEntry& entry = group->entries[i];
+            sizes.push_back(entry.width);
+            EXPECT_EQ(entry.height, entry.width) << icon.name;
+            EXPECT_EQ(entry.colors, 16) << icon.name;
+            EXPECT_EQ(entry.bitCount, 4) << icon.name;
+        }
+        EXPECT_EQ(sizes, icon.sizes) << icon.name;
     }
 }
 

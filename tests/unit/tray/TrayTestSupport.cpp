@@ -59,15 +59,15 @@ std::string Row(const Raster& raster, int y, const Legend& legend) {
 // ---- Icons ----
 
 namespace {
-std::vector<uint32_t> BitmapPixels(HBITMAP bitmap, int height) {
+std::vector<uint32_t> BitmapPixels(HBITMAP bitmap, int height, int width = 16) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = 16;
+    info.bmiHeader.biWidth = width;
     info.bmiHeader.biHeight = -height;
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
-    std::vector<uint32_t> bits(16 * height);
+    std::vector<uint32_t> bits(static_cast<size_t>(width) * height);
     UniqueMemoryDC dc(::CreateCompatibleDC(nullptr));
     ::GetDIBits(dc.get(), bitmap, 0, height, bits.data(), &info, DIB_RGB_COLORS);
     return bits;
@@ -78,8 +78,12 @@ std::vector<COLORREF> IconPixels(HICON icon) {
     ICONINFO parts{};
     if (!icon || !::GetIconInfo(icon, &parts)) return {};
     UniqueBitmap mask(parts.hbmMask), color(parts.hbmColor);
+    BITMAP shape{};
+    ::GetObjectW(color.get(), sizeof(shape), &shape);
+    const int side = shape.bmWidth > 0 ? shape.bmWidth : 16;
     std::vector<COLORREF> out;
-    for (uint32_t p : BitmapPixels(color.get(), 16)) out.push_back(RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF));
+    for (uint32_t p : BitmapPixels(color.get(), side, side))
+        out.push_back(RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF));
     return out;
 }
 
@@ -87,7 +91,10 @@ bool IconMaskOpaque(HICON icon) {
     ICONINFO parts{};
     if (!icon || !::GetIconInfo(icon, &parts)) return false;
     UniqueBitmap mask(parts.hbmMask), color(parts.hbmColor);
-    for (uint32_t p : BitmapPixels(mask.get(), 16))
+    BITMAP shape{};
+    ::GetObjectW(mask.get(), sizeof(shape), &shape);
+    const int side = shape.bmWidth > 0 ? shape.bmWidth : 16;
+    for (uint32_t p : BitmapPixels(mask.get(), side, side))
         if ((p & 0xFFFFFF) != 0) return false;  // a set mask bit reads as white: transparent
     return true;
 }
@@ -97,7 +104,9 @@ HICON LoadOwnIcon(const wchar_t* name) {
 }
 
 void CopyPixels(const std::vector<COLORREF>& pixels, Raster& raster) {
-    for (int i = 0; i < static_cast<int>(pixels.size()); ++i) ::SetPixel(raster.dc(), i % 16, i / 16, pixels[i]);
+    int side = 16;
+    while (side * side < static_cast<int>(pixels.size())) ++side;
+    for (int i = 0; i < static_cast<int>(pixels.size()); ++i) ::SetPixel(raster.dc(), i % side, i / side, pixels[i]);
 }
 
 // ---- Shell recorder ----

@@ -37,12 +37,12 @@ using Legend = std::map<COLORREF, char>;
 std::string Column(const Raster& raster, int x, const Legend& legend);
 std::string Row(const Raster& raster, int y, const Legend& legend);
 
-// The 16 x 16 colour pixels of an icon, row by row, as COLORREF values.
+// The colour pixels of an icon (16 x 16, or the size it has), row by row, as COLORREF values.
 std::vector<COLORREF> IconPixels(HICON icon);
 // True when every mask bit of the icon is opaque.
 bool IconMaskOpaque(HICON icon);
 HICON LoadOwnIcon(const wchar_t* name);
-// An icon's pixels drawn back into a raster, to read it as text.
+// An icon's pixels drawn back into a raster, to read it as text (its side from their count).
 void CopyPixels(const std::vector<COLORREF>& pixels, Raster& raster);
 
 struct NotifyCall {
