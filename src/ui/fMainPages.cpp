@@ -12,7 +12,11 @@
 #include "ui/uSkinNames.h"
 
 namespace {
-int32_t SourceID(const TSkinObject& source) { return source ? ElementID(source.Name()) : 0; }
+// The window's root carries the form's name; a click there is a click on no element.
+int32_t SourceID(const TSkinObject& source) {
+    if (!source || source.Kind() == TSkinElementKind::Root) return 0;
+    return ElementID(source.Name());
+}
 }  // namespace
 
 // ---- Skin events ----

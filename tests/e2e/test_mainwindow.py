@@ -152,7 +152,9 @@ def test_main_window_opens_from_the_menus_default_item(desktop, korvix):
 
 
 def test_a_second_start_opens_the_window_in_the_first_copy_only_after_two_seconds(desktop, korvix):
-    start(desktop, korvix)
+    desktop.reg_import(OPTIONS_KEY, {"Use Defaults": 0, "BackgroundActivity": 0})
+    program = desktop.start_program(korvix)
+    desktop.wait_engine(program)
     # The engine has just come up: a second copy within 2 seconds opens nothing.
     assert desktop.run_program(korvix, timeout=30) == 0
     assert MainWindow(desktop).rect() is None
