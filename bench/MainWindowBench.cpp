@@ -19,7 +19,7 @@ namespace {
 constexpr int kWarmUp = 5;
 constexpr int kCycles = 100;
 
-double Now() {
+double Seconds() {
     LARGE_INTEGER f, c;
     ::QueryPerformanceFrequency(&f);
     ::QueryPerformanceCounter(&c);
@@ -79,9 +79,9 @@ int wmain(int argc, wchar_t** argv) {
     for (int i = 0; i < kWarmUp; ++i) Cycle();
     GuiObjectCounts before = CountGuiObjects();
     size_t privateBefore = PrivateBytes();
-    double start = Now();
+    double start = Seconds();
     for (int i = 0; i < kCycles; ++i) Cycle();
-    double seconds = Now() - start;
+    double seconds = Seconds() - start;
     GuiObjectCounts after = CountGuiObjects();
     size_t privateAfter = PrivateBytes();
 

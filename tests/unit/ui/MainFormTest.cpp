@@ -256,6 +256,8 @@ TEST_F(MainFormTest, SwitchingToABrokenSkinBringsThePreviousOneBackAndNamesTheBr
     Click(L"switch_skin");  // posts the switch; it runs once the click has returned
     PumpMessages();
     EXPECT_TRUE(form.SkinLoaded());
+    // Unskinned and skinned again, the window stays on the screen (it was hidden when first skinned).
+    EXPECT_TRUE(::IsWindowVisible(form.Handle()));
     EXPECT_EQ(O().Skin(), good);
     EXPECT_EQ(form.CurrentPage(), pgNone);
     EXPECT_EQ(form.QueuedAnimations(), 0);
@@ -411,6 +413,25 @@ TEST_F(MainFormTest, ADragAppliesAtEveryMoveAndTheReleaseAddsNothing) {
     Mouse(form.Handle(), WM_LBUTTONUP, r.left - 50, y);
     PumpMessages();
     EXPECT_EQ(O().Manual(), bar.Min());
+}
+
+TEST_F(MainFormTest, ArrowKeysThroughTheMessageLoopMoveTheFocusedSlider) {
+    TfrmMain& form = Open();
+    Click(L"manual");
+    Settle();
+    TSkinScrollBar bar = form.Root().Find(L"manual_scroll").AsScrollBar();
+    POINT thumb = ThumbCentre(bar);
+    Mouse(form.Handle(), WM_LBUTTONDOWN, thumb.x, thumb.y);
+    Mouse(form.Handle(), WM_LBUTTONUP, thumb.x, thumb.y);
+    PumpMessages();
+    int before = O().Manual();
+    // As the user's keys come: through the application's loop and its dialog keys.
+    ::PostMessageW(form.Handle(), WM_KEYDOWN, VK_RIGHT, 0);
+    ::PostMessageW(form.Handle(), WM_KEYDOWN, VK_RIGHT, 0);
+    Application.ProcessMessages();
+    PumpMessages();
+    EXPECT_EQ(O().Manual(), before + 2);
+    EXPECT_EQ(bar.Position(), before + 2);
 }
 
 TEST_F(MainFormTest, CriticalTriggerBelowTheAmountDragsTheAmountAlongInTheSameRefresh) {
