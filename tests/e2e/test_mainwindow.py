@@ -4,11 +4,13 @@ context help, switching skins and the skin-needed fallback, its place on the scr
 and the options surviving a restart. The window is found by its class (TfrmMain) and its
 elements by the rectangles the default skin gives them."""
 import re
+import subprocess
 import time
 from pathlib import Path
 
 import pytest
 
+import korvix_e2e as e2e
 from korvix_e2e import (MB, OPTIONS_KEY, ROOT, SCALE, HarnessError, read_rgb, vm_hwm_bytes, wait_until, winpath)
 
 MAIN_CLASS = "TfrmMain"
@@ -98,6 +100,14 @@ class MainWindow:
         self.click(button)
         wait_until(lambda: self.pixels(page_element) != home, 10, f"the page of {button} to show")
         time.sleep(0.4)  # the show animation runs its 200 ms to the end
+
+
+def composed_screenshot(desktop, name) -> Path:
+    """The screen as ImageMagick's import composes it: xwd leaves Wine's popup windows black."""
+    time.sleep(0.3)  # settle: a window that has just shown may not have painted yet
+    shot = e2e.ARTIFACTS / f"{desktop.name}-{name}.png"
+    subprocess.run(["import", "-display", desktop.display, "-window", "root", f"png:{shot}"], check=True, timeout=20)
+    return shot
 
 
 def start(desktop, korvix, **options):
@@ -283,7 +293,7 @@ def test_context_help_on_free_up_shows_its_text_below_it_and_frees_nothing(deskt
     assert abs((left + right) // 2 - (wl + scaled(bx + bw // 2))) <= 2
     assert top == wt + scaled(by + bh) + 10
     assert "free" in desktop.ctl("ctext", POPUP_CLASS).lower()
-    shot = desktop.screenshot("context-help")
+    shot = composed_screenshot(desktop, "context-help")
     desktop.save_screen("main-context-help", shot, (wl, wt, wl + scaled(720), wt + scaled(544)))
     time.sleep(2)
     assert vm_hwm_bytes(program.unix_pid()) - before < RISE_MIN / 2, "the click on Free-Up freed memory"
