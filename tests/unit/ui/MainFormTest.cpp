@@ -34,8 +34,19 @@ int RecordBox(HWND owner, const std::wstring& text, const std::wstring& caption,
 }
 
 std::vector<HH_POPUP> g_popups;
-void RecordHelp(HWND, const std::wstring&, UINT command, DWORD_PTR data) {
+std::vector<std::wstring> g_topics;
+void RecordHelp(HWND, const std::wstring& file, UINT command, DWORD_PTR data) {
     if (command == HH_DISPLAY_TEXT_POPUP) g_popups.push_back(*reinterpret_cast<const HH_POPUP*>(data));
+    if (command == HH_DISPLAY_TOPIC) g_topics.push_back(file);
+}
+
+BOOL CALLBACK CloseHelpViewer(HWND window, LPARAM) {
+    DWORD pid = 0;
+    wchar_t name[32] = {};
+    ::GetWindowThreadProcessId(window, &pid);
+    ::GetClassNameW(window, name, 32);
+    if (pid == ::GetCurrentProcessId() && std::wstring(name) == L"HH Parent") ::DestroyWindow(window);
+    return TRUE;
 }
 
 std::wstring g_chosenSkin;
@@ -90,6 +101,7 @@ protected:
         ForgetMainWindowPosition();
         g_boxes.clear();
         g_popups.clear();
+        g_topics.clear();
         g_chosenSkin.clear();
         previousBox_ = SetMessageBoxFunc(&RecordBox);
         SetHtmlHelpObserver(&RecordHelp);
@@ -514,6 +526,23 @@ TEST_F(MainFormTest, ContextHelpOnEmptySkinOnlyLeavesTheMode) {
     EXPECT_FALSE(form.ContextHelpMode());
     EXPECT_TRUE(g_popups.empty());
     EXPECT_EQ(form.CurrentPage(), pgNone);
+}
+
+TEST_F(MainFormTest, HelpOpensTheTopicOfTheOpenPage) {
+    TfrmMain& form = Open();
+    Click(L"help");
+    Click(L"critical");
+    Settle();
+    Click(L"help");
+    Click(L"critical");
+    Settle();
+    Click(L"about");
+    Settle();
+    Click(L"help");
+    ::EnumWindows(CloseHelpViewer, 0);
+    const std::wstring file = form.HTMLHelp().HelpFile();
+    EXPECT_EQ(g_topics, (std::vector<std::wstring>{file + L"::/overview.htm", file + L"::/critical.htm",
+                                                   file + L"::/overview.htm"}));
 }
 
 // ---- The window ----
