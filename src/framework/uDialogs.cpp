@@ -27,6 +27,7 @@ bool TOpenDialog::Execute(HWND owner) {
     ofn.nMaxFile = static_cast<DWORD>(file.size());
     ofn.lpstrInitialDir = InitialDir.empty() ? nullptr : InitialDir.c_str();
     ofn.lpstrTitle = Title.empty() ? nullptr : Title.c_str();
+    ofn.lpstrDefExt = DefaultExt.empty() ? nullptr : DefaultExt.c_str();
     // The program's current folder stays where it was: relative paths elsewhere depend on it.
     ofn.Flags = Options | OFN_EXPLORER | OFN_NOCHANGEDIR;
     // The dialog hosts the shell's folder views, which are COM objects.

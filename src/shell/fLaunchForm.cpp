@@ -5,6 +5,7 @@
 #include "legacy/uGlobals.h"
 #include "legacy/uKorvixOptions.h"
 #include "legacy/uMessages.h"
+#include "ui/uKorvixWindows.h"
 
 TForm::CreateParams TfrmLaunch::FormParams() {
     return {.className = L"TfrmLaunch",
@@ -53,22 +54,9 @@ void TfrmLaunch::LaunchStart() {
     Application.CreateForm<TfrmEngine>(*Options, EngineWindows());
 }
 
-namespace {
-// The windows above the engine as far as they exist. The skinned main window and the
-// Free-and-Run manager (src/ui) are not built yet: until they are, there is no main window
-// to show, find or tell the status, no chart to repaint and no dialog to open.
-class TWindowsNotBuilt final : public IEngineWindows {
-public:
-    HWND ShowMainWindow() override { return nullptr; }
-    HWND FindMainWindow() override { return nullptr; }
-    void ShowStatusLine(const std::wstring&) override {}
-    void RepaintCharts() override {}
-    void ShowFreeAndRunDialog() override {}
-    void FreeWindows() override {}
-};
-}  // namespace
-
+// The windows above the engine: the main window. The Free-and-Run manager joins them in
+// TKorvixWindows.
 IEngineWindows& TfrmLaunch::EngineWindows() {
-    static TWindowsNotBuilt windows;
+    static TKorvixWindows windows(*Options);
     return windows;
 }

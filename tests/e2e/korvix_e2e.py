@@ -28,6 +28,9 @@ ARTIFACTS = Path(os.environ.get("KORVIX_E2E_ARTIFACTS", ROOT / "build" / "e2e-ar
 # Display scale in percent for screenshot runs (200: LogPixels 192). The tray geometry below
 # holds at 100 % only, so tests that read icon pixels expect the default.
 SCALE = int(os.environ.get("KORVIX_E2E_SCALE", "100"))
+# The screen and the Wine desktop (scripts/wine-lib.sh reads the same variable); screenshots of
+# large windows at 200 % need more than the default.
+DESKTOP = os.environ.get("KORVIX_DESKTOP", "1024x768")
 
 OPTIONS_KEY = r"HKCU\Software\Tarvendel\Korvix Professional 5"
 UNINSTALL_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Korvix Professional"
@@ -313,7 +316,7 @@ class Desktop:
     def _start_xvfb(self):
         read_fd, write_fd = os.pipe()
         self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"],
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", f"{DESKTOP}x24", "-nolisten", "tcp", "-noreset"],
             pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_fd)
         with os.fdopen(read_fd) as pipe:

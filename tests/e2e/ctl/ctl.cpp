@@ -15,6 +15,11 @@
 //                             TITLE, one a line (exit 1: no such window)
 //   rect TITLE                "left top right bottom" of the first such window (exit 1: none)
 //   titles                    titles of the visible top-level windows
+//   crect CLASS               "left top right bottom" of the first visible top-level window of
+//                             window class CLASS (exit 1: none)
+//   ctext CLASS               the title of the first visible top-level window of class CLASS
+//   filedlg TITLE PATH        types PATH into the file name field of the open-file dialog
+//                             titled TITLE and presses Open (exit 1: no such dialog)
 //   key VK...                 keyboard input through SendInput (reaches tray popup menus)
 //   bcast NAME                post the registered message NAME to HWND_BROADCAST
 //   peak PID                  peak working set of Windows process PID, in bytes
@@ -216,9 +221,77 @@ BOOL CALLBACK PrintBalloon(HWND window, LPARAM) {
     return TRUE;
 }
 
+HWND VisibleOfClass(const char* cls) {
+    for (HWND w = FindWindowExA(nullptr, nullptr, cls, nullptr); w; w = FindWindowExA(nullptr, w, cls, nullptr))
+        if (IsWindowVisible(w)) return w;
+    return nullptr;
+}
+
+int ClassRect(const char* cls) {
+    HWND window = VisibleOfClass(cls);
+    RECT r;
+    if (!window || !GetWindowRect(window, &r)) {
+        printf("none\n");
+        return 1;
+    }
+    printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+    return 0;
+}
+
+int ClassText(const char* cls) {
+    HWND window = VisibleOfClass(cls);
+    if (!window) {
+        printf("none\n");
+        return 1;
+    }
+    wchar_t title[1024] = L"";
+    InternalGetWindowText(window, title, 1024);
+    printf("%ls\n", title);
+    return 0;
+}
+
+// The file name field: the combo box of the explorer-style dialog (its edit inside), or the
+// plain edit of the old style.
+BOOL CALLBACK FindFileNameEdit(HWND child, LPARAM param) {
+    char cls[32] = "";
+    GetClassNameA(child, cls, sizeof cls);
+    int id = GetDlgCtrlID(child);
+    HWND parent = GetParent(child);
+    bool inCombo = parent && GetDlgCtrlID(parent) == 0x47c;
+    if (_stricmp(cls, "Edit") == 0 && (id == 0x480 || inCombo)) {
+        *reinterpret_cast<HWND*>(param) = child;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 // The texts of the visible tooltips and balloons on the desktop, one a line.
 int Balloons() {
     EnumWindows(PrintBalloon, 0);
+    return 0;
+}
+
+int FileDialog(const char* title, const char* path, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    HWND dialog;
+    while (!(dialog = FindWindowA("#32770", title)) || !IsWindowVisible(dialog)) {
+        if (GetTickCount() - start >= timeoutMs) {
+            printf("none\n");
+            return 1;
+        }
+        Sleep(25);
+    }
+    HWND edit = nullptr;
+    EnumChildWindows(dialog, FindFileNameEdit, reinterpret_cast<LPARAM>(&edit));
+    if (!edit) {
+        printf("nofield\n");
+        return 1;
+    }
+    wchar_t wide[1024] = L"";
+    MultiByteToWideChar(CP_UTF8, 0, path, -1, wide, 1024);
+    SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide));
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    printf("ok\n");
     return 0;
 }
 
@@ -519,7 +592,8 @@ int main(int argc, char** argv) {
     if (argc < 2) {
         fprintf(stderr,
                 "usage: ctl "
-                "engine|engines|identify|send|post|tray|menus|texts|rect|titles|balloons|key|bcast|peak|mem|standin\n");
+                "engine|engines|identify|send|post|tray|menus|texts|rect|titles|balloons|crect|ctext|filedlg|key|bcast|"
+                "peak|mem|standin\n");
         return 64;
     }
     const char* cmd = argv[1];
@@ -556,6 +630,9 @@ int main(int argc, char** argv) {
     if (!strcmp(cmd, "rect") && argc > 2) return Rect(argv[2]);
     if (!strcmp(cmd, "titles")) return Titles();
     if (!strcmp(cmd, "balloons")) return Balloons();
+    if (!strcmp(cmd, "crect") && argc > 2) return ClassRect(argv[2]);
+    if (!strcmp(cmd, "ctext") && argc > 2) return ClassText(argv[2]);
+    if (!strcmp(cmd, "filedlg") && argc > 3) return FileDialog(argv[2], argv[3], 15000);
     if (!strcmp(cmd, "key")) return Keys(argc - 2, argv + 2);
     if (!strcmp(cmd, "bcast") && argc > 2) return Broadcast(argv[2]);
     if (!strcmp(cmd, "msgbox") && argc > 3) return MessageBoxText(argv[2], strtoul(argv[3], nullptr, 0));
