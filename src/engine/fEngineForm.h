@@ -18,6 +18,7 @@
 #include "framework/uForm.h"
 #include "framework/uMenu.h"
 #include "framework/uTimer.h"
+#include "skin/uSkin.h"
 
 class TFreeAndRunItem;
 class TKorvixOptions;
@@ -58,8 +59,13 @@ public:
     void RunPendingProgram();
     TPopupMenu IconMenu;
 
-    // The shared skin control of the skinned dialogs (SetSkinFile, the skin file loaded)
-    // joins the engine here once the skin engine (src/skin) exists.
+    // ---- The skin control shared by every skinned dialog ----
+    // Loads the file when its name differs (exactly) from the one held. The name is taken
+    // before the load: a file that fails is not tried again until another one was asked for,
+    // and the dialogs then show their plain look. A failed load throws ESkinError.
+    void SetSkinFile(const std::wstring& path);
+    const std::wstring& SkinFile() const noexcept { return skinFile_; }
+    TSkin Skin;
 
     // ---- State, for the other windows and for tests ----
     // False once the fatal path has run: the engine then frees up, shows and follows nothing.
@@ -119,4 +125,6 @@ private:
     TfrmFARLaunch* launchSplash_ = nullptr;  // owned by the application
     uint64_t launchWorker_ = 0;              // the worker started for the pending launch; 0 before
     int appMessageHook_ = 0;
+    std::wstring skinFile_;
+    bool skinFileHeld_ = false;  // no name asked for yet
 };

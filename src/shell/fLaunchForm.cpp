@@ -5,6 +5,7 @@
 #include "legacy/uGlobals.h"
 #include "legacy/uKorvixOptions.h"
 #include "legacy/uMessages.h"
+#include "ui/fFreeAndRun.h"
 
 TForm::CreateParams TfrmLaunch::FormParams() {
     return {.className = L"TfrmLaunch",
@@ -49,17 +50,17 @@ void TfrmLaunch::LaunchStart() {
 }
 
 namespace {
-// The windows above the engine as far as they exist. The skinned main window and the
-// Free-and-Run manager (src/ui) are not built yet: until they are, there is no main window
-// to show, find or tell the status, no chart to repaint and no dialog to open.
+// The windows above the engine as far as they exist. The skinned main window (src/ui) is
+// not built yet: until it is, there is no main window to show, find or tell the status.
+// The Free-and-Run manager is.
 class TWindowsNotBuilt final : public IEngineWindows {
 public:
     HWND ShowMainWindow() override { return nullptr; }
     HWND FindMainWindow() override { return nullptr; }
     void ShowStatusLine(const std::wstring&) override {}
-    void RepaintCharts() override {}
-    void ShowFreeAndRunDialog() override {}
-    void FreeWindows() override {}
+    void RepaintCharts() override { RepaintFreeAndRunChart(); }
+    void ShowFreeAndRunDialog() override { ::ShowFreeAndRunDialog(); }
+    void FreeWindows() override { FreeFreeAndRunDialog(); }
 };
 }  // namespace
 

@@ -42,7 +42,7 @@ public:
         tree_ = BuildFormTree(painter_->ModelPtr(), form);
         tree_->host = this;
         animator_ = std::make_unique<TSkinAnimator>(*tree_);
-        dpi_ = WindowDpi(window);
+        dpi_ = static_cast<int>(WindowDpi(window));
         style_ = ::GetWindowLongPtrW(window, GWL_STYLE);
         exStyle_ = ::GetWindowLongPtrW(window, GWL_EXSTYLE);
         Attach();

@@ -15,6 +15,7 @@
 //                             TITLE, one a line (exit 1: no such window)
 //   rect TITLE                "left top right bottom" of the first such window (exit 1: none)
 //   titles                    titles of the visible top-level windows
+//   settext TITLE ID TEXT     set the text of control ID of the first such window, print 1/0
 //   key VK...                 keyboard input through SendInput (reaches tray popup menus)
 //   bcast NAME                post the registered message NAME to HWND_BROADCAST
 //   peak PID                  peak working set of Windows process PID, in bytes
@@ -184,6 +185,21 @@ int Rect(const char* prefix) {
         return 1;
     }
     printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+    return 0;
+}
+
+// Sets the text of the control with that id in the first visible window titled so (a file
+// name typed into the open-file dialog, say). For a combo box, its edit field.
+int SetText(const char* prefix, unsigned id, const char* text) {
+    std::vector<HWND> windows = WindowsTitled(prefix);
+    HWND control = windows.empty() ? nullptr : GetDlgItem(windows.front(), int(id));
+    if (!control) {
+        printf("none\n");
+        return 1;
+    }
+    wchar_t wide[1024] = L"";
+    MultiByteToWideChar(CP_ACP, 0, text, -1, wide, 1024);
+    printf("%d\n", SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide)) ? 1 : 0);
     return 0;
 }
 
@@ -431,6 +447,7 @@ int main(int argc, char** argv) {
     if (!strcmp(cmd, "texts") && argc > 2) return Texts(argv[2]);
     if (!strcmp(cmd, "rect") && argc > 2) return Rect(argv[2]);
     if (!strcmp(cmd, "titles")) return Titles();
+    if (!strcmp(cmd, "settext") && argc > 4) return SetText(argv[2], strtoul(argv[3], nullptr, 0), argv[4]);
     if (!strcmp(cmd, "key")) return Keys(argc - 2, argv + 2);
     if (!strcmp(cmd, "bcast") && argc > 2) return Broadcast(argv[2]);
     if (!strcmp(cmd, "msgbox") && argc > 3) return MessageBoxText(argv[2], strtoul(argv[3], nullptr, 0));
