@@ -6,7 +6,7 @@
 #                                                        and dark skins; needs dialog_screen_demo)
 set -e
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-$root/build/win32}
+build=$(cd "${1:-$root/build/win32}" && pwd)
 [ $# -gt 0 ] && shift
 skins=("$@")
 [ ${#skins[@]} -gt 0 ] || skins=("$build/skins/default.skn" "$build/skins/dark.skn")
@@ -14,7 +14,8 @@ demo=$build/tests/unit/ui/dialog_screen_demo.exe
 out=$root/docs/screens
 [ -f "$demo" ] || { echo "build dialog_screen_demo first: $demo is missing" >&2; exit 1; }
 mkdir -p "$out"
-export KORVIX_WINE_DIR=${KORVIX_WINE_DIR:-$root/build/wine}
+# The 200 % manager is 1240 pixels wide: a desktop larger than the tests' own.
+export KORVIX_DESKTOP=1600x1200 KORVIX_WINE_DIR=$root/build/wine-screens
 . "$root/scripts/wine-lib.sh"
 korvix_template
 korvix_xvfb_start
@@ -23,7 +24,8 @@ trap 'korvix_wine_stop; korvix_xvfb_stop; rm -rf "$work"' EXIT
 
 # shot DPI SKIN DIALOG FILE: runs the demo at that display scale and keeps the dialog's window.
 shot() {
-    local log=$work/$3-$1.log i pid
+    local log=$work/$4.log i pid
+    rm -f "$log"
     wine "$demo" "$3" "$(korvix_winpath "$2")" 4 >"$log" 2>/dev/null &
     pid=$!
     for i in $(seq 1 300); do grep -q ready "$log" 2>/dev/null && break; sleep 0.1; done

@@ -141,13 +141,6 @@ private:
             ::SetWindowLongPtrW(child, GWL_STYLE, (c.style & ~LONG_PTR(BS_TYPEMASK)) | BS_OWNERDRAW);
             ::SetWindowSubclass(child, &TSkinDialogWindow::ButtonProc, ButtonSubclassId,
                                 reinterpret_cast<DWORD_PTR>(this));
-        } else if (style_.hasEditBorder && (::GetWindowLongPtrW(child, GWL_EXSTYLE) & WS_EX_CLIENTEDGE)) {
-            // The sunken 3-D edge becomes a flat line in the skin's colour (same width, so the
-            // control's layout does not move).
-            c.flatEdge = true;
-            ::SetWindowSubclass(child, &TSkinDialogWindow::EdgeProc, EditSubclassId, reinterpret_cast<DWORD_PTR>(this));
-            ::SetWindowPos(child, nullptr, 0, 0, 0, 0,
-                           SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
         } else if (style_.hasScrollBar && _wcsicmp(cls.c_str(), WC_SCROLLBARW) == 0 &&
                    !(c.style & (SBS_SIZEBOX | SBS_SIZEGRIP))) {
             c.scrollBar = std::make_shared<TSkinDialogScrollBar>(child, window_, painter_, style_);
@@ -162,6 +155,14 @@ private:
                 ListView_SetTextColor(child, SkinColorValue(style_.listText));
                 ListView_SetTextBkColor(child, SkinColorValue(style_.listBack));
             }
+        }
+        if (!c.ownerDrawn && style_.hasEditBorder && (::GetWindowLongPtrW(child, GWL_EXSTYLE) & WS_EX_CLIENTEDGE)) {
+            // The sunken 3-D edge (of an edit, a list, any control) becomes a flat line in the
+            // skin's colour (same width, so the control's layout does not move).
+            c.flatEdge = true;
+            ::SetWindowSubclass(child, &TSkinDialogWindow::EdgeProc, EditSubclassId, reinterpret_cast<DWORD_PTR>(this));
+            ::SetWindowPos(child, nullptr, 0, 0, 0, 0,
+                           SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
         }
         ::SendMessageW(child, WM_SETFONT, WPARAM(look_.font), FALSE);
         children_.push_back(c);

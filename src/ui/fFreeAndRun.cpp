@@ -151,7 +151,8 @@ void TfrmFreeAndRun::CreateImages() {
 void TfrmFreeAndRun::FormDpiChanged(UINT dpi) {
     TfrmSkinned::FormDpiChanged(dpi);
     lblMB->SetFont(ScaledFont(L"Arial", 8));
-    PerformanceChart->SetScaleFont(ScaledFont(L"MS Sans Serif", 8));
+    // Tahoma rather than the bitmap MS Sans Serif, which has no size for 200 %.
+    PerformanceChart->SetScaleFont(ScaledFont(L"Tahoma", 8));
     if (images_ && images_->Count() > 0) {
         CreateImages();
         RebuildList();

@@ -161,7 +161,10 @@ protected:
         ::InitCommonControlsEx(&icc);
         ok = Child(L"BUTTON", L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 10, 10, 75, 25, IDOK);
         cancel = Child(L"BUTTON", L"Cancel", BS_PUSHBUTTON | WS_TABSTOP, 100, 10, 75, 25, IDCANCEL);
+        // Sunken, as lists usually are: it takes the flat edge and the list colours both.
         list = Child(WC_LISTVIEWW, L"", LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SHOWSELALWAYS, 10, 45, 150, 100, 3);
+        ::SetWindowLongPtrW(list, GWL_EXSTYLE, WS_EX_CLIENTEDGE);
+        ::SetWindowPos(list, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
         ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT);
         LVCOLUMNW column{LVCF_WIDTH, 0, 140};
         ListView_InsertColumn(list, 0, &column);

@@ -62,9 +62,11 @@ TfrmSkinned* ShowDialog(const std::wstring& kind, TForm& owner) {
         auto* d = Application.CreateForm<TfrmAskDefaults>(&owner);
         d->UseSkin(Options->SkinFileName());
         d->Show();
-        d->cmdNo->SetFocus();
+        d->cmdYes->SetFocus();
         return d;
     }
+    TFreeAndRunList& list = Options->FreeAndRunList();
+    while (list.Count() > 0) list.Remove(&list.Items(0));
     AddEntry(L"Text editor", L"C:\\windows\\notepad.exe", TotalPhysMB - 256);
     AddEntry(L"", L"C:\\windows\\regedit.exe", TotalPhysMB / 2);
     AddEntry(L"Help viewer", L"C:\\windows\\hh.exe", TotalPhysMB - 1024);
