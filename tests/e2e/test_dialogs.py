@@ -64,9 +64,9 @@ def test_manager_adds_renames_sizes_saves_launches_and_removes_an_entry(desktop,
     desktop.save_window("dialog-freeandrun-e2e", MANAGER)
 
     # Tab: Add, Remove, list, program file, "...", name. The name, then the amount: the far end
-    # (nothing to free), then 63 steps back: a 63 MB free-up.
+    # (one past the machine's size, nothing to free), then 64 steps back: a 63 MB free-up.
     desktop.keys(*[TAB] * 5, "e", "t", "o", "o", "l")
-    desktop.keys(TAB, END, *["left"] * BLOCK_MB)
+    desktop.keys(TAB, END, *["left"] * (BLOCK_MB + 1))
     desktop.keys("escape")  # Close is the cancel button
     wait_until(lambda: not manager_windows(desktop), 10, "the manager to close")
 

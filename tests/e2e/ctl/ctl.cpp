@@ -135,9 +135,15 @@ int Menus() {
     return count ? 0 : 1;
 }
 
+// WM_GETTEXT rather than GetWindowText, which gives another process's edit fields as they
+// were created, not as they read now.
 BOOL CALLBACK PrintText(HWND control, LPARAM) {
     wchar_t text[512] = L"";
-    if (IsWindowVisible(control) && GetWindowTextW(control, text, 512) > 0) {
+    DWORD_PTR length = 0;
+    if (IsWindowVisible(control) &&
+        SendMessageTimeoutW(control, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000,
+                            &length) &&
+        length > 0) {
         char utf8[1024];
         WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, nullptr, nullptr);
         for (char* c = utf8; *c; ++c)
