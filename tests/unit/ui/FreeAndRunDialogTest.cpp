@@ -228,6 +228,27 @@ TEST_F(FreeAndRunDialogTest, ClosingAnnouncesAndSavesTheListAndASecondOpenBrings
     EXPECT_EQ(ReadRegInteger(OptionsKey, L"1farMBToFree", -1), 299);
 }
 
+TEST_F(FreeAndRunDialogTest, ASaveThatFailsOnCloseIsShownAndTheDialogGoesAllTheSame) {
+    Entry(L"A", L"C:\\a.exe", 300);
+    TfrmFreeAndRun& d = Open();
+    // A key under a volatile key cannot be created as a lasting one: the save fails.
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Tarvendel");
+    HKEY key = nullptr;
+    ::RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Tarvendel", 0, nullptr, REG_OPTION_VOLATILE, KEY_ALL_ACCESS,
+                      nullptr, &key, nullptr);
+    ::RegCloseKey(key);
+    std::vector<std::wstring> shown;
+    {
+        ExceptionSinkScope sink([&](const TExceptionInfo& e) { shown.push_back(e.Message); });
+        d.cmdClose->Click();
+        PumpMessages();
+    }
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Tarvendel");
+    EXPECT_EQ(shown, std::vector<std::wstring>{L"Cannot create Key: " + std::wstring(OptionsKey)});
+    EXPECT_EQ(FindFreeAndRunDialog(), nullptr);
+    EXPECT_EQ(Announced(), std::vector<WPARAM>{ocFreeAndRun});
+}
+
 TEST_F(FreeAndRunDialogTest, TakesTheChartColoursOfTheSkinAndRepaintsAfterASample) {
     TfrmFreeAndRun& d = Open();
     ASSERT_TRUE(d.Root());
