@@ -26,8 +26,10 @@ if [ -z "${DISPLAY:-}" ]; then
     fi
 fi
 korvix_wine_start
-echo "run: starting dist/win32/Korvix.exe ${ARGS:-} (quit it from its tray menu, or: make run ARGS=quit)"
-wine "$root/dist/win32/Korvix.exe" ${ARGS:-}
+arch=win32
+[ "$KORVIX_WIN32_RUNS" = 1 ] || arch=win64   # this machine cannot run 32-bit programs
+echo "run: starting dist/$arch/Korvix.exe ${ARGS:-} (quit it from its tray menu, or: make run ARGS=quit)"
+wine "$root/dist/$arch/Korvix.exe" ${ARGS:-}
 status=$?
 if [ $own_display = 1 ]; then
     # The whole session lived on our Xvfb: end it with the program.
