@@ -1,7 +1,7 @@
 #!/bin/bash
 # Screenshots of the shipped skins into docs/screens/: every page of the Korvix form as the
-# program shows it (page button pressed, animations played) and the plain dialogs in the skin's
-# dialog style, at 100 % and 200 % display scale (LogPixels 96 and 192), under Xvfb and Wine.
+# program shows it (page button pressed, animations played), at 100 % and 200 % display scale
+# (LogPixels 96 and 192), under Xvfb and Wine. The dialogs: tools/dialog_screenshots.sh.
 #   tools/shipped_skin_screenshots.sh [SKIN...]      (default: every skin in dist/win32 but test.skn;
 #                                           needs `make build` and build/win32's skinshot target)
 set -e
@@ -47,10 +47,7 @@ for dpi in 96 192; do
             wine "$shot" form "$(korvix_winpath "$skin")" "$(korvix_winpath "$out/$name-$page-$pct.png")" ${entry#*|} |
                 tr -d '\r'
         done
-        for dialog in hotkey defaults freeandrun; do
-            wine "$shot" dialog "$(korvix_winpath "$skin")" "$(korvix_winpath "$out/$name-dialog-$dialog-$pct.png")" $dialog |
-                tr -d '\r'
-        done
+        # The dialogs are the program's own: tools/dialog_screenshots.sh.
     done
     korvix_wine_stop || true
 done

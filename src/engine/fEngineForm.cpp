@@ -145,6 +145,17 @@ void TfrmEngine::WMFreeUpRequest(WPARAM sizeMB) {
     StartFreeUpOfKind(FreeUpKind::Request, size);
 }
 
+// ---- Shared skin ----
+void TfrmEngine::SetSkinFile(const std::wstring& path) {
+    // An empty path (the configured file is missing) is a name like any other: asked for the
+    // first time, it fails with the skin error.
+    if (skinFileHeld_ && path == skinFile_) return;
+    skinFile_ = path;
+    skinFileHeld_ = true;
+    Skin.Unload();
+    Skin.Load(path);
+}
+
 // ---- Status ----
 TEngineState TfrmEngine::State() const {
     return ChooseState(worker_.Current() != nullptr, worker_.Values(), options_.BackgroundActivity());

@@ -21,6 +21,7 @@
 #include "framework/uForm.h"
 #include "framework/uMenu.h"
 #include "framework/uTimer.h"
+#include "skin/uSkin.h"
 
 class TFreeAndRunItem;
 class TKorvixOptions;
@@ -63,8 +64,13 @@ public:
     void RunPendingProgram();
     TPopupMenu IconMenu;
 
-    // The shared skin control of the skinned dialogs (SetSkinFile, the skin file loaded)
-    // joins the engine here once the skin engine (src/skin) exists.
+    // ---- The skin control shared by every skinned dialog ----
+    // Loads the file when its name differs (exactly) from the one held. The name is taken
+    // before the load: a file that fails is not tried again until another one was asked for,
+    // and the dialogs then show their plain look. A failed load throws ESkinError.
+    void SetSkinFile(const std::wstring& path);
+    const std::wstring& SkinFile() const noexcept { return skinFile_; }
+    TSkin Skin;
 
     // ---- State, for the other windows and for tests ----
     // False once the fatal path has run: the engine then frees up, shows and follows nothing.
@@ -139,4 +145,6 @@ private:
     std::optional<TFreeUpResult> lastResult_;
     std::wstring lastResultText_;  // its short line, in the status tooltip and the tray menu
     std::set<int32_t> limitTold_;  // sizes of automatic free-ups already refused in a balloon
+    std::wstring skinFile_;
+    bool skinFileHeld_ = false;  // no name asked for yet
 };

@@ -8,6 +8,7 @@
 #include <vector>
 #include <windowsx.h>
 #include "skin/uSkinBinding.h"
+#include "skin/uSkinDialogScrollBar.h"
 
 namespace {
 const wchar_t DialogProp[] = L"KorvixSkinDialog";
@@ -38,7 +39,7 @@ public:
     ~TSkinDialogWindow() override {
         if (!::IsWindow(window_)) return;
         ::RemovePropW(window_, DialogProp);
-        for (const Child& c : children_) Restore(c);
+        for (Child& c : children_) Restore(c);
         ::RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
     }
 
@@ -56,6 +57,13 @@ protected:
             case WM_CTLCOLORLISTBOX:
                 return reinterpret_cast<LRESULT>(
                     CtlColor(msg, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam)));
+            case WM_NOTIFY: {
+                auto* header = reinterpret_cast<NMHDR*>(lParam);
+                Child* c = header && header->code == NM_CUSTOMDRAW ? Find(header->hwndFrom) : nullptr;
+                if (c && c->listView && style_.hasListSelection)
+                    return ListCustomDraw(*reinterpret_cast<NMLVCUSTOMDRAW*>(lParam));
+                return DefaultProc(msg, wParam, lParam);
+            }
             case WM_DRAWITEM:
                 if (DrawButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam))) return TRUE;
                 return DefaultProc(msg, wParam, lParam);
@@ -87,6 +95,7 @@ private:
         bool listView = false;
         bool flatEdge = false;
         COLORREF listColors[3] = {};
+        std::shared_ptr<TSkinDialogScrollBar> scrollBar;
     };
 
     // The dialog's background at its current size, and a brush that continues it under controls.
@@ -103,6 +112,8 @@ private:
         painter_->DrawSection(dc.get(), style_.background, all, dpi_);
         backgroundBrush_.reset(::CreatePatternBrush(background_.get()));
         look_ = {painter_->Font(style_.font, dpi_), style_.text, backgroundBrush_.get()};
+        for (const Child& c : children_)
+            if (c.scrollBar) c.scrollBar->SetLook(backgroundBrush_.get(), dpi_);
     }
 
     void EraseBackground(HDC dc) {
@@ -130,13 +141,10 @@ private:
             ::SetWindowLongPtrW(child, GWL_STYLE, (c.style & ~LONG_PTR(BS_TYPEMASK)) | BS_OWNERDRAW);
             ::SetWindowSubclass(child, &TSkinDialogWindow::ButtonProc, ButtonSubclassId,
                                 reinterpret_cast<DWORD_PTR>(this));
-        } else if (style_.hasEditBorder && (::GetWindowLongPtrW(child, GWL_EXSTYLE) & WS_EX_CLIENTEDGE)) {
-            // The sunken 3-D edge becomes a flat line in the skin's colour (same width, so the
-            // control's layout does not move).
-            c.flatEdge = true;
-            ::SetWindowSubclass(child, &TSkinDialogWindow::EdgeProc, EditSubclassId, reinterpret_cast<DWORD_PTR>(this));
-            ::SetWindowPos(child, nullptr, 0, 0, 0, 0,
-                           SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+        } else if (style_.hasScrollBar && _wcsicmp(cls.c_str(), WC_SCROLLBARW) == 0 &&
+                   !(c.style & (SBS_SIZEBOX | SBS_SIZEGRIP))) {
+            c.scrollBar = std::make_shared<TSkinDialogScrollBar>(child, window_, painter_, style_);
+            c.scrollBar->SetLook(backgroundBrush_.get(), dpi_);
         } else if (_wcsicmp(cls.c_str(), WC_LISTVIEWW) == 0) {
             c.listView = true;
             c.listColors[0] = ListView_GetBkColor(child);
@@ -148,11 +156,20 @@ private:
                 ListView_SetTextBkColor(child, SkinColorValue(style_.listBack));
             }
         }
+        if (!c.ownerDrawn && style_.hasEditBorder && (::GetWindowLongPtrW(child, GWL_EXSTYLE) & WS_EX_CLIENTEDGE)) {
+            // The sunken 3-D edge (of an edit, a list, any control) becomes a flat line in the
+            // skin's colour (same width, so the control's layout does not move).
+            c.flatEdge = true;
+            ::SetWindowSubclass(child, &TSkinDialogWindow::EdgeProc, EditSubclassId, reinterpret_cast<DWORD_PTR>(this));
+            ::SetWindowPos(child, nullptr, 0, 0, 0, 0,
+                           SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+        }
         ::SendMessageW(child, WM_SETFONT, WPARAM(look_.font), FALSE);
         children_.push_back(c);
     }
 
-    void Restore(const Child& c) {
+    void Restore(Child& c) {
+        c.scrollBar.reset();
         if (!::IsWindow(c.window)) return;
         if (c.ownerDrawn) {
             ::RemoveWindowSubclass(c.window, &TSkinDialogWindow::ButtonProc, ButtonSubclassId);
@@ -208,6 +225,7 @@ private:
                    : (di.itemState & ODS_SELECTED) ? sdPushed
                    : c->hot                        ? sdHot
                    : (di.itemState & ODS_FOCUS)    ? sdFocused
+                   : IsDefaultButton(di.hwndItem)  ? sdDefault
                                                    : sdNormal;
         const SkinButtonState& s = style_.button[look];
         painter_->DrawSection(mem.get(), s.Section.Name, all, dpi_);
@@ -219,6 +237,34 @@ private:
             painter_->DrawFocusMark(mem.get(), all, dpi_, style_.focus, -2);
         ::BitBlt(di.hDC, r.left, r.top, w, h, mem.get(), 0, 0, SRCCOPY);
         return true;
+    }
+
+    // The button Enter presses: the one the window names (DM_GETDEFID), else one created as default.
+    bool IsDefaultButton(HWND button) {
+        LRESULT id = ::SendMessageW(window_, DM_GETDEFID, 0, 0);
+        if (HIWORD(id) == DC_HASDEFID) return LOWORD(id) == ::GetDlgCtrlID(button);
+        Child* c = Find(button);
+        return c && c->isDefault;
+    }
+
+    // Selected list items in the skin's selection colours, with or without the focus.
+    LRESULT ListCustomDraw(NMLVCUSTOMDRAW& cd) {
+        switch (cd.nmcd.dwDrawStage) {
+            case CDDS_PREPAINT: return CDRF_NOTIFYITEMDRAW;
+            case CDDS_ITEMPREPAINT: {
+                const int item = static_cast<int>(cd.nmcd.dwItemSpec);
+                if (ListView_GetItemState(cd.nmcd.hdr.hwndFrom, item, LVIS_SELECTED) & LVIS_SELECTED) {
+                    cd.nmcd.uItemState &= ~UINT(CDIS_SELECTED);
+                    cd.clrText = SkinColorValue(style_.listSelText);
+                    cd.clrTextBk = SkinColorValue(style_.listSelBack);
+                } else {
+                    cd.clrText = SkinColorValue(style_.listText);
+                    cd.clrTextBk = SkinColorValue(style_.listBack);
+                }
+                return CDRF_NEWFONT;
+            }
+            default: return CDRF_DODEFAULT;
+        }
     }
 
     static LRESULT CALLBACK ButtonProc(HWND button, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {

@@ -504,7 +504,7 @@ void Parser::ParseDialog(SkinStatement& s) {
         } else if (k == "focus") {
             d.focus = Color(p, "focus colour");
         } else if (k == "button") {
-            static const char* names[sdLookCount] = {"normal", "hot", "pushed", "disabled", "focused"};
+            static const char* names[sdLookCount] = {"normal", "hot", "pushed", "disabled", "focused", "default"};
             std::string w = p.Word("button look");
             auto it = std::find(names, names + sdLookCount, w);
             if (it == names + sdLookCount) SkinFail(p.Line(), "unknown button look " + SkinQuote(w));
@@ -518,10 +518,20 @@ void Parser::ParseDialog(SkinStatement& s) {
                 d.editBorder = Color(p, "edit border colour");
                 d.hasEditBorder = true;
             }
+        } else if (k == "scrollbar") {
+            d.scrollTrack = p.Name("track section");
+            d.scrollThumb = p.Name("thumb section");
+            d.scrollThumbHot = p.AtEnd() ? d.scrollThumb : p.Name("hot thumb section");
+            d.hasScrollBar = true;
         } else if (k == "list") {
             d.listText = Color(p, "list text colour");
             d.listBack = Color(p, "list background colour");
             d.hasList = true;
+            if (!p.AtEnd()) {
+                d.listSelText = Color(p, "list selection text colour");
+                d.listSelBack = Color(p, "list selection background colour");
+                d.hasListSelection = true;
+            }
         } else {
             SkinFail(p.Line(), "unknown dialog property " + SkinQuote(k));
         }
@@ -568,6 +578,8 @@ void Parser::Resolve() {
     const SkinDialogStyle& d = model_.dialog;
     CheckSection(d.background, d.line, "dialog style");
     for (const SkinButtonState& st : d.button) CheckSection(st.Section.Name, d.line, "dialog style");
+    for (const std::wstring* name : {&d.scrollTrack, &d.scrollThumb, &d.scrollThumbHot})
+        CheckSection(*name, d.line, "dialog style");
 }
 
 }  // namespace

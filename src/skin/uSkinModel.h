@@ -101,7 +101,8 @@ struct SkinForm {
     std::vector<SkinElement> elements;  // [0] is the root; parents come before children
 };
 
-enum SkinDialogLook { sdNormal, sdHot, sdPushed, sdDisabled, sdFocused, sdLookCount };
+// The looks of a dialog's push buttons; "default" is the button Enter presses when no other one has the focus.
+enum SkinDialogLook { sdNormal, sdHot, sdPushed, sdDisabled, sdFocused, sdDefault, sdLookCount };
 
 struct SkinDialogStyle {
     bool present = false;
@@ -112,8 +113,11 @@ struct SkinDialogStyle {
     TSkinColor text;
     TSkinColor focus = SkinColorFromRGB(0, 120, 215);
     SkinButtonState button[sdLookCount];
-    bool hasEdit = false, hasList = false, hasEditBorder = false;
-    TSkinColor editText, editBack, editBorder, listText, listBack;
+    bool hasEdit = false, hasList = false, hasEditBorder = false, hasListSelection = false;
+    TSkinColor editText, editBack, editBorder, listText, listBack, listSelText, listSelBack;
+    // Native scroll bar controls: the track (arrows included) and the thumb, plain and lit.
+    bool hasScrollBar = false;
+    std::wstring scrollTrack, scrollThumb, scrollThumbHot;
 };
 
 struct SkinModel {

@@ -5,6 +5,8 @@
 #include "legacy/uGlobals.h"
 #include "legacy/uKorvixOptions.h"
 #include "legacy/uMessages.h"
+#include "ui/fAskDefaults.h"
+#include "ui/fHotkey2.h"
 #include "ui/fMainForm.h"
 #include "ui/uKorvixSkinHelper.h"
 #include "ui/uPageRefresh.h"
@@ -68,11 +70,11 @@ void TfrmMain::OptionClick(int32_t id) {
     }
 }
 
-// The hotkey dialog (with the engine's hotkeys released while it records) joins here.
-void TfrmMain::SetHotkeyClick(int /*preset*/) {}
+// The hotkey dialog, with the engine's hotkeys released while it records.
+void TfrmMain::SetHotkeyClick(int preset) { RunHotkeyFlow(*this, preset); }
 
-// The ask-defaults dialog, and ApplyDefaults when the user says yes, join here.
-void TfrmMain::DefaultSettingsClick() {}
+// The ask-defaults dialog, and the defaults applied when the user says yes.
+void TfrmMain::DefaultSettingsClick() { RunAskDefaultsFlow(*this); }
 
 void TfrmMain::SkinScrollTrack(const TSkinObject& source, int newPos) {
     tracking_.SkinScrollTrack(options_, SourceID(source), currentPage_, newPos);

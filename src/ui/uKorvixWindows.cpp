@@ -1,5 +1,6 @@
 #include "ui/uKorvixWindows.h"
 #include "framework/uApplication.h"
+#include "ui/fFreeAndRun.h"
 #include "ui/fMainForm.h"
 
 TfrmMain* TKorvixWindows::MainWindow() { return Application.FindForm<TfrmMain>(); }
@@ -24,12 +25,12 @@ void TKorvixWindows::ShowStatusLine(const std::wstring& line) {
 
 void TKorvixWindows::RepaintCharts() {
     if (TfrmMain* main = MainWindow()) main->RepaintChart();
+    RepaintFreeAndRunChart();
 }
 
-// The Free-and-Run manager dialog connects here: found or created, given the configured skin
-// through the engine's shared skin control, and shown without waiting for it.
-void TKorvixWindows::ShowFreeAndRunDialog() {}
+void TKorvixWindows::ShowFreeAndRunDialog() { ::ShowFreeAndRunDialog(); }
 
 void TKorvixWindows::FreeWindows() {
+    FreeFreeAndRunDialog();
     while (TfrmMain* main = MainWindow()) Application.DestroyForm(main);
 }

@@ -1,6 +1,7 @@
 // The windows of this layer as the engine reaches them: the main window, created on demand,
 // shown and brought to the front, told the status line and repainted after each sample, and
-// freed at shutdown. The program's entry connects it to the engine window.
+// the Free-and-Run manager; both freed at shutdown. The program's entry connects it to the
+// engine window.
 #pragma once
 #include <windows.h>
 #include <string>

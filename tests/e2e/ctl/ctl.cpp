@@ -20,6 +20,7 @@
 //   ctext CLASS               the title of the first visible top-level window of class CLASS
 //   filedlg TITLE PATH        types PATH into the file name field of the open-file dialog
 //                             titled TITLE and presses Open (exit 1: no such dialog)
+//   settext TITLE ID TEXT     set the text of control ID of the first such window, print 1/0
 //   key VK...                 keyboard input through SendInput (reaches tray popup menus)
 //   bcast NAME                post the registered message NAME to HWND_BROADCAST
 //   peak PID                  peak working set of Windows process PID, in bytes
@@ -149,9 +150,15 @@ int Menus() {
     return count ? 0 : 1;
 }
 
+// WM_GETTEXT rather than GetWindowText, which gives another process's edit fields as they
+// were created, not as they read now.
 BOOL CALLBACK PrintText(HWND control, LPARAM) {
     wchar_t text[512] = L"";
-    if (IsWindowVisible(control) && GetWindowTextW(control, text, 512) > 0) {
+    DWORD_PTR length = 0;
+    if (IsWindowVisible(control) &&
+        SendMessageTimeoutW(control, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000,
+                            &length) &&
+        length > 0) {
         char utf8[1024];
         WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, nullptr, nullptr);
         for (char* c = utf8; *c; ++c)
@@ -292,6 +299,21 @@ int FileDialog(const char* title, const char* path, DWORD timeoutMs) {
     SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide));
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     printf("ok\n");
+    return 0;
+}
+
+// Sets the text of the control with that id in the first visible window titled so (a file
+// name typed into the open-file dialog, say). For a combo box, its edit field.
+int SetText(const char* prefix, unsigned id, const char* text) {
+    std::vector<HWND> windows = WindowsTitled(prefix);
+    HWND control = windows.empty() ? nullptr : GetDlgItem(windows.front(), int(id));
+    if (!control) {
+        printf("none\n");
+        return 1;
+    }
+    wchar_t wide[1024] = L"";
+    MultiByteToWideChar(CP_ACP, 0, text, -1, wide, 1024);
+    printf("%d\n", SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide)) ? 1 : 0);
     return 0;
 }
 
@@ -633,6 +655,7 @@ int main(int argc, char** argv) {
     if (!strcmp(cmd, "crect") && argc > 2) return ClassRect(argv[2]);
     if (!strcmp(cmd, "ctext") && argc > 2) return ClassText(argv[2]);
     if (!strcmp(cmd, "filedlg") && argc > 3) return FileDialog(argv[2], argv[3], 15000);
+    if (!strcmp(cmd, "settext") && argc > 4) return SetText(argv[2], strtoul(argv[3], nullptr, 0), argv[4]);
     if (!strcmp(cmd, "key")) return Keys(argc - 2, argv + 2);
     if (!strcmp(cmd, "bcast") && argc > 2) return Broadcast(argv[2]);
     if (!strcmp(cmd, "msgbox") && argc > 3) return MessageBoxText(argv[2], strtoul(argv[3], nullptr, 0));

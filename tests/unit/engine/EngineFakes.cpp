@@ -37,8 +37,8 @@ double ReadCpu() {
 TDateTime ReadClock() { return Clock::now; }
 std::wstring ReadFirstParameter() { return CommandLine::first; }
 
-int RecordBox(HWND, const std::wstring& text, const std::wstring& caption, UINT type) {
-    Boxes::shown.push_back({text, caption, type});
+int RecordBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT type) {
+    Boxes::shown.push_back({text, caption, type, owner});
     if (Boxes::whileOpen) Boxes::whileOpen(Boxes::shown.back());
     return IDOK;
 }

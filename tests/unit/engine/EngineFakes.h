@@ -45,6 +45,7 @@ struct CommandLine {
 struct Box {
     std::wstring text, caption;
     UINT type;
+    HWND owner = nullptr;
 };
 struct Boxes {
     static inline std::vector<Box> shown;

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 #include "skin/SkinTestSupport.h"
+#include "skin/uSkinDialogScrollBar.h"
 #include "skin/uSkinLabel.h"
 #include "support/TestSupport.h"
 
@@ -123,5 +124,157 @@ TEST_F(PlainDialog, SkinLabelDrawsInTheSkinsLookAndPlainWithout) {
     EXPECT_EQ(label.Caption(), L"Some words");
     skin.UnskinWindow(host.Handle());
     EXPECT_EQ(ScreenPixel(label.Handle(), 150, 10), ::GetSysColor(COLOR_BTNFACE));
+}
+
+// The dialog style's own looks for the default button, selected list items and scroll bars.
+std::string RichDialogSkin() {
+    std::string text = MiniSkin;
+    const std::string list = "  list #101010 #FAFAFA\n";
+    text.replace(text.find(list), list.size(),
+                 "  list #101010 #FAFAFA #FFFFFF #FF0000\n"
+                 "  button default blue #FFFFFF\n"
+                 "  scrollbar track thumb hot\n");
+    return text;
+}
+
+// Keeps every WM_HSCROLL code its scroll bar sends, with the track position read meanwhile.
+class ScrollHost : public HostWindow {
+public:
+    std::vector<std::pair<int, int>> scrolls;  // code, nTrackPos
+
+protected:
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+        if (msg == WM_HSCROLL && lParam) {
+            SCROLLINFO info{sizeof(info), SIF_TRACKPOS};
+            ::GetScrollInfo(reinterpret_cast<HWND>(lParam), SB_CTL, &info);
+            scrolls.emplace_back(LOWORD(wParam), info.nTrackPos);
+            return 0;
+        }
+        return HostWindow::WndProc(msg, wParam, lParam);
+    }
+};
+
+class RichDialog : public testing::Test {
+protected:
+    void SetUp() override {
+        INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_LISTVIEW_CLASSES};
+        ::InitCommonControlsEx(&icc);
+        ok = Child(L"BUTTON", L"OK", BS_DEFPUSHBUTTON | WS_TABSTOP, 10, 10, 75, 25, IDOK);
+        cancel = Child(L"BUTTON", L"Cancel", BS_PUSHBUTTON | WS_TABSTOP, 100, 10, 75, 25, IDCANCEL);
+        // Sunken, as lists usually are: it takes the flat edge and the list colours both.
+        list = Child(WC_LISTVIEWW, L"", LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SHOWSELALWAYS, 10, 45, 150, 100, 3);
+        ::SetWindowLongPtrW(list, GWL_EXSTYLE, WS_EX_CLIENTEDGE);
+        ::SetWindowPos(list, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+        ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT);
+        LVCOLUMNW column{LVCF_WIDTH, 0, 140};
+        ListView_InsertColumn(list, 0, &column);
+        for (const wchar_t* name : {L"one", L"two"}) {
+            LVITEMW item{LVIF_TEXT, ListView_GetItemCount(list)};
+            item.pszText = const_cast<wchar_t*>(name);
+            ListView_InsertItem(list, &item);
+        }
+        ListView_SetItemState(list, 1, LVIS_SELECTED, LVIS_SELECTED);
+        bar = Child(L"SCROLLBAR", L"", SBS_HORZ | WS_TABSTOP, 10, 200, 200, 17, 4);
+        SCROLLINFO info{sizeof(info), SIF_ALL, 0, 99, 10, 0, 0};
+        ::SetScrollInfo(bar, SB_CTL, &info, TRUE);
+        skin.Load(WriteSkin(RichDialogSkin()));
+        skin.SkinWindow(host.Handle());
+    }
+    HWND Child(const wchar_t* cls, const wchar_t* title, DWORD style, int x, int y, int w, int h, int id) {
+        return ::CreateWindowExW(0, cls, title, WS_CHILD | WS_VISIBLE | style, x, y, w, h, host.Handle(),
+                                 reinterpret_cast<HMENU>(INT_PTR(id)), ::GetModuleHandleW(nullptr), nullptr);
+    }
+    int Position() const {
+        SCROLLINFO info{sizeof(info), SIF_POS};
+        ::GetScrollInfo(bar, SB_CTL, &info);
+        return info.nPos;
+    }
+
+    ScrollHost host;
+    TSkin skin;
+    HWND ok, cancel, list, bar;
+};
+
+TEST_F(RichDialog, TheDefaultButtonSelectedItemsAndScrollBarsTakeTheSkinsLooks) {
+    EXPECT_EQ(ScreenPixel(ok, 37, 2), RGB(0, 0, 0xFF));            // the default look
+    EXPECT_EQ(ScreenPixel(cancel, 37, 2), RGB(0xC0, 0xC0, 0xC0));  // the normal one
+    RECT row{};
+    ListView_GetItemRect(list, 1, &row, LVIR_BOUNDS);
+    EXPECT_EQ(ScreenPixel(list, 120, (row.top + row.bottom) / 2), RGB(0xFF, 0, 0));  // selected
+    ListView_GetItemRect(list, 0, &row, LVIR_BOUNDS);
+    EXPECT_EQ(ScreenPixel(list, 120, (row.top + row.bottom) / 2), RGB(0xFA, 0xFA, 0xFA));
+    // Position 0: the thumb at the start of the track, the track after it.
+    EXPECT_EQ(ScreenPixel(bar, 22, 8), RGB(0x20, 0x20, 0x80));
+    EXPECT_EQ(ScreenPixel(bar, 150, 8), RGB(0xE0, 0xE0, 0xE0));
+    // A position set by the program moves the drawn thumb.
+    SCROLLINFO info{sizeof(info), SIF_POS, 0, 0, 0, 90};
+    ::SetScrollInfo(bar, SB_CTL, &info, TRUE);
+    EXPECT_EQ(ScreenPixel(bar, 22, 8), RGB(0xE0, 0xE0, 0xE0));
+    EXPECT_EQ(ScreenPixel(bar, 175, 8), RGB(0x20, 0x20, 0x80));
+
+    skin.UnskinWindow(host.Handle());
+    EXPECT_NE(ScreenPixel(bar, 150, 8), RGB(0xE0, 0xE0, 0xE0));  // the system's look again
+}
+
+TEST_F(RichDialog, TheSkinnedScrollBarSendsWhatTheSystemsDoesForArrowsPagesAndTheThumb) {
+    Mouse(bar, WM_LBUTTONDOWN, 195, 8);  // the right arrow
+    Mouse(bar, WM_LBUTTONUP, 195, 8);
+    Mouse(bar, WM_LBUTTONDOWN, 120, 8);  // the track right of the thumb
+    Mouse(bar, WM_LBUTTONUP, 120, 8);
+    std::vector<int> codes;
+    for (auto& [code, track] : host.scrolls) codes.push_back(code);
+    EXPECT_EQ(codes, (std::vector<int>{SB_LINERIGHT, SB_ENDSCROLL, SB_PAGERIGHT, SB_ENDSCROLL}));
+    EXPECT_EQ(::GetFocus(), bar);
+
+    // Dragging the thumb reports the position under it while the mouse moves, then where it ended.
+    host.scrolls.clear();
+    const auto g = TSkinDialogScrollBar::Measure(200, 17, 0, 99, 10, 0);
+    const int grab = (g.thumbStart + g.thumbEnd) / 2;
+    Mouse(bar, WM_LBUTTONDOWN, grab, 8);
+    Mouse(bar, WM_MOUSEMOVE, grab + 75, 8);
+    Mouse(bar, WM_LBUTTONUP, grab + 75, 8);
+    const int expected = TSkinDialogScrollBar::PositionAt(g, g.thumbStart + 75, 0, 99, 10);
+    ASSERT_EQ(host.scrolls.size(), 3u);
+    EXPECT_EQ(host.scrolls[0], std::make_pair(int(SB_THUMBTRACK), expected));
+    EXPECT_EQ(host.scrolls[1], std::make_pair(int(SB_THUMBPOSITION), expected));
+    EXPECT_EQ(host.scrolls[2].first, SB_ENDSCROLL);
+    EXPECT_EQ(::GetCapture(), nullptr);
+}
+
+TEST(SkinDialogScrollBarGeometry, ArrowsTrackAndThumbFollowRangePageAndPosition) {
+    struct Case {
+        int length, min, max, page, pos;
+        int thumbStart, thumbEnd;
+    };
+    const Case cases[] = {
+        {200, 0, 99, 10, 0, 17, 34},      // a tenth of the track, at its start
+        {200, 0, 99, 10, 90, 166, 183},   // the last reachable position ends at the track's end
+        {200, 0, 99, 10, 45, 92, 109},    // half way
+        {200, 0, 99, 10, 500, 166, 183},  // beyond the range: at the end
+        {200, 1, 537, 25, 1, 17, 29},     // a small page keeps a thumb of 12 pixels or more
+        {200, 0, 9, 0, 0, 17, 34},        // no page: a square thumb
+    };
+    for (const Case& c : cases) {
+        const auto g = TSkinDialogScrollBar::Measure(c.length, 17, c.min, c.max, c.page, c.pos);
+        EXPECT_EQ(g.arrow, 17);
+        EXPECT_EQ(g.trackEnd, c.length - 17);
+        EXPECT_EQ(g.thumbStart, c.thumbStart) << c.pos;
+        EXPECT_EQ(g.thumbEnd, c.thumbEnd) << c.pos;
+        if (c.pos >= c.min && c.pos <= c.max - std::max(c.page, 1) + 1) {
+            EXPECT_EQ(TSkinDialogScrollBar::PositionAt(g, g.thumbStart, c.min, c.max, c.page), c.pos);
+        }
+    }
+}
+
+TEST(SkinDialogStyleFormat, AScrollBarLookNeedsKnownSectionsAndIsOptional) {
+    std::string text = RichDialogSkin();
+    text.replace(text.find("scrollbar track thumb hot"), 25, "scrollbar track nosuch");
+    TSkin skin;
+    try {
+        skin.Load(WriteSkin(text));
+        ADD_FAILURE() << "a dialog style with an unknown section loaded";
+    } catch (const ESkinError& e) {
+        EXPECT_NE(e.Message().find(L"nosuch"), std::wstring::npos) << Narrow8(e.Message());
+    }
 }
 }  // namespace

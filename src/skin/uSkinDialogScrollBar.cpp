@@ -1,0 +1,283 @@
+#include "skin/uSkinDialogScrollBar.h"
+#include <algorithm>
+#include <windowsx.h>
+#include "skin/uSkinModel.h"
+#include "skin/uSkinRaster.h"
+
+namespace {
+constexpr UINT_PTR kSubclassId = 0x4B534253;
+constexpr UINT_PTR kRepeatTimer = 0x4B53;
+constexpr UINT kFirstRepeatMs = 350, kRepeatMs = 60;
+
+SCROLLINFO Info(HWND bar) {
+    SCROLLINFO info{sizeof(info), SIF_ALL};
+    ::SendMessageW(bar, SBM_GETSCROLLINFO, 0, reinterpret_cast<LPARAM>(&info));
+    return info;
+}
+
+// A chevron pointing left, right, up or down, centred in `r`.
+void DrawArrow(HDC dc, const RECT& r, bool horizontal, bool next, COLORREF color) {
+    const int size = std::max<int>(2, std::min<int>(r.right - r.left, r.bottom - r.top) / 4);
+    const int cx = (r.left + r.right) / 2, cy = (r.top + r.bottom) / 2;
+    POINT p[3];
+    if (horizontal) {
+        const int d = next ? 1 : -1;
+        p[0] = {cx - d * size / 2, cy - size};
+        p[1] = {cx + d * (size - size / 2), cy};
+        p[2] = {cx - d * size / 2, cy + size};
+    } else {
+        const int d = next ? 1 : -1;
+        p[0] = {cx - size, cy - d * size / 2};
+        p[1] = {cx, cy + d * (size - size / 2)};
+        p[2] = {cx + size, cy - d * size / 2};
+    }
+    UniqueBrush brush(::CreateSolidBrush(color));
+    UniquePen pen(::CreatePen(PS_SOLID, 1, color));
+    SelectGuard selectBrush(dc, brush.get());
+    SelectGuard selectPen(dc, pen.get());
+    ::Polygon(dc, p, 3);
+}
+}  // namespace
+
+TSkinDialogScrollBar::TSkinDialogScrollBar(HWND bar, HWND dialog, std::shared_ptr<TSkinPainter> painter,
+                                           const SkinDialogStyle& style)
+    : bar_(bar),
+      dialog_(dialog),
+      painter_(std::move(painter)),
+      style_(style),
+      horizontal_((::GetWindowLongPtrW(bar, GWL_STYLE) & SBS_VERT) == 0) {
+    ::SetWindowSubclass(bar_, &TSkinDialogScrollBar::Proc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    ::InvalidateRect(bar_, nullptr, FALSE);
+}
+
+TSkinDialogScrollBar::~TSkinDialogScrollBar() {
+    if (!::IsWindow(bar_)) return;
+    if (tracking_ || pressed_ != None) {
+        ::KillTimer(bar_, kRepeatTimer);
+        if (::GetCapture() == bar_) ::ReleaseCapture();
+    }
+    ::RemoveWindowSubclass(bar_, &TSkinDialogScrollBar::Proc, kSubclassId);
+    ::InvalidateRect(bar_, nullptr, TRUE);
+}
+
+void TSkinDialogScrollBar::SetLook(HBRUSH background, int dpi) {
+    background_ = background;
+    dpi_ = dpi;
+    ::InvalidateRect(bar_, nullptr, FALSE);
+}
+
+TSkinDialogScrollBar::Geometry TSkinDialogScrollBar::Measure(int length, int thickness, int min, int max, int page,
+                                                             int pos) {
+    Geometry g{};
+    g.arrow = std::min(thickness, length / 3);
+    g.trackStart = g.arrow;
+    g.trackEnd = std::max(g.trackStart, length - g.arrow);
+    const int track = g.trackEnd - g.trackStart;
+    const int range = std::max(1, max - min + 1);
+    const int steps = std::max(0, range - std::max(page, 1));  // positions beyond the first
+    int thumb = page > 0 ? MulDiv(track, std::min(page, range), range) : thickness;
+    thumb = std::clamp(std::max(thumb, thickness / 2 + 4), std::min(track, 4), track);
+    const int room = track - thumb;
+    const int offset = steps > 0 ? MulDiv(room, std::clamp(pos - min, 0, steps), steps) : 0;
+    g.thumbStart = g.trackStart + offset;
+    g.thumbEnd = g.thumbStart + thumb;
+    return g;
+}
+
+int TSkinDialogScrollBar::PositionAt(const Geometry& g, int thumbStart, int min, int max, int page) {
+    const int range = std::max(1, max - min + 1);
+    const int steps = std::max(0, range - std::max(page, 1));
+    const int room = (g.trackEnd - g.trackStart) - (g.thumbEnd - g.thumbStart);
+    if (room <= 0 || steps == 0) return min;
+    const int offset = std::clamp(thumbStart - g.trackStart, 0, room);
+    return min + MulDiv(offset, steps, room);
+}
+
+TSkinDialogScrollBar::Geometry TSkinDialogScrollBar::Current(RECT* client) const {
+    RECT r{};
+    ::GetClientRect(bar_, &r);
+    if (client) *client = r;
+    SCROLLINFO info = Info(bar_);
+    const int pos = tracking_ ? trackPos_ : info.nPos;
+    return horizontal_ ? Measure(r.right, r.bottom, info.nMin, info.nMax, int(info.nPage), pos)
+                       : Measure(r.bottom, r.right, info.nMin, info.nMax, int(info.nPage), pos);
+}
+
+int TSkinDialogScrollBar::Along(POINT at) const { return horizontal_ ? at.x : at.y; }
+
+TSkinDialogScrollBar::Part TSkinDialogScrollBar::HitTest(POINT at) const {
+    RECT r{};
+    const Geometry g = Current(&r);
+    if (!::PtInRect(&r, at)) return None;
+    const int a = Along(at);
+    if (a < g.trackStart) return PrevArrow;
+    if (a >= g.trackEnd) return NextArrow;
+    if (a < g.thumbStart) return PrevPage;
+    if (a >= g.thumbEnd) return NextPage;
+    return Thumb;
+}
+
+void TSkinDialogScrollBar::Send(WORD code) {
+    ::SendMessageW(::GetParent(bar_), horizontal_ ? WM_HSCROLL : WM_VSCROLL, MAKEWPARAM(code, 0),
+                   reinterpret_cast<LPARAM>(bar_));
+}
+
+void TSkinDialogScrollBar::Press(Part part) {
+    switch (part) {
+        case PrevArrow: Send(SB_LINEUP); break;
+        case NextArrow: Send(SB_LINEDOWN); break;
+        case PrevPage: Send(SB_PAGEUP); break;
+        case NextPage: Send(SB_PAGEDOWN); break;
+        default: break;
+    }
+}
+
+// A held arrow or page press repeats while the pointer stays over the part it started on.
+void TSkinDialogScrollBar::Repeat() {
+    POINT at{};
+    ::GetCursorPos(&at);
+    ::ScreenToClient(bar_, &at);
+    if (HitTest(at) == pressed_) Press(pressed_);
+    ::SetTimer(bar_, kRepeatTimer, kRepeatMs, nullptr);
+}
+
+LRESULT CALLBACK TSkinDialogScrollBar::Proc(HWND, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
+    return reinterpret_cast<TSkinDialogScrollBar*>(data)->Handle(msg, wParam, lParam);
+}
+
+LRESULT TSkinDialogScrollBar::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+        case WM_ERASEBKGND: return 1;
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = ::BeginPaint(bar_, &ps);
+            Paint(dc);
+            ::EndPaint(bar_, &ps);
+            return 0;
+        }
+        // The control would draw itself at once, around the paint cycle: it redraws in ours.
+        case SBM_SETSCROLLINFO:
+        case SBM_SETPOS:
+        case SBM_SETRANGEREDRAW: {
+            if (msg == SBM_SETRANGEREDRAW) msg = SBM_SETRANGE;
+            LRESULT result = ::DefSubclassProc(bar_, msg, msg == SBM_SETRANGE ? wParam : FALSE, lParam);
+            ::InvalidateRect(bar_, nullptr, FALSE);
+            return result;
+        }
+        case SBM_GETSCROLLINFO: {
+            LRESULT result = ::DefSubclassProc(bar_, msg, wParam, lParam);
+            auto* info = reinterpret_cast<SCROLLINFO*>(lParam);
+            if (tracking_ && info && (info->fMask & SIF_TRACKPOS)) info->nTrackPos = trackPos_;
+            return result;
+        }
+        case WM_ENABLE:
+        case WM_SETFOCUS:
+        case WM_KILLFOCUS: {
+            LRESULT result = ::DefSubclassProc(bar_, msg, wParam, lParam);
+            if (msg == WM_SETFOCUS) ::HideCaret(bar_);  // the system's blinking thumb: ours is a ring
+            ::InvalidateRect(bar_, nullptr, FALSE);
+            return result;
+        }
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK: {
+            if (::GetWindowLongPtrW(bar_, GWL_STYLE) & WS_TABSTOP) ::SetFocus(bar_);
+            POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            pressed_ = HitTest(at);
+            ::SetCapture(bar_);
+            if (pressed_ == Thumb) {
+                const Geometry g = Current();
+                grabOffset_ = Along(at) - g.thumbStart;
+                trackPos_ = Info(bar_).nPos;
+                tracking_ = true;
+            } else if (pressed_ != None) {
+                Press(pressed_);
+                ::SetTimer(bar_, kRepeatTimer, kFirstRepeatMs, nullptr);
+            }
+            ::InvalidateRect(bar_, nullptr, FALSE);
+            return 0;
+        }
+        case WM_MOUSEMOVE: {
+            POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            if (tracking_) {
+                SCROLLINFO info = Info(bar_);
+                const int pos = PositionAt(Current(), Along(at) - grabOffset_, info.nMin, info.nMax, int(info.nPage));
+                if (pos != trackPos_) {
+                    trackPos_ = pos;
+                    Send(SB_THUMBTRACK);
+                    ::InvalidateRect(bar_, nullptr, FALSE);
+                }
+                return 0;
+            }
+            Part hot = HitTest(at);
+            if (hot != hot_) {
+                hot_ = hot;
+                TRACKMOUSEEVENT tme{sizeof(tme), TME_LEAVE, bar_, 0};
+                ::TrackMouseEvent(&tme);
+                ::InvalidateRect(bar_, nullptr, FALSE);
+            }
+            return 0;
+        }
+        case WM_MOUSELEAVE:
+            hot_ = None;
+            ::InvalidateRect(bar_, nullptr, FALSE);
+            return 0;
+        case WM_TIMER:
+            if (wParam != kRepeatTimer) break;
+            if (pressed_ == None || pressed_ == Thumb) {
+                ::KillTimer(bar_, kRepeatTimer);
+            } else {
+                Repeat();
+            }
+            return 0;
+        case WM_LBUTTONUP:
+        case WM_CAPTURECHANGED: {
+            if (pressed_ == None && !tracking_) break;
+            const bool wasTracking = tracking_;
+            ::KillTimer(bar_, kRepeatTimer);
+            pressed_ = None;
+            if (wasTracking) Send(SB_THUMBPOSITION);
+            tracking_ = false;
+            if (msg == WM_LBUTTONUP && ::GetCapture() == bar_) ::ReleaseCapture();
+            Send(SB_ENDSCROLL);
+            ::InvalidateRect(bar_, nullptr, FALSE);
+            return 0;
+        }
+    }
+    return ::DefSubclassProc(bar_, msg, wParam, lParam);
+}
+
+void TSkinDialogScrollBar::Paint(HDC target) {
+    RECT r{};
+    const Geometry g = Current(&r);
+    if (r.right <= 0 || r.bottom <= 0) return;
+    UniqueBitmap buffer = CreateSkinDib(r.right, r.bottom);
+    UniqueMemoryDC dc(::CreateCompatibleDC(target));
+    SelectGuard select(dc.get(), buffer.get());
+    POINT at{0, 0};
+    ::MapWindowPoints(bar_, dialog_, &at, 1);
+    ::SetBrushOrgEx(dc.get(), -at.x, -at.y, nullptr);
+    ::FillRect(dc.get(), &r, background_ ? background_ : ::GetSysColorBrush(COLOR_BTNFACE));
+    auto span = [&](int from, int to) {
+        return horizontal_ ? RECT{from, 0, to, r.bottom} : RECT{0, from, r.right, to};
+    };
+    const bool enabled = ::IsWindowEnabled(bar_) != FALSE;
+    const SCROLLINFO info = Info(bar_);
+    const bool movable = enabled && info.nMax - info.nMin + 1 > std::max<int>(int(info.nPage), 1);
+    painter_->DrawSection(dc.get(), style_.scrollTrack, span(0, horizontal_ ? r.right : r.bottom), dpi_);
+    const COLORREF ink = SkinColorValue(enabled ? style_.text : style_.button[sdDisabled].Color);
+    DrawArrow(dc.get(), span(0, g.trackStart), horizontal_, false, ink);
+    DrawArrow(dc.get(), span(g.trackEnd, horizontal_ ? r.right : r.bottom), horizontal_, true, ink);
+    if (movable) {
+        RECT thumb = span(g.thumbStart, g.thumbEnd);
+        const int inset = std::max(1, ScaleDesign(2, dpi_));
+        if (horizontal_) {
+            ::InflateRect(&thumb, 0, -inset);
+        } else {
+            ::InflateRect(&thumb, -inset, 0);
+        }
+        const bool lit = tracking_ || hot_ == Thumb;
+        painter_->DrawSection(dc.get(), lit ? style_.scrollThumbHot : style_.scrollThumb, thumb, dpi_);
+        if (::GetFocus() == bar_) painter_->DrawFocusMark(dc.get(), thumb, dpi_, style_.focus, 1);
+    }
+    ::BitBlt(target, 0, 0, r.right, r.bottom, dc.get(), 0, 0, SRCCOPY);
+}

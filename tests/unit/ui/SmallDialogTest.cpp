@@ -1,0 +1,204 @@
+// The skinned dialog base, the hotkey dialog and its flow, the ask-defaults dialog and its flow.
+#include <gtest/gtest.h>
+#include "DialogFixture.h"
+#include "ui/fAskDefaults.h"
+#include "ui/fHotkey2.h"
+
+namespace {
+constexpr int32_t CtrlAltK = 0x4000 | 0x8000 | 'K';
+
+std::array<int32_t, 3> OptionHotkeys() { return {Options->Hotkey1(), Options->Hotkey2(), Options->Hotkey3()}; }
+
+// A key as the application's loop hands it to the dialog manager.
+void DialogKey(TForm& form, UINT key) {
+    HWND focus = ::GetFocus();
+    MSG msg{focus && ::IsChild(form.Handle(), focus) ? focus : form.Handle(), WM_KEYDOWN, key, 0};
+    ::IsDialogMessageW(form.Handle(), &msg);
+}
+
+LONG FontHeight(HWND window) {
+    LOGFONTW font{};
+    ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(window, WM_GETFONT, 0, 0)), sizeof(font), &font);
+    return std::abs(font.lfHeight);
+}
+}  // namespace
+
+using HotkeyFlowTest = DialogTest;
+
+TEST_F(HotkeyFlowTest, OkStoresTheNewCombinationAndTheEngineHoldsNoHotkeyWhileTheDialogIsOpen) {
+    const int32_t before = Options->Hotkey1();
+    bool shown = false;
+    WhenLooping([&] {
+        auto* dialog = Application.FindForm<TfrmHotkey2>();
+        ASSERT_NE(dialog, nullptr);
+        shown = dialog->Visible();
+        EXPECT_EQ(::GetWindow(dialog->Handle(), GW_OWNER), owner->Handle());
+        EXPECT_EQ(dialog->HotKey(), before);
+        EXPECT_EQ(dialog->cmdOK->Text(), L"OK");
+        EXPECT_EQ(dialog->lblExplain->Caption(), L"Here you can define the shortcut (hotkey) for the preset free-up.");
+        // Released: the current combination typed into the control starts no free-up.
+        EXPECT_EQ(engine->Hotkeys().Ids, (std::array<int32_t, 3>{-1, -1, -1}));
+        EXPECT_FALSE(::IsWindowEnabled(owner->Handle()));
+        dialog->HotKeyControl->SetValue(CtrlAltK);
+        dialog->cmdOK->Click();
+    });
+    RunHotkeyFlow(*owner, 1);
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(Options->Hotkey1(), CtrlAltK);
+    EXPECT_EQ(Announced(), std::vector<WPARAM>{ocManual});
+    // Restored with the new value, and the dialog is gone.
+    EXPECT_EQ(engine->Hotkeys().Values, OptionHotkeys());
+    EXPECT_EQ(Application.FindForm<TfrmHotkey2>(), nullptr);
+    EXPECT_TRUE(::IsWindowEnabled(owner->Handle()));
+    // Both were sent: handled by the engine before the flow went on.
+    EXPECT_EQ(Count(engine->Handled, WM_HOTKEYSRELEASE), 1);
+    EXPECT_EQ(Count(engine->Handled, WM_HOTKEYSRESTORE), 1);
+}
+
+TEST_F(HotkeyFlowTest, CancelCloseAndAnUnchangedOkChangeNothingAndRestoreTheHotkeys) {
+    struct Case {
+        const char* name;
+        std::function<void(TfrmHotkey2&)> end;
+    };
+    const Case cases[] = {
+        {"Cancel after typing",
+         [](TfrmHotkey2& d) {
+             d.HotKeyControl->SetValue(CtrlAltK);
+             d.cmdCancel->Click();
+         }},
+        {"Escape after typing",
+         [](TfrmHotkey2& d) {
+             d.HotKeyControl->SetValue(CtrlAltK);
+             DialogKey(d, VK_ESCAPE);
+         }},
+        {"the close box", [](TfrmHotkey2& d) { ::SendMessageW(d.Handle(), WM_CLOSE, 0, 0); }},
+        {"OK unchanged", [](TfrmHotkey2& d) { d.cmdOK->Click(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto before = OptionHotkeys();
+        WhenLooping([&] { c.end(*Application.FindForm<TfrmHotkey2>()); });
+        RunHotkeyFlow(*owner, 2);
+        EXPECT_FALSE(LoopingPending());
+        EXPECT_EQ(OptionHotkeys(), before);
+        EXPECT_TRUE(Announced().empty());
+        EXPECT_EQ(engine->Hotkeys().Values, before);
+    }
+}
+
+TEST_F(HotkeyFlowTest, ASkinThatCannotBeLoadedIsToldOnceAndTheSecondAttemptOpensThePlainDialog) {
+    Options->SetSkin(L"default.skn");  // not in the test program's folder
+    PumpMessages();
+    listener->Take();
+    const auto before = OptionHotkeys();
+    WhenLooping([] { ADD_FAILURE() << "the dialog was shown"; });
+    RunHotkeyFlow(*owner, 2);
+    ASSERT_EQ(fakes::Boxes::shown.size(), 1u);
+    const fakes::Box& box = fakes::Boxes::shown[0];
+    EXPECT_EQ(box.text, L"There was an error loading the skin (default.skn). Please load a different skin.");
+    EXPECT_EQ(box.caption, L"Korvix Professional");
+    EXPECT_EQ(box.type & MB_ICONMASK, UINT(MB_ICONERROR));
+    EXPECT_EQ(box.owner, owner->Handle());
+    CancelLooping();
+    EXPECT_EQ(OptionHotkeys(), before);
+    EXPECT_EQ(engine->Hotkeys().Values, before);
+    EXPECT_EQ(Application.FindForm<TfrmHotkey2>(), nullptr);
+
+    // The shared control holds that name now and does not try it again: no message, the
+    // dialog in its plain look.
+    bool plain = false;
+    WhenLooping([&] {
+        auto* dialog = Application.FindForm<TfrmHotkey2>();
+        plain = dialog && !dialog->Root();
+        dialog->cmdCancel->Click();
+    });
+    RunHotkeyFlow(*owner, 2);
+    EXPECT_TRUE(plain);
+    EXPECT_EQ(fakes::Boxes::shown.size(), 1u);
+}
+
+using SkinnedDialogTest = DialogTest;
+
+TEST_F(SkinnedDialogTest, IsSkinnedWhenShownWithTheRootColourAndUnskinnedWhenDestroyed) {
+    auto* dialog = Application.CreateForm<TfrmHotkey2>(owner);
+    dialog->UseSkin(Options->SkinFileName());
+    EXPECT_EQ(engine->SkinFile(), Options->SkinFileName());
+    dialog->Show();
+    ASSERT_TRUE(dialog->Root());
+    EXPECT_EQ(dialog->Color(), SkinColorValue(dialog->Root().Color()));
+    EXPECT_NE(dialog->Color(), ::GetSysColor(COLOR_BTNFACE));
+    HWND window = dialog->Handle();
+    bool stillSkinned = true;
+    dialog->OnDestroy = [&](TForm&) {
+        try {
+            engine->Skin.WindowObject(window);
+        } catch (const ESkinError&) {
+            stillSkinned = false;
+        }
+    };
+    Application.DestroyForm(dialog);
+    EXPECT_FALSE(stillSkinned);
+}
+
+TEST_F(SkinnedDialogTest, LaysItselfOutAgainForTheScaleOfAnotherMonitor) {
+    auto* dialog = Application.CreateForm<TfrmHotkey2>(owner);
+    ASSERT_EQ(dialog->Dpi(), 96u);
+    EXPECT_EQ(dialog->cmdOK->Bounds(), (RECT{80, 88, 155, 113}));
+    RECT client{};
+    ::GetClientRect(dialog->Handle(), &client);
+    EXPECT_EQ(client, (RECT{0, 0, 259, 121}));
+    const LONG font100 = FontHeight(dialog->cmdOK->Handle());
+
+    RECT window{};
+    ::GetWindowRect(dialog->Handle(), &window);
+    RECT suggested{window.left, window.top, window.left + 2 * (window.right - window.left),
+                   window.top + 2 * (window.bottom - window.top)};
+    ::SendMessageW(dialog->Handle(), WM_DPICHANGED, MAKEWPARAM(192, 192), reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(dialog->Dpi(), 192u);
+    EXPECT_EQ(dialog->cmdOK->Bounds(), (RECT{160, 176, 310, 226}));
+    EXPECT_EQ(dialog->HotKeyControl->Bounds(), (RECT{16, 112, 482, 150}));
+    EXPECT_NEAR(FontHeight(dialog->cmdOK->Handle()), 2 * font100, 1);
+    Application.DestroyForm(dialog);
+}
+
+using AskDefaultsFlowTest = DialogTest;
+
+TEST_F(AskDefaultsFlowTest, YesAppliesTheDefaultsWithOneAnnouncementNoAndEscapeChangeNothing) {
+    Options->ApplyDefaults();
+    const uint32_t defaultAmount = Options->Amount1();
+    struct Case {
+        const char* name;
+        std::function<void(TfrmAskDefaults&)> answer;
+        bool applied;
+    };
+    const Case cases[] = {
+        {"No", [](TfrmAskDefaults& d) { d.cmdNo->Click(); }, false},
+        {"Escape", [](TfrmAskDefaults& d) { DialogKey(d, VK_ESCAPE); }, false},
+        {"the close box", [](TfrmAskDefaults& d) { ::SendMessageW(d.Handle(), WM_CLOSE, 0, 0); }, false},
+        {"Enter (Yes is the default button)", [](TfrmAskDefaults& d) { DialogKey(d, VK_RETURN); }, true},
+        {"Yes", [](TfrmAskDefaults& d) { d.cmdYes->Click(); }, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Options->SetAmount1(defaultAmount - 7);
+        Announced();
+        bool asked = false;
+        WhenLooping([&] {
+            auto* dialog = Application.FindForm<TfrmAskDefaults>();
+            ASSERT_NE(dialog, nullptr);
+            asked = dialog->Visible() && dialog->Root();
+            EXPECT_EQ(::GetWindow(dialog->Handle(), GW_OWNER), owner->Handle());
+            c.answer(*dialog);
+        });
+        RunAskDefaultsFlow(*owner);
+        EXPECT_TRUE(asked);
+        EXPECT_EQ(Application.FindForm<TfrmAskDefaults>(), nullptr);
+        if (c.applied) {
+            EXPECT_EQ(Options->Amount1(), defaultAmount);
+            EXPECT_EQ(Announced(), std::vector<WPARAM>{ocAll});
+        } else {
+            EXPECT_EQ(Options->Amount1(), defaultAmount - 7);
+            EXPECT_TRUE(Announced().empty());
+        }
+    }
+}
