@@ -5,7 +5,8 @@
 #   the cost of opening the skinned main window against a native one, and the memory a loaded
 #   skin adds;
 #   the footprint in the tray against a do-nothing tray program (bench/footprint.py), measured
-#   over FOOTPRINT_SECONDS (default 300).
+#   over FOOTPRINT_SECONDS (default 300);
+#   private memory over SOAK_FREEUPS small free-ups (bench/soak.py, default 4000; 0 skips it).
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${KORVIX_BENCH_BUILD:-$root/build/win32}
@@ -23,4 +24,6 @@ korvix_template || exit 1
 ) || exit 1
 # Its own two desktops and prefixes (the end-to-end harness's); Debian's interpreter.
 py=/usr/bin/python3; [ -x "$py" ] || py=python3
-KORVIX_BENCH_BUILD=$build KORVIX_FOOTPRINT_SECONDS=${FOOTPRINT_SECONDS:-300} "$py" "$root/bench/footprint.py"
+KORVIX_BENCH_BUILD=$build KORVIX_FOOTPRINT_SECONDS=${FOOTPRINT_SECONDS:-300} "$py" "$root/bench/footprint.py" || exit 1
+soak=${SOAK_FREEUPS:-4000}
+[ "$soak" = 0 ] || KORVIX_SOAK_FREEUPS=$soak "$py" "$root/bench/soak.py"

@@ -55,8 +55,8 @@ bool TfrmEngine::LaunchEndsNow() const {
 
 std::wstring LaunchFailedText(const std::wstring& file, DWORD errorCode) {
     // The path on a line of its own: a message box breaks a long path anywhere.
-    return ReplaceAll(ReplaceAll(L"Korvix Professional could not start this program:\r\n%1\r\n%2", L"%1", file),
-                      L"%2", SystemErrorText(errorCode));
+    return ReplaceAll(ReplaceAll(L"Korvix Professional could not start this program:\r\n%1\r\n%2", L"%1", file), L"%2",
+                      SystemErrorText(errorCode));
 }
 
 // The launch is over before the shell is called: the shell may run a message loop of its own
