@@ -20,9 +20,10 @@ test:
 lint: setup
 	@scripts/lint.sh
 
-# FOOTPRINT_SECONDS: how long the footprint benchmark measures (default 300).
+# FOOTPRINT_SECONDS: how long the footprint benchmark measures (default 300);
+# SOAK_FREEUPS: free-ups of the soak benchmark (default 4000, 0 skips it).
 bench: build
-	@FOOTPRINT_SECONDS=$(FOOTPRINT_SECONDS) scripts/bench.sh
+	@FOOTPRINT_SECONDS=$(FOOTPRINT_SECONDS) SOAK_FREEUPS=$(SOAK_FREEUPS) scripts/bench.sh
 
 dist: build
 	@scripts/dist.sh

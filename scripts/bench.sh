@@ -7,7 +7,8 @@
 #   opening and closing the main window 100 times: GDI and USER objects and private memory
 #   left behind;
 #   the footprint in the tray against a do-nothing tray program (bench/footprint.py), measured
-#   over FOOTPRINT_SECONDS (default 300).
+#   over FOOTPRINT_SECONDS (default 300);
+#   private memory over SOAK_FREEUPS small free-ups (bench/soak.py, default 4000; 0 skips it).
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/wine-lib.sh"
@@ -28,4 +29,6 @@ korvix_template || exit 1
 ) || exit 1
 # Its own two desktops and prefixes (the end-to-end harness's); Debian's interpreter.
 py=/usr/bin/python3; [ -x "$py" ] || py=python3
-KORVIX_BENCH_BUILD=$build KORVIX_FOOTPRINT_SECONDS=${FOOTPRINT_SECONDS:-300} "$py" "$root/bench/footprint.py"
+KORVIX_BENCH_BUILD=$build KORVIX_FOOTPRINT_SECONDS=${FOOTPRINT_SECONDS:-300} "$py" "$root/bench/footprint.py" || exit 1
+soak=${SOAK_FREEUPS:-4000}
+[ "$soak" = 0 ] || KORVIX_SOAK_FREEUPS=$soak "$py" "$root/bench/soak.py"

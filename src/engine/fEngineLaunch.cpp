@@ -54,7 +54,8 @@ bool TfrmEngine::LaunchEndsNow() const {
 }
 
 std::wstring LaunchFailedText(const std::wstring& file, DWORD errorCode) {
-    return ReplaceAll(ReplaceAll(L"Korvix Professional could not start \"%1\".\r\n%2", L"%1", file), L"%2",
+    // The path on a line of its own: a message box breaks a long path anywhere.
+    return ReplaceAll(ReplaceAll(L"Korvix Professional could not start this program:\r\n%1\r\n%2", L"%1", file), L"%2",
                       SystemErrorText(errorCode));
 }
 

@@ -67,7 +67,8 @@ def test_free_and_run_entry_launches_its_program_after_the_free_up(desktop, korv
 
     wait_until(marker.exists, 30, "the Free-and-Run entry's program to run")
     # The launched program read Korvix's peak working set as it started.
-    engine_peak = int(marker.read_text().strip().split("=")[1])
+    report = dict(line.split("=", 1) for line in marker.read_text().splitlines())
+    engine_peak = int(report["engine_peak"])
     assert engine_peak - before >= RISE_MIN, "the program ran before the free-up"
     assert vm_hwm_bytes(program.unix_pid()) - before < 2 * RISE_MAX
     assert desktop.engine_count() == 1

@@ -2,11 +2,13 @@
 values, WM_CLOSE posted to its windows, two copies started together, a Run key it may not
 write."""
 import re
+import shutil
 import time
 
 import pytest
 
-from korvix_e2e import MB, OPTIONS_KEY, RUN_KEY, RUN_VALUE, WM_USER, vm_hwm_bytes, wait_until, winpath
+from korvix_e2e import (MB, OPTIONS_KEY, RUN_KEY, RUN_VALUE, WM_USER, helper_exe, vm_hwm_bytes, wait_until,
+                        winpath)
 
 WM_FREEUPFINISHED = WM_USER + 12
 WM_FREEUPFATAL = WM_USER + 15
@@ -102,6 +104,53 @@ def test_wm_close_to_every_other_window_of_the_program_stops_nothing(desktop, ko
     quit_copy(desktop, korvix, program)
 
 
+# ---- Free-and-Run launch ----
+def choose_first_entry(desktop):
+    desktop.right_click_icon(1)
+    desktop.wait_menus(1)
+    desktop.keys("down", "down", "right")  # Show, Free and Run > (Manage entries..., separator, the entry)
+    desktop.wait_menus(2)
+    desktop.keys("down", "return")
+    desktop.wait_menus(0)
+
+
+def far_options(file):
+    return {"Use Defaults": 0, "BackgroundActivity": 0, "farCount": 1, "farMigrated": 1, "1farName": "E2E",
+            "1farFileToRun": file, "1farMBToFree": 1 << 30}  # loads as T: nothing to free, start at once
+
+
+def test_a_free_and_run_program_starts_in_its_own_folder(desktop, korvix):
+    target = desktop.prefix / "drive_c" / "e2e" / "far_target.exe"
+    target.parent.mkdir(parents=True)
+    shutil.copyfile(helper_exe("far_target"), target)
+    desktop.reg_import(OPTIONS_KEY, far_options(r"C:\e2e\far_target.exe"))
+    program = desktop.start_program(korvix)
+    desktop.wait_engine(program)
+    desktop.tray_rect()
+    choose_first_entry(desktop)
+    marker = target.with_name(target.name + ".ran")
+    wait_until(marker.exists, 30, "the entry's program to run")
+    report = dict(line.split("=", 1) for line in marker.read_text().splitlines())
+    assert report["cwd"].lower() == r"c:\e2e"
+    quit_copy(desktop, korvix, program)
+
+
+def test_a_free_and_run_program_that_cannot_start_is_told_with_the_systems_words(desktop, korvix):
+    (desktop.prefix / "drive_c" / "e2e").mkdir(parents=True)
+    desktop.reg_import(OPTIONS_KEY, far_options(r"C:\e2e\gone.exe"))
+    program = desktop.start_program(korvix)
+    desktop.wait_engine(program)
+    desktop.tray_rect()
+    choose_first_entry(desktop)
+    desktop.wait_text("Korvix Professional", "could not start")
+    desktop.save_window("launch-failed", "Korvix Professional")
+    text = desktop.ctl("msgbox", "Korvix Professional", 5000)
+    assert text.startswith("Korvix Professional could not start this program:\nC:\\e2e\\gone.exe\n"), text
+    assert "(2)" in text, "the system's text and code"
+    assert program.running()
+    quit_copy(desktop, korvix, program)
+
+
 # ---- One copy ----
 def test_two_copies_started_together_run_one_engine(desktop, korvix):
     copies = [desktop.start_program(korvix), desktop.start_program(korvix)]
@@ -114,14 +163,29 @@ def test_two_copies_started_together_run_one_engine(desktop, korvix):
 
 
 # ---- A Run key the program may not write ----
+def lock_run_key(desktop):
+    """Closes the Run key to writes, and checks it from another process: Wine's own start-up
+    (wineboot, which runs the Run entries) may still be at work on the key at first."""
+    def locked():
+        assert desktop.ctl("lockkey", r"Software\Microsoft\Windows\CurrentVersion\Run") == "1"
+        probe = desktop.wine("reg", "add", RUN_KEY, "/v", "probe", "/d", "x", "/f")
+        if probe.returncode == 0:
+            desktop.wine("reg", "delete", RUN_KEY, "/v", "probe", "/f")
+            return False
+        return True
+    wait_until(locked, 30, "the Run key to refuse writes", 0.5)
+
+
 def test_a_closed_run_key_costs_neither_the_options_nor_the_list(desktop, korvix, total_mb):
     desktop.reg_import(OPTIONS_KEY, {"Use Defaults": 0, "BackgroundActivity": 0, "Startup": 1,
                                      "Chart Interval": 3000, "farCount": 1, "1farFileToRun": r"C:\e2e\editor.exe",
                                      "1farMBToFree": 0})
-    assert desktop.ctl("lockkey", r"Software\Microsoft\Windows\CurrentVersion\Run") == "1"
+    lock_run_key(desktop)
     program = desktop.start_program(korvix)
     desktop.wait_engine(program)
     quitting = desktop.start_program(korvix, "quit")
+    desktop.wait_text("Korvix Professional", "could not be changed")
+    desktop.save_window("autostart-not-saved", "Korvix Professional")
     text = desktop.ctl("msgbox", "Korvix Professional", 20000)
     assert quitting.wait_exit(QUIT_TIMEOUT) == 0
     program.wait_exit(QUIT_TIMEOUT)

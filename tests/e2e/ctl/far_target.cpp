@@ -1,7 +1,8 @@
 // korvix_e2e_far_target: the program a Free-and-Run entry launches in the tests.
 // The launcher passes no arguments, so it reports next to itself: it writes
 // "<its own path>.ran" with the engine process's peak working set at the moment
-// it started, which tells the test whether the free-up had already run.
+// it started, which tells the test whether the free-up had already run, and the
+// folder it was started in.
 #include <windows.h>
 #include <psapi.h>
 #include <stdio.h>
@@ -29,8 +30,10 @@ int main() {
     DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
     if (n == 0 || n >= MAX_PATH) return 1;
     strcat(path, ".ran");
-    char text[64];
-    int len = snprintf(text, sizeof text, "engine_peak=%llu\n", EnginePeakWorkingSet());
+    char folder[MAX_PATH] = "";
+    GetCurrentDirectoryA(MAX_PATH, folder);
+    char text[MAX_PATH + 64];
+    int len = snprintf(text, sizeof text, "engine_peak=%llu\ncwd=%s\n", EnginePeakWorkingSet(), folder);
     // Written to a temporary name and renamed, so the test never reads half a file.
     char temp[MAX_PATH + 16];
     snprintf(temp, sizeof temp, "%s.tmp", path);

@@ -182,7 +182,8 @@ TEST_F(EngineLaunchTest, AProgramThatCannotStartIsToldWithTheSystemsOwnText) {
     RunLaunch();
     ASSERT_EQ(fakes::Boxes::shown.size(), 1u);
     const fakes::Box& box = fakes::Boxes::shown[0];
-    EXPECT_EQ(box.text, L"Korvix Professional could not start \"" + kProgram + L"\".\r\n" + SystemErrorText(2));
+    EXPECT_EQ(box.text,
+              L"Korvix Professional could not start this program:\r\n" + kProgram + L"\r\n" + SystemErrorText(2));
     EXPECT_NE(SystemErrorText(2), L"System error 2") << "the system's own words";
     EXPECT_EQ(box.caption, L"Korvix Professional");
     EXPECT_EQ(box.type & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
