@@ -14,6 +14,10 @@ case $arch in
 esac
 program=$root/dist/$arch/Korvix.exe
 . "$root/scripts/wine-lib.sh"
+if [ "$arch" = win32 ] && [ "$KORVIX_WIN32_RUNS" = 0 ]; then
+    echo "run: this machine cannot run 32-bit programs; run the 64-bit build (ARCH=win64)" >&2
+    exit 2
+fi
 korvix_template || exit 1
 prefix=$KORVIX_WINE_DIR/run-prefix
 [ -d "$prefix/drive_c" ] || korvix_prefix_new "$prefix"

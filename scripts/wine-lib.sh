@@ -17,6 +17,17 @@ KORVIX_TEMPLATE=$KORVIX_WINE_DIR/template
 KORVIX_TEMPLATE32=$KORVIX_WINE_DIR/template32
 KORVIX_DESKTOP=${KORVIX_DESKTOP:-1024x768}
 export WINEDEBUG=${WINEDEBUG:--all}
+
+# Some machines (sandboxed kernels) cannot execute 32-bit Linux programs, so Wine's 32-bit
+# half cannot run there: Wine then runs 64-bit only, and so can only the 64-bit build and the
+# 64-bit test programs. KORVIX_WIN32_RUNS tells the scripts and the end-to-end tests which.
+if [ -z "${KORVIX_WIN32_RUNS:-}" ]; then
+    if /usr/lib/wine/wine --version >/dev/null 2>&1; then KORVIX_WIN32_RUNS=1; else KORVIX_WIN32_RUNS=0; fi
+fi
+export KORVIX_WIN32_RUNS
+if [ "$KORVIX_WIN32_RUNS" = 0 ]; then
+    case ":$PATH:" in *":$KORVIX_ROOT/scripts/wine64-only:"*) ;; *) export PATH="$KORVIX_ROOT/scripts/wine64-only:$PATH" ;; esac
+fi
 # No Mono/Gecko prompt; no menu entries or file associations written to the Linux home
 # when a program creates a shortcut.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"

@@ -58,6 +58,7 @@ bool TfrmEngine::FormCloseQuery() {
 // engine window is destroyed with the other windows. A pending launch ends here without
 // starting its program: the program is quitting.
 void TfrmEngine::FormClose() {
+    closed_ = true;
     CancelLaunch();
     if (LaunchWindow) ::PostMessageW(LaunchWindow, WM_CLOSE, 0, 0);
 }
@@ -93,7 +94,7 @@ LRESULT TfrmEngine::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_SETTINGCHANGE:
         case WM_DISPLAYCHANGE: tray_.FollowDisplayScale(); break;
         case WM_QUERYENDSESSION: return TRUE;
-        case WM_ENDSESSION: WMEndSession(wParam != FALSE); return 0;
+        case WM_ENDSESSION: WMEndSession(wParam != FALSE, lParam); return 0;
     }
     if (msg == TaskbarCreatedMessage()) {
         // Handled here rather than in a loop hook: the broadcast may be sent rather than

@@ -30,6 +30,8 @@ class TfrmFARLaunch;
 UINT TaskbarCreatedMessage();
 // The splash's progress line: "Free-up: 37%".
 std::wstring FreeUpProgressText(uint32_t percent);
+// What the user is told when a Free-and-Run program cannot be started.
+std::wstring LaunchFailedText(const std::wstring& file, DWORD errorCode);
 
 // Created through the application (Application.CreateForm), which runs FormCreate once the
 // window exists and FormDestroy before it goes. The options and the windows above must
@@ -67,6 +69,8 @@ public:
     // ---- State, for the other windows and for tests ----
     // False once the fatal path has run: the engine then frees up, shows and follows nothing.
     bool Active() const noexcept { return !fatal_; }
+    // True once the window has been closed (the program is ending).
+    bool Closed() const noexcept { return closed_; }
     const TFreeThread* Worker() const noexcept { return worker_.Current(); }
     TEngineState State() const;
     std::wstring StatusLine() const;
@@ -91,7 +95,7 @@ private:
     // ---- Messages ----
     LRESULT WMEngineActivate();
     void WMHotkey(int id);
-    void WMEndSession(bool ending);
+    void WMEndSession(bool ending, LPARAM reasons);
     void WMFreeUpFinished();
     void WMFreeUpFatal(DWORD code);
     void WMFreeUpProgress(uint32_t percent);
@@ -122,6 +126,7 @@ private:
     TEngineTrayIcons tray_;
     THotkeys hotkeys_;
     bool fatal_ = false;
+    bool closed_ = false;
     TDateTime startTime_ = 0;
     int32_t tickCount_ = 0;
     int32_t sampleCount_ = 0;

@@ -5,9 +5,12 @@
 #include "engine/fEngineForm.h"
 #include "engine/fFARLaunch.h"
 #include "framework/uApplication.h"
+#include "framework/uException.h"
+#include "framework/uMessageBox.h"
 #include "framework/uShell.h"
 #include "framework/uText.h"
 #include "legacy/uKorvixOptions.h"
+#include "legacy/uMessages.h"
 #include "settings/uFreeAndRunList.h"
 
 std::wstring FreeUpProgressText(uint32_t percent) {
@@ -50,14 +53,23 @@ bool TfrmEngine::LaunchEndsNow() const {
     return launchSplash_ && launchWorker_ != 0 && launchWorker_ == worker_.LastStarted();
 }
 
+std::wstring LaunchFailedText(const std::wstring& file, DWORD errorCode) {
+    return ReplaceAll(ReplaceAll(L"Korvix Professional could not start \"%1\".\r\n%2", L"%1", file), L"%2",
+                      SystemErrorText(errorCode));
+}
+
+// The launch is over before the shell is called: the shell may run a message loop of its own
+// (a security prompt, a slow network path), in which another end message or a click must find
+// no launch to run twice and no splash to use after it is freed.
 void TfrmEngine::RunPendingProgram() {
     if (!launchSplash_) return;
-    TfrmFARLaunch* splash = launchSplash_;
-    splash->SetStatusText(L"Starting program...");
-    splash->RepaintNow();
-    // A failure (file gone, no association) is not reported: the splash closes all the same.
-    ShellOpen(splash->FileToRun);
+    launchSplash_->SetStatusText(L"Starting program...");
+    launchSplash_->RepaintNow();
+    const std::wstring file = launchSplash_->FileToRun;
     CancelLaunch();
+    // In its own folder, as Explorer starts it: programs find their files beside them.
+    if (DWORD error = ShellOpen(file, FolderOf(file)))
+        ShowMessageBox(nullptr, LaunchFailedText(file, error), ProductName, MB_OK | MB_ICONERROR);
 }
 
 // Ends the pending launch, if any, without starting anything.

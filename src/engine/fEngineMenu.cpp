@@ -77,9 +77,20 @@ LRESULT TfrmEngine::WMEngineActivate() {
     return reinterpret_cast<LRESULT>(windows_.FindMainWindow());
 }
 
-// Settings changed from the tray menu live only in memory until a save: a logoff must not lose them.
-void TfrmEngine::WMEndSession(bool ending) {
-    if (ending) options_.SaveOptionsOrTell();
+// Settings changed from the tray menu live only in memory until a save: a logoff must not
+// lose them. A free-up still touching memory would slow the logoff down and be cut off half
+// way, and a pending launch would start a program into a closing session: both end first.
+// The restart manager's close request (an installer updating us) ends the program; its close
+// saves.
+void TfrmEngine::WMEndSession(bool ending, LPARAM reasons) {
+    if (!ending) return;
+    CancelLaunch();
+    StopFreeUp();
+    if (reasons & ENDSESSION_CLOSEAPP) {
+        Close();
+        return;
+    }
+    options_.SaveOptionsOrTell();
 }
 
 // Closing the taskbar button closes the main window only; the program stays in the tray.

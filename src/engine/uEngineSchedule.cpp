@@ -1,4 +1,5 @@
 #include "uEngineSchedule.h"
+#include <algorithm>
 #include <limits>
 #include "legacy/uGlobals.h"
 #include "legacy/uKorvixOptions.h"
@@ -38,7 +39,8 @@ const KindRow kKindRows[] = {
     {FreeUpKind::Startup, SIZE(int64_t{t} - o.StartupFreeUpMB()), true, GET(o.StartupIdleSeconds()),
      GET(o.StartupIdlePercent()), GET(o.StartupIdleEnforce()), 2, GET(o.StartupWait()), false},
     // A preset, a Free-and-Run entry: the argument is the slider position.
-    {FreeUpKind::Manual, SIZE(int64_t{t} - arg), false, GET(0), GET(0), GET(false), 2, GET(0), true},
+    // A position below 1 would free all of memory or more.
+    {FreeUpKind::Manual, SIZE(int64_t{t} - std::max(arg, 1)), false, GET(0), GET(0), GET(false), 2, GET(0), true},
     // The main window's request: the argument is the size itself.
     {FreeUpKind::Request, SIZE(arg), false, GET(0), GET(0), GET(true), 1, GET(0), true},
 };

@@ -1,4 +1,5 @@
 #include "uEngineWorker.h"
+#include <algorithm>
 #include "framework/uTrace.h"
 #include "legacy/uMessages.h"
 
@@ -44,10 +45,14 @@ void TEngineWorker::Stop() {
     Free();
 }
 
-// Worker failures are not shown to the user; the debugger output keeps their text.
+// Worker failures are not shown to the user; the debugger output keeps their text. What the
+// worker posted and has not been handled yet is remembered, so its messages still count
+// once it is gone.
 void TEngineWorker::Free() {
     worker_->WaitFor();
     if (const auto& error = worker_->Error()) DebugTrace(error->ErrorClass + L": " + error->ErrorMessage);
+    if (worker_->PostedFinished()) ++finishesOwed_;
+    if (auto failure = worker_->ReleaseFailure(); failure && !releaseFailureOwed_) releaseFailureOwed_ = failure;
     worker_.reset();
 }
 
@@ -60,6 +65,11 @@ void TEngineWorker::DispatchQueued() {
 }
 
 bool TEngineWorker::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    // Reports of a worker that no longer runs change nothing (a stopped worker's queued
+    // ones, or another process's); a percentage is never above 100.
+    if ((msg == WM_FREEUPPREWAIT || msg == WM_FREEUPCPULOAD || msg == WM_FREEUPIDLEWAIT || msg == WM_FREEUPPROGRESS) &&
+        !worker_)
+        return true;
     switch (msg) {
         case WM_FREEUPPREWAIT:
             WMFreeUpPreWait(static_cast<uint32_t>(wParam), static_cast<uint32_t>(lParam));
@@ -68,10 +78,8 @@ bool TEngineWorker::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             WMFreeUpCpuLoad(static_cast<uint32_t>(wParam), static_cast<uint32_t>(lParam));
             return true;
         case WM_FREEUPIDLEWAIT: WMFreeUpIdleWait(static_cast<uint32_t>(wParam)); return true;
-        case WM_FREEUPPROGRESS: WMFreeUpProgress(static_cast<uint32_t>(wParam)); return true;
-        case WM_FREEUPFATAL:
-            if (events_.ReleaseFailed) events_.ReleaseFailed(static_cast<DWORD>(wParam));
-            return true;
+        case WM_FREEUPPROGRESS: WMFreeUpProgress(static_cast<uint32_t>(std::min<WPARAM>(wParam, 100))); return true;
+        case WM_FREEUPFATAL: WMFreeUpFatal(); return true;
         case WM_FREEUPENDED: WMFreeUpEnded(); return true;
         case WM_FREEUPFINISHED: WMFreeUpFinished(); return true;
         // The record stays with the worker, which traces it when it is freed; the message's
@@ -114,14 +122,26 @@ void TEngineWorker::WMFreeUpProgress(uint32_t percent) {
     if (events_.Progress) events_.Progress(percent);
 }
 
-// Only a worker that was not stopped posts this; a stopped one has been freed already.
+// The code is the one the worker recorded, not the message's.
+void TEngineWorker::WMFreeUpFatal() {
+    std::optional<DWORD> code = worker_ ? worker_->ReleaseFailure() : std::nullopt;
+    if (!code) code = releaseFailureOwed_;
+    if (!code || releaseFailureTold_) return;
+    releaseFailureTold_ = true;
+    releaseFailureOwed_.reset();
+    if (events_.ReleaseFailed) events_.ReleaseFailed(*code);
+}
+
+// The worker has said it ends, so the wait is over in moments.
 void TEngineWorker::WMFreeUpEnded() {
-    if (!worker_) return;
+    if (!worker_ || !worker_->PostedEnded()) return;
     endedOnItsOwn_ = true;
     Free();
 }
 
 void TEngineWorker::WMFreeUpFinished() {
-    Stop();
+    if (worker_ && worker_->PostedFinished()) Free();
+    if (finishesOwed_ == 0) return;
+    --finishesOwed_;
     if (events_.Finished) events_.Finished();
 }

@@ -6,11 +6,18 @@
 // waited for before its successor starts, and its messages still queued then are handled
 // first (DispatchQueued), so a successor is never stopped or waited for because of its
 // predecessor's end, and every worker message handled belongs to the newest worker started.
+//
+// Any process on the desktop can post the same numbers to "Memory Engine" (a broadcast
+// reaches it too). The end, the finish and a failed release are therefore acted on only
+// when a worker of ours has marked them itself (TFreeThread::PostedEnded and the others),
+// the engine never waits for a worker that has not said it ended, and the progress reports
+// count only while a worker runs.
 #pragma once
 #include <windows.h>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include "engine/uEngineSchedule.h"
 #include "engine/uEngineStatus.h"
 #include "engine/uFreeThread.h"
@@ -56,6 +63,7 @@ private:
     void WMFreeUpCpuLoad(uint32_t load, uint32_t allowed);
     void WMFreeUpIdleWait(uint32_t secondsLeft);
     void WMFreeUpProgress(uint32_t percent);
+    void WMFreeUpFatal();
     void WMFreeUpEnded();
     void WMFreeUpFinished();
 
@@ -64,5 +72,10 @@ private:
     std::unique_ptr<TFreeThread> worker_;
     TStatusValues values_;
     uint64_t started_ = 0;
+    // Finishes that workers of ours posted and that were freed before their message came.
+    uint64_t finishesOwed_ = 0;
+    // A failed release of a worker freed before its message came; told once at most.
+    std::optional<DWORD> releaseFailureOwed_;
+    bool releaseFailureTold_ = false;
     bool endedOnItsOwn_ = false;
 };

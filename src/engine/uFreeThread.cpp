@@ -1,4 +1,5 @@
 #include "uFreeThread.h"
+#include <algorithm>
 #include "framework/uTrace.h"
 #include "legacy/uGlobals.h"
 #include "legacy/uMessages.h"
@@ -17,7 +18,14 @@ public:
     CpuSamplingScope(const CpuSamplingScope&) = delete;
     CpuSamplingScope& operator=(const CpuSamplingScope&) = delete;
 };
+
+std::atomic<VirtualFreeFunc> g_virtualFree{&::VirtualFree};
+constexpr uint64_t kMB = 1048576;
 }  // namespace
+
+VirtualFreeFunc SetVirtualFreeSource(VirtualFreeFunc source) {
+    return g_virtualFree.exchange(source ? source : &::VirtualFree);
+}
 
 int ProgressPercent(TBlockOffset offset, TBlockOffset blockSize) {
     return static_cast<int>(static_cast<double>(offset) / static_cast<double>(blockSize) * 100.0);
@@ -110,17 +118,18 @@ void TFreeThread::TouchBlock(int& lastPercent) {
     // The percentage is computed only where it can change, which keeps the loop to a
     // stop test and one write per step.
     TBlockOffset nextCheck = Stride;
-    while (offset < BlockSize) {
+    const TBlockOffset size = committed_;
+    while (offset < size) {
         for (; offset < nextCheck; offset += Stride) {
             if (Terminated()) return;
             bytes[offset] = 0;
         }
-        int percent = ProgressPercent(offset, BlockSize);
+        int percent = ProgressPercent(offset, size);
         if (percent != lastPercent) {
             Post(WM_FREEUPPROGRESS, percent, 0);
             lastPercent = percent;
         }
-        nextCheck = NextPercentChange(offset, BlockSize);
+        nextCheck = NextPercentChange(offset, size);
     }
 }
 
@@ -133,20 +142,38 @@ bool TFreeThread::TargetReached() {
     return reached;
 }
 
+uint64_t MemoryReserve(uint64_t totalPhys) { return std::max<uint64_t>(totalPhys / 20, 64 * kMB); }
+
+uint64_t SafeBlockLimit(const MemoryStatus& status) {
+    const uint64_t reserve = MemoryReserve(status.TotalPhys);
+    const uint64_t commit = status.AvailPageFile > reserve ? status.AvailPageFile - reserve : 0;
+    const uint64_t physical = status.TotalPhys > reserve ? status.TotalPhys - reserve : 0;
+    return std::min(commit, physical) / kMB * kMB;
+}
+
+// Where the system overcommits (Wine on Linux), VirtualAlloc would grant a block the machine
+// cannot back, and a block of nearly all memory starves everything else even where it does
+// not: the block is cut to what leaves the reserve, and refused when not a megabyte remains.
 void* TFreeThread::CommitBlock() {
-    // Where the system overcommits (Wine on Linux), VirtualAlloc would grant a block the
-    // machine cannot back; a block beyond the available commit counts as refused.
     MemoryStatus status;
-    if (!ReadMemoryStatus(status) || static_cast<uint64_t>(BlockSize) > status.AvailPageFile) return nullptr;
-    return ::VirtualAlloc(nullptr, static_cast<SIZE_T>(BlockSize), MEM_COMMIT, PAGE_READWRITE);
+    if (!ReadMemoryStatus(status)) return nullptr;
+    const uint64_t size = std::min(static_cast<uint64_t>(BlockSize), SafeBlockLimit(status));
+    if (size == 0) return nullptr;
+    committed_ = static_cast<TBlockOffset>(size);
+    return ::VirtualAlloc(nullptr, static_cast<SIZE_T>(size), MEM_COMMIT, PAGE_READWRITE);
 }
 
 void TFreeThread::ReleaseBlock() {
     void* block = Block();
-    if (!::VirtualFree(block, static_cast<SIZE_T>(BlockSize), MEM_DECOMMIT)) DebugTrace(L"VirtualFree1 failed");
-    if (!::VirtualFree(block, 0, MEM_RELEASE)) {
+    VirtualFreeFunc release = g_virtualFree.load(std::memory_order_acquire);
+    if (!release(block, static_cast<SIZE_T>(committed_), MEM_DECOMMIT)) DebugTrace(L"VirtualFree1 failed");
+    if (!release(block, 0, MEM_RELEASE)) {
         DWORD code = ::GetLastError();
         DebugTrace(L"VirtualFree2 failed... Fatal Exit Initiated");
+        if (!releaseFailed_.load(std::memory_order_relaxed)) {
+            releaseCode_.store(code, std::memory_order_relaxed);
+            releaseFailed_.store(true, std::memory_order_release);
+        }
         Post(WM_FREEUPFATAL, code, 0);
     }
     block_ = nullptr;
@@ -154,7 +181,11 @@ void TFreeThread::ReleaseBlock() {
 
 void TFreeThread::Finish() {
     if (Block()) ReleaseBlock();
-    if (!Terminated()) Post(WM_FREEUPENDED, 0, 0);
+    if (!Terminated()) {
+        ended_ = true;
+        Post(WM_FREEUPENDED, 0, 0);
+    }
+    finished_ = true;
     Post(WM_FREEUPFINISHED, 0, 0);
 }
 

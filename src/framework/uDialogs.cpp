@@ -1,6 +1,7 @@
 #include "uDialogs.h"
 #include <vector>
 #include "uException.h"
+#include "uShell.h"
 
 std::wstring FilterToSystem(const std::wstring& filter) {
     std::wstring out = filter;
@@ -26,8 +27,11 @@ bool TOpenDialog::Execute(HWND owner) {
     ofn.nMaxFile = static_cast<DWORD>(file.size());
     ofn.lpstrInitialDir = InitialDir.empty() ? nullptr : InitialDir.c_str();
     ofn.lpstrTitle = Title.empty() ? nullptr : Title.c_str();
+    ofn.lpstrDefExt = DefaultExt.empty() ? nullptr : DefaultExt.c_str();
     // The program's current folder stays where it was: relative paths elsewhere depend on it.
     ofn.Flags = Options | OFN_EXPLORER | OFN_NOCHANGEDIR;
+    // The dialog hosts the shell's folder views, which are COM objects.
+    EnterComApartment();
     if (!::GetOpenFileNameW(&ofn)) {
         DWORD error = ::CommDlgExtendedError();
         if (error != 0) throw EOSError(L"The open-file dialog failed (error " + std::to_wstring(error) + L")");

@@ -11,6 +11,7 @@ public:
     std::wstring Filter;      // pairs of description and pattern, separated by '|'
     int FilterIndex = 1;      // 1-based; after Execute the pair the user chose
     std::wstring InitialDir;  // empty: the system's choice
+    std::wstring DefaultExt;  // without the dot: added to a typed name that has no extension
     std::wstring FileName;    // proposed before, chosen after Execute
     DWORD Options = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
 

@@ -20,3 +20,12 @@ HMODULE LoadSystemLibrary(const wchar_t* fileName) {
     path += fileName;
     return ::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
+
+void RestrictDllSearch() {
+    using SetDirectoriesFunc = BOOL(WINAPI*)(DWORD);
+    HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
+    auto setDirectories =
+        kernel ? reinterpret_cast<SetDirectoriesFunc>(::GetProcAddress(kernel, "SetDefaultDllDirectories")) : nullptr;
+    if (setDirectories) setDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    ::SetDllDirectoryW(L"");
+}

@@ -1,6 +1,8 @@
 #include "uGlobals.h"
 #include <cmath>
 #include <vector>
+#include "framework/uHandles.h"
+#include "framework/uSystemLibrary.h"
 #include "framework/uText.h"
 #include "legacy/uMessages.h"
 #include "probes/jovCPUUsage.h"
@@ -139,16 +141,28 @@ std::wstring VersionTextOf(int major, int minor) {
     return minor != 0 ? std::to_wstring(major) + L"." + std::to_wstring(minor) : std::to_wstring(major);
 }
 
+// version.dll is not one of the system's known DLLs: imported statically, a copy planted
+// beside the program (a downloads folder) would be loaded in its place. It comes from the
+// system folder, and only when the version is asked for.
 std::wstring VersionText() {
+    using SizeFunc = DWORD(WINAPI*)(LPCWSTR, LPDWORD);
+    using InfoFunc = BOOL(WINAPI*)(LPCWSTR, DWORD, DWORD, LPVOID);
+    using QueryFunc = BOOL(WINAPI*)(LPCVOID, LPCWSTR, LPVOID*, PUINT);
+    UniqueModule library(LoadSystemLibrary(L"version.dll"));
+    if (!library) return {};
+    auto getSize = reinterpret_cast<SizeFunc>(::GetProcAddress(library.get(), "GetFileVersionInfoSizeW"));
+    auto getInfo = reinterpret_cast<InfoFunc>(::GetProcAddress(library.get(), "GetFileVersionInfoW"));
+    auto query = reinterpret_cast<QueryFunc>(::GetProcAddress(library.get(), "VerQueryValueW"));
+    if (!getSize || !getInfo || !query) return {};
     std::wstring path = ProgramPath();
     DWORD ignored = 0;
-    DWORD size = ::GetFileVersionInfoSizeW(path.c_str(), &ignored);
+    DWORD size = getSize(path.c_str(), &ignored);
     if (size == 0) return {};
     std::vector<BYTE> data(size);
-    if (!::GetFileVersionInfoW(path.c_str(), 0, size, data.data())) return {};
+    if (!getInfo(path.c_str(), 0, size, data.data())) return {};
     VS_FIXEDFILEINFO* info = nullptr;
     UINT length = 0;
-    if (!::VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&info), &length) || !info) return {};
+    if (!query(data.data(), L"\\", reinterpret_cast<void**>(&info), &length) || !info) return {};
     return VersionTextOf(HIWORD(info->dwFileVersionMS), LOWORD(info->dwFileVersionMS));
 }
 

@@ -143,15 +143,25 @@ void TKorvixOptions::LoadOptions() {
 }
 
 void TKorvixOptions::SaveOptions() {
+    SaveSettings();
+    SaveAutostart();
+}
+
+// "Use Defaults" goes last: a save cut short before it leaves a first run's key reading
+// as defaults, never as a half-written set of values.
+void TKorvixOptions::SaveSettings() {
     TraceHook(L"Saving Korvix Options to Registry");
-    WriteRegBool(OptionsKey, L"Use Defaults", false);
     for (const OptionRow& row : kOptionRows) SaveRow(*this, row);
+    freeAndRunList_->SaveToRegistry(OptionsKey);
+    WriteRegBool(OptionsKey, L"Use Defaults", false);
+}
+
+void TKorvixOptions::SaveAutostart() {
     if (startup_) {
         WriteRegString(RunKey, RunValueName, AutostartCommand());
     } else {
         DeleteRegValue(RunKey, RunValueName);
     }
-    freeAndRunList_->SaveToRegistry(OptionsKey);
 }
 
 void TKorvixOptions::ApplyDefaults() {
@@ -307,9 +317,9 @@ void TKorvixOptions::SetRegularIdleSeconds(int32_t value) {
     Store(regularIdleSeconds_, Clamp(value, 1, 60), ocRegular);
 }
 
+// A position of 0 or less would free all of memory or more.
 void TKorvixOptions::SetRegularFreeUpMB(int32_t value) {
-    regularFreeUpMB_ = value;  // not clamped: the scheduler refuses amounts of 0 MB or less
-    Notify(ocRegular);
+    Store(regularFreeUpMB_, Clamp(value, 1, TotalPhysMB), ocRegular);
 }
 
 void TKorvixOptions::SetRegular(bool value) { Store(regular_, value, ocRegular); }
@@ -336,6 +346,8 @@ void TKorvixOptions::SetAmount(int preset, uint32_t value) {
 }
 
 void TKorvixOptions::SetHotkey(int preset, int32_t value) {
+    // A shortcut is 16 bits; anything else stored is no shortcut at all.
+    if (value < 0 || value > 0xFFFF) value = 0;
     if (hotkeys_[preset - 1] == value) return;
     hotkeys_[preset - 1] = value;
     Notify(ocManual);
@@ -356,10 +368,20 @@ void TKorvixOptions::SetNextRegular(TDateTime value) {
 
 std::wstring SaveFailedText(const std::wstring& reason) { return L"Your settings could not be saved.\r\n" + reason; }
 
-bool TKorvixOptions::SaveOptionsOrTell() noexcept {
+std::wstring AutostartFailedText(const std::wstring& reason) {
+    return L"Your settings were saved, but whether Korvix Professional starts with Windows could not be "
+           L"changed.\r\n" +
+           reason;
+}
+
+namespace {
+// Runs one part of a save; a failure goes to the debugger output, and the first one of its
+// kind to the user (the close and the end of the program would otherwise repeat the box).
+template <typename Save>
+bool SaveOrTell(Save save, bool& told, std::wstring (*text)(const std::wstring&)) noexcept {
     std::wstring className, reason;
     try {
-        SaveOptions();
+        save();
         return true;
     } catch (const Exception& e) {
         className = e.ClassName();
@@ -370,13 +392,21 @@ bool TKorvixOptions::SaveOptionsOrTell() noexcept {
     }
     try {
         DebugTrace(className + L": " + reason);
-        // Once: the close and the end of the program would otherwise repeat the same box.
-        if (!saveFailureTold_) {
-            saveFailureTold_ = true;
-            ShowMessageBox(nullptr, SaveFailedText(reason), ProductName, MB_OK | MB_ICONERROR);
+        if (!told) {
+            told = true;
+            ShowMessageBox(nullptr, text(reason), ProductName, MB_OK | MB_ICONERROR);
         }
     } catch (...) {}
     return false;
+}
+}  // namespace
+
+// The program's own key first and on its own: a Run key that security software or a policy
+// keeps closed must not cost the settings or the Free-and-Run list.
+bool TKorvixOptions::SaveOptionsOrTell() noexcept {
+    bool saved = SaveOrTell([this] { SaveSettings(); }, saveFailureTold_, &SaveFailedText);
+    bool autostart = SaveOrTell([this] { SaveAutostart(); }, autostartFailureTold_, &AutostartFailedText);
+    return saved && autostart;
 }
 
 void InitializeOptions() { Options = std::make_unique<TKorvixOptions>(); }

@@ -35,10 +35,16 @@ public:
     TKorvixOptions& operator=(const TKorvixOptions&) = delete;
 
     void LoadOptions();
+    // SaveSettings, then SaveAutostart.
     void SaveOptions();
+    // Every option and the Free-and-Run list under the program's own key.
+    void SaveSettings();
+    // The Run value: written while Startup is on, deleted otherwise.
+    void SaveAutostart();
     // SaveOptions where a failure can only be told, not handled (the engine's close, a
-    // logoff, the end of the program): the first failure is shown to the user with its text,
-    // later ones only go to the debugger output. Answers whether the save succeeded.
+    // logoff, the end of the program). The two parts are saved each on its own; the first
+    // failure of each is shown to the user with its text, later ones only go to the
+    // debugger output. Answers whether both succeeded.
     bool SaveOptionsOrTell() noexcept;
     void ApplyDefaults();
 
@@ -184,11 +190,14 @@ private:
     bool startup_ = false;
     bool skipFinalSave_ = false;
     bool saveFailureTold_ = false;
+    bool autostartFailureTold_ = false;
     std::unique_ptr<TFreeAndRunList> freeAndRunList_;
 };
 
 // What the user is told when the settings could not be saved.
 std::wstring SaveFailedText(const std::wstring& reason);
+// What the user is told when the Run value could not be written or removed.
+std::wstring AutostartFailedText(const std::wstring& reason);
 
 // The single options object; exists between InitializeOptions and FinalizeOptions.
 extern std::unique_ptr<TKorvixOptions> Options;

@@ -1,6 +1,7 @@
 #include "uFreeAndRunList.h"
 #include <algorithm>
 #include <atomic>
+#include "framework/uException.h"
 #include "framework/uNumbers.h"
 #include "framework/uText.h"
 #include "settings/uRegistry.h"
@@ -81,19 +82,30 @@ void TFreeAndRunList::LoadFromRegistry(const std::wstring& keyPath, int32_t tota
     for (int n = 1; n <= count; ++n) {
         auto item = std::make_unique<TFreeAndRunItem>();
         item->LoadFromRegistry(keyPath, n);
+        // A stored position of 0 or less would free all of memory or more.
+        item->MBToFree = Clamp(item->MBToFree, 1, std::max(totalPhysMB, 1));
         Add(std::move(item));
     }
     Migrated = ReadRegBool(keyPath, L"farMigrated", false);
     if (!Migrated && RegKeyExists(OldFreeAndRunKey)) {
         MigrateOldList(totalPhysMB);
         Migrated = true;
+        // The imported entries reach the registry before the old key goes: a copy that ends
+        // without saving (quit, a second copy, UNINSTALL, a crash) must not lose them. When
+        // they cannot be written the old key stays, and the next save stores them.
+        try {
+            SaveToRegistry(keyPath);
+            DeleteRegKey(OldFreeAndRunKey);
+        } catch (const Exception&) {}
     }
 }
 
+// Each entry before the count that includes it, so a save cut short never leaves a count
+// that points past the entries written.
 void TFreeAndRunList::SaveToRegistry(const std::wstring& keyPath) const {
+    for (int i = 0; i < Count(); ++i) items_[i]->SaveToRegistry(keyPath, i + 1);
     WriteRegInteger(keyPath, L"farCount", Count());
     WriteRegBool(keyPath, L"farMigrated", Migrated);
-    for (int i = 0; i < Count(); ++i) items_[i]->SaveToRegistry(keyPath, i + 1);
 }
 
 void TFreeAndRunList::MigrateOldList(int32_t totalPhysMB) {
@@ -108,5 +120,4 @@ void TFreeAndRunList::MigrateOldList(int32_t totalPhysMB) {
         item->Name = ReadRegString(OldFreeAndRunKey, L"Display " + suffix, L"");
         Add(std::move(item));
     }
-    DeleteRegKey(OldFreeAndRunKey);
 }

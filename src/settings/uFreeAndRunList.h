@@ -41,6 +41,8 @@ public:
     // `totalPhysMB` turns the older list's amounts into positions.
     void LoadFromRegistry(const std::wstring& keyPath, int32_t totalPhysMB);
     void SaveToRegistry(const std::wstring& keyPath) const;
+    // Appends the entries of the older list; LoadFromRegistry saves them and then deletes
+    // the old key.
     void MigrateOldList(int32_t totalPhysMB);
 
     bool Migrated = false;

@@ -24,7 +24,10 @@ UniqueHKey OpenForQuery(const std::wstring& path) {
     return key;
 }
 
+RegistryWriteHook g_writeHook = nullptr;
+
 void WriteValue(const std::wstring& path, const std::wstring& name, DWORD type, const void* data, DWORD size) {
+    if (g_writeHook) g_writeHook(path, name);
     RegistryPath p = SplitRegistryPath(path);
     UniqueHKey key;
     if (::RegCreateKeyExW(p.root, p.subKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
@@ -36,6 +39,12 @@ void WriteValue(const std::wstring& path, const std::wstring& name, DWORD type, 
         throw ERegistryError(L"Cannot create Entry: " + name + L" in Key: " + path);
 }
 }  // namespace
+
+RegistryWriteHook SetRegistryWriteHook(RegistryWriteHook hook) {
+    RegistryWriteHook previous = g_writeHook;
+    g_writeHook = hook;
+    return previous;
+}
 
 RegistryPath SplitRegistryPath(const std::wstring& path) {
     size_t slash = path.find(L'\\');

@@ -27,5 +27,11 @@ void DeleteRegKey(const std::wstring& path);
 std::vector<std::wstring> RegValueNames(const std::wstring& path);
 bool RegKeyExists(const std::wstring& path);
 
+// Tests only: runs before every value write with the key path and value name. It may raise
+// to stop a save part way, as a killed process would stop it. nullptr removes it; answers
+// the previous one.
+using RegistryWriteHook = void (*)(const std::wstring& path, const std::wstring& name);
+RegistryWriteHook SetRegistryWriteHook(RegistryWriteHook hook);
+
 // Longest text a read accepts (characters, without the terminating zero).
 constexpr size_t MaxRegText = 500;

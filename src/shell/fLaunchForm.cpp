@@ -5,6 +5,7 @@
 #include "legacy/uGlobals.h"
 #include "legacy/uKorvixOptions.h"
 #include "legacy/uMessages.h"
+#include "ui/uKorvixWindows.h"
 
 TForm::CreateParams TfrmLaunch::FormParams() {
     return {.className = L"TfrmLaunch",
@@ -24,9 +25,14 @@ void TfrmLaunch::FormCreate() {
 }
 
 LRESULT TfrmLaunch::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_LAUNCHSTART) {
-        LaunchStart();
-        return 0;
+    switch (msg) {
+        case WM_LAUNCHSTART: LaunchStart(); return 0;
+        case WM_CLOSE:
+            // Closing this form ends the program. While the engine runs, only the engine's own
+            // close may do that: any process can post WM_CLOSE to a window of ours, and the
+            // engine's close is the one that saves and says goodbye to the tray.
+            if (const TfrmEngine* engine = Application.FindForm<TfrmEngine>(); engine && !engine->Closed()) return 0;
+            break;
     }
     return TForm::WndProc(msg, wParam, lParam);
 }
@@ -48,22 +54,9 @@ void TfrmLaunch::LaunchStart() {
     Application.CreateForm<TfrmEngine>(*Options, EngineWindows());
 }
 
-namespace {
-// The windows above the engine as far as they exist. The skinned main window and the
-// Free-and-Run manager (src/ui) are not built yet: until they are, there is no main window
-// to show, find or tell the status, no chart to repaint and no dialog to open.
-class TWindowsNotBuilt final : public IEngineWindows {
-public:
-    HWND ShowMainWindow() override { return nullptr; }
-    HWND FindMainWindow() override { return nullptr; }
-    void ShowStatusLine(const std::wstring&) override {}
-    void RepaintCharts() override {}
-    void ShowFreeAndRunDialog() override {}
-    void FreeWindows() override {}
-};
-}  // namespace
-
+// The windows above the engine: the main window. The Free-and-Run manager joins them in
+// TKorvixWindows.
 IEngineWindows& TfrmLaunch::EngineWindows() {
-    static TWindowsNotBuilt windows;
+    static TKorvixWindows windows(*Options);
     return windows;
 }

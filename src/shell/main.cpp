@@ -2,11 +2,12 @@
 // the pdh.dll placement are handled, the application runs from the start-up form,
 // and the units finalize in reverse order.
 #include <windows.h>
-#include <objbase.h>
 #include <string>
 #include "framework/uApplication.h"
 #include "framework/uCommandLine.h"
 #include "framework/uMessageBox.h"
+#include "framework/uShell.h"
+#include "framework/uSystemLibrary.h"
 #include "framework/uText.h"
 #include "legacy/uGlobals.h"
 #include "legacy/uKorvixOptions.h"
@@ -17,9 +18,8 @@
 #include "shell/uStartup.h"
 
 namespace {
+// COM is joined only when a launch or the file dialog needs the shell (EnterComApartment).
 void InitializeUnits() {
-    // The shell runs programs for us (Free-and-Run); it expects a single-threaded apartment.
-    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     InitializeCPUUsage();
     InitializeGlobals();
     InitializeOptions();
@@ -31,7 +31,7 @@ void FinalizeUnits() {
     FinalizeOptions();
     FinalizeGlobals();
     FinalizeCPUUsage();
-    ::CoUninitialize();
+    LeaveComApartment();
 }
 
 // The running copy's final saves can take a while on a busy machine; past this, the value
@@ -57,9 +57,23 @@ int RunProgram() {
     Application.Run();
     return 0;
 }
+
+// A copy that finds another holding the lock waits this long for that copy's engine window.
+constexpr DWORD kJoinWaitMs = 10000;
+
+// The lock comes first, before the options are read: a copy that waited for a closing copy
+// must load what that copy saved last.
+bool AnotherCopyRuns(TInstanceLock& lock) {
+    const std::wstring first = FirstParameter();
+    if (StartModeOf(first) == TStartMode::Uninstall || first == L"quit") return false;
+    return !lock.TryAcquire() && JoinRunningCopy(lock, kJoinWaitMs);
+}
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
+    RestrictDllSearch();
+    TInstanceLock lock;  // held until the last save is done
+    if (AnotherCopyRuns(lock)) return 0;
     InitializeUnits();
     int exitCode = StartModeOf(FirstParameter()) == TStartMode::Uninstall ? RunUninstall() : RunProgram();
     FinalizeUnits();

@@ -35,3 +35,44 @@ void Uninstall(DWORD limitMs) {
     if (CloseRunningInstance(&engine)) WaitForInstanceEnd(engine, limitMs);
     TKorvixOptions::RemoveAutostart();
 }
+
+const wchar_t* const InstanceLockName = L"Local\\Korvix Professional 5 - one copy";
+
+TInstanceLock::~TInstanceLock() {
+    if (held_ && mutex_) ::ReleaseMutex(mutex_.get());
+}
+
+bool TInstanceLock::TryAcquire() {
+    if (held_) return true;
+    if (mutex_) return WaitAcquire(0);
+    HANDLE mutex = ::CreateMutexW(nullptr, TRUE, InstanceLockName);
+    DWORD error = ::GetLastError();
+    if (!mutex) {
+        // A system without session namespaces refuses the prefix: the plain name is per
+        // machine there, which is what a single session is.
+        mutex = ::CreateMutexW(nullptr, TRUE, InstanceLockName + 6);
+        error = ::GetLastError();
+    }
+    // Without any lock the engine window alone keeps the copies apart, as it always did.
+    if (!mutex) return held_ = true;
+    mutex_.reset(mutex);
+    held_ = error != ERROR_ALREADY_EXISTS;
+    return held_;
+}
+
+bool TInstanceLock::WaitAcquire(DWORD limitMs) {
+    if (held_) return true;
+    if (!mutex_) return TryAcquire();
+    const DWORD result = ::WaitForSingleObject(mutex_.get(), limitMs);
+    held_ = result == WAIT_OBJECT_0 || result == WAIT_ABANDONED;
+    return held_;
+}
+
+bool JoinRunningCopy(TInstanceLock& lock, DWORD limitMs) {
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        if (FindRunningInstance()) return true;
+        if (lock.WaitAcquire(100)) return false;
+        if (::GetTickCount() - start >= limitMs) return true;
+    }
+}

@@ -26,7 +26,7 @@ public:
         : TSkinBinding(window, std::move(painter), std::move(sink)), style_(painter_->Model().dialog) {
         if (!style_.present) throw ESkinError(L"The skin has no dialog style");
         tree_ = BuildDialogTree(painter_->ModelPtr());
-        dpi_ = WindowDpi(window);
+        dpi_ = static_cast<int>(WindowDpi(window));
         editBrush_.reset(::CreateSolidBrush(SkinColorValue(style_.editBack)));
         Attach();
         ::SetPropW(window, DialogProp, reinterpret_cast<HANDLE>(this));

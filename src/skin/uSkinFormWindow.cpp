@@ -42,7 +42,7 @@ public:
         tree_ = BuildFormTree(painter_->ModelPtr(), form);
         tree_->host = this;
         animator_ = std::make_unique<TSkinAnimator>(*tree_);
-        dpi_ = WindowDpi(window);
+        dpi_ = static_cast<int>(WindowDpi(window));
         style_ = ::GetWindowLongPtrW(window, GWL_STYLE);
         exStyle_ = ::GetWindowLongPtrW(window, GWL_EXSTYLE);
         Attach();
@@ -64,7 +64,12 @@ public:
         ::KillTimer(window_, RepeatTimer);
         if (::GetCapture() == window_) ::ReleaseCapture();
         ::SetWindowRgn(window_, nullptr, TRUE);
-        ::SetWindowLongPtrW(window_, GWL_STYLE, style_);
+        // The frame styles go back as they were; whether the window is shown, enabled,
+        // minimized or maximized is its state now, not at skinning (a window skinned before it
+        // was first shown would otherwise vanish).
+        constexpr LONG_PTR kState = WS_VISIBLE | WS_DISABLED | WS_MINIMIZE | WS_MAXIMIZE;
+        LONG_PTR now = ::GetWindowLongPtrW(window_, GWL_STYLE);
+        ::SetWindowLongPtrW(window_, GWL_STYLE, (style_ & ~kState) | (now & kState));
         ::SetWindowLongPtrW(window_, GWL_EXSTYLE, exStyle_);
         ::SetWindowPos(window_, nullptr, 0, 0, 0, 0,
                        SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
@@ -106,6 +111,9 @@ protected:
             case WM_MOUSEWHEEL:
                 return WMMouseWheel(GET_WHEEL_DELTA_WPARAM(wParam), pt) ? 0 : DefaultProc(msg, wParam, lParam);
             case WM_KEYDOWN: return WMKeyDown(wParam) ? 0 : DefaultProc(msg, wParam, lParam);
+            // The form moves its own focus and clicks its own buttons: a dialog manager in
+            // the message loop (IsDialogMessage) must leave Tab, the arrows, Enter and Space to it.
+            case WM_GETDLGCODE: return DLGC_WANTALLKEYS | DLGC_WANTARROWS | DLGC_WANTTAB | DLGC_WANTCHARS;
             case WM_SETFOCUS:
             case WM_KILLFOCUS:
                 if (focused_ >= 0) InvalidateNode(focused_);

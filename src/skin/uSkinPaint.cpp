@@ -42,19 +42,6 @@ UniqueBitmap CreateSkinDib(int width, int height, const uint32_t* pixels) {
     return dib;
 }
 
-int WindowDpi(HWND window) {
-    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-    static auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
-    if (getDpiForWindow && window) {
-        UINT dpi = getDpiForWindow(window);
-        if (dpi >= 48) return int(dpi);
-    }
-    WindowDC screen(nullptr);
-    int dpi = ::GetDeviceCaps(screen.get(), LOGPIXELSY);
-    return dpi >= 48 ? dpi : 96;
-}
-
 TSkinPainter::TSkinPainter(std::shared_ptr<const SkinModel> model)
     : model_(std::move(model)), sourceDC_(::CreateCompatibleDC(nullptr)) {
     images1x_.resize(model_->images.size());

@@ -8,6 +8,7 @@
 #include <string>
 #include <tuple>
 #include <vector>
+#include "framework/uDpi.h"
 #include "framework/uHandles.h"
 #include "skin/uSkinTree.h"
 
@@ -59,5 +60,3 @@ private:
 
 // A 32-bit top-down DIB section of the given size (bits may be null); throws ESkinError.
 UniqueBitmap CreateSkinDib(int width, int height, const uint32_t* pixels = nullptr);
-// The DPI of the window's monitor (per-monitor aware systems), else the screen's.
-int WindowDpi(HWND window);

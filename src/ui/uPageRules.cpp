@@ -82,6 +82,23 @@ std::wstring RegularIntervalLabel(int32_t minutes) {
 
 std::wstring StartupWaitLabel(int32_t seconds) { return std::to_wstring(seconds) + L" sec"; }
 
+const std::array<TElementReference, 28> ElementReferences = {{
+    {idManualScroll, TSkinInterface::ScrollBar},   {idIntervallScroll, TSkinInterface::ScrollBar},
+    {idRegularScroll, TSkinInterface::ScrollBar},  {idRegularAdjustScroll, TSkinInterface::ScrollBar},
+    {idCriticalScroll, TSkinInterface::ScrollBar}, {idCriticalAdjustScroll, TSkinInterface::ScrollBar},
+    {idStartupScroll, TSkinInterface::ScrollBar},  {idStartupAdjustScroll, TSkinInterface::ScrollBar},
+    {idIdleCpuScroll, TSkinInterface::ScrollBar},  {idIdleTimeScroll, TSkinInterface::ScrollBar},
+    {idStatusStatic, TSkinInterface::Static},      {idManualAmount, TSkinInterface::Static},
+    {idPreset1, TSkinInterface::Static},           {idPreset2, TSkinInterface::Static},
+    {idPreset3, TSkinInterface::Static},           {idIntervallAmount, TSkinInterface::Static},
+    {idRegularAmount, TSkinInterface::Static},     {idRegularAdjust, TSkinInterface::Static},
+    {idCriticalAmount, TSkinInterface::Static},    {idCriticalAdjust, TSkinInterface::Static},
+    {idStartupAmount, TSkinInterface::Static},     {idStartupAdjust, TSkinInterface::Static},
+    {idNextRegularText, TSkinInterface::Static},   {idIdleCpuText, TSkinInterface::Static},
+    {idIdleTimeText, TSkinInterface::Static},      {idSetValue1, TSkinInterface::Button},
+    {idSetValue2, TSkinInterface::Button},         {idSetValue3, TSkinInterface::Button},
+}};
+
 std::vector<TScrollSetup> ScrollBarSetup(int32_t totalMB) {
     // The megabyte bars reach T exactly: maximum T + T div 20 − 1 with a page of T div 20.
     const int32_t page = totalMB / 20;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 #include "ui/uAnimationList.h"
+#include "ui/uSkinNames.h"
 
 class TKorvixOptions;
 
@@ -66,6 +67,15 @@ int32_t RegularIntervalFromPosition(int32_t position);
 int32_t RegularIntervalPosition(int32_t minutes);
 std::wstring RegularIntervalLabel(int32_t minutes);
 std::wstring StartupWaitLabel(int32_t seconds);
+
+// ---- The elements the window keeps after a skin load ----
+// Each with the kind it must have: a skin that has one of these names on an element of
+// another kind cannot be loaded. A skin may lack any of them.
+struct TElementReference {
+    int32_t ID;
+    TSkinInterface Interface;  // ScrollBar, Static or Button
+};
+extern const std::array<TElementReference, 28> ElementReferences;
 
 // ---- Scroll bars ----
 struct TScrollSetup {

@@ -26,11 +26,13 @@ def desktop(request):
 @pytest.fixture
 def desktop32(request):
     """A desktop of a 32-bit Windows."""
+    if not e2e.WIN32_RUNS:
+        pytest.skip("this machine cannot run 32-bit programs")
     with e2e.Desktop(request.node.name, arch="win32") as d:
         yield d
 
 
-@pytest.fixture(params=[32], ids=["win32"])
+@pytest.fixture(params=[e2e.DEFAULT_BITS], ids=[f"win{e2e.DEFAULT_BITS}"])
 def korvix(request):
     exe = e2e.korvix_exe(request.param)
     assert exe.exists(), f"{exe} is missing: build it first (make build, or set KORVIX_EXE32)"

@@ -20,12 +20,17 @@ import tempfile
 import time
 from pathlib import Path
 
+import pytest
+
 ROOT = Path(__file__).resolve().parents[2]
 WINE_LIB = ROOT / "scripts" / "wine-lib.sh"
 ARTIFACTS = Path(os.environ.get("KORVIX_E2E_ARTIFACTS", ROOT / "build" / "e2e-artifacts"))
 # Display scale in percent for screenshot runs (200: LogPixels 192). The tray geometry below
 # holds at 100 % only, so tests that read icon pixels expect the default.
 SCALE = int(os.environ.get("KORVIX_E2E_SCALE", "100"))
+# The screen and the Wine desktop (scripts/wine-lib.sh reads the same variable); screenshots of
+# large windows at 200 % need more than the default.
+DESKTOP = os.environ.get("KORVIX_DESKTOP", "1024x768")
 
 OPTIONS_KEY = r"HKCU\Software\Tarvendel\Korvix Professional 5"
 UNINSTALL_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Korvix Professional"
@@ -46,6 +51,15 @@ TRAY_CELL = 20     # Wine 8 lays tray icons out in 20-pixel cells from the right
 ICON_SIZE = 16
 
 MB = 1024 * 1024
+
+
+# Whether this machine can run 32-bit programs under Wine (scripts/wine-lib.sh finds out; a
+# sandboxed kernel may refuse 32-bit Linux programs, and with them Wine's 32-bit half).
+WIN32_RUNS = os.environ.get("KORVIX_WIN32_RUNS", "1") != "0"
+# The build the end-to-end tests run where a test does not choose: the 32-bit product.
+DEFAULT_BITS = 32 if WIN32_RUNS else 64
+# For tests of what only a 32-bit program shows (the 32-bit build, the setup program).
+needs_win32 = pytest.mark.skipif(not WIN32_RUNS, reason="this machine cannot run 32-bit programs")
 
 
 class HarnessError(AssertionError):
@@ -77,7 +91,8 @@ def helper_exe(name: str) -> Path:
     """The newest build of a helper program (tests/e2e/ctl) from the known build folders."""
     file = f"korvix_e2e_{name}.exe"
     override = os.environ.get("KORVIX_E2E_CTL_DIR")
-    dirs = [Path(override)] if override else [ROOT / "build" / d / "tests/e2e/ctl" for d in ("e2e", "win32")]
+    builds = ("e2e", "win32") if WIN32_RUNS else ("win64",)
+    dirs = [Path(override)] if override else [ROOT / "build" / d / "tests/e2e/ctl" for d in builds]
     found = [d / file for d in dirs if (d / file).exists()]
     if not found:
         raise HarnessError(f"{file} is not built; build target korvix_e2e_{name} (looked in {dirs})")
@@ -301,7 +316,7 @@ class Desktop:
     def _start_xvfb(self):
         read_fd, write_fd = os.pipe()
         self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"],
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", f"{DESKTOP}x24", "-nolisten", "tcp", "-noreset"],
             pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_fd)
         with os.fdopen(read_fd) as pipe:

@@ -4,7 +4,7 @@ import shutil
 
 import pytest
 
-from korvix_e2e import (MB, OPTIONS_KEY, WM_FREEUPREQUEST, has_picture_frame, helper_exe, korvix_exe,
+from korvix_e2e import (MB, OPTIONS_KEY, WM_FREEUPREQUEST, has_picture_frame, helper_exe, korvix_exe, needs_win32,
                         vm_hwm_bytes, wait_until)
 
 BLOCK_MB = 64
@@ -73,7 +73,7 @@ def test_free_and_run_entry_launches_its_program_after_the_free_up(desktop, korv
     assert desktop.engine_count() == 1
 
 
-@pytest.mark.parametrize("bits", [64, 32], ids=["win64", "win32"])
+@pytest.mark.parametrize("bits", [64, pytest.param(32, marks=needs_win32)], ids=["win64", "win32"])
 def test_free_up_request_runs_a_free_up(desktop, bits, total_mb):
     exe = korvix_exe(bits)
     assert exe.exists(), f"{exe} is missing: build it first"

@@ -7,9 +7,12 @@ import re
 import zipfile
 
 from korvix_e2e import (MEMORY_ICON, OPTIONS_KEY, ROOT, RUN_KEY, RUN_VALUE, STYLES, UNINSTALL_KEY,
-                        choose_memory_style, has_text_inside, is_memory_bar, product_version, setup_exe, wait_until)
+                        choose_memory_style, has_text_inside, is_memory_bar, needs_win32, product_version, setup_exe,
+                        wait_until)
 
 PRODUCT = "Korvix Professional"
+# The setup program and its uninstaller are 32-bit programs (NSIS makes no other).
+needs_setup = needs_win32
 SHIPPED = re.compile(r"(?i)^(korvix\.exe|.*\.skn|korvix\.chm)$")
 START_TIMEOUT = 20
 
@@ -58,6 +61,7 @@ def install_and_start(desktop):
     return folder, exe, wait_installed_copy(desktop, folder)
 
 
+@needs_setup
 def test_silent_install_puts_files_shortcut_and_entry_in_place_and_the_program_starts(desktop):
     install(desktop)
 
@@ -94,6 +98,7 @@ def test_silent_install_puts_files_shortcut_and_entry_in_place_and_the_program_s
     desktop.wait_icon(MEMORY_ICON, has_text_inside, "the memory icon of the installed program")
 
 
+@needs_setup
 def test_on_32_bit_windows_setup_installs_the_32_bit_program(desktop32):
     install(desktop32)
     folder = install_location(desktop32)
@@ -103,6 +108,7 @@ def test_on_32_bit_windows_setup_installs_the_32_bit_program(desktop32):
     wait_installed_copy(desktop32, folder)
 
 
+@needs_setup
 def test_installing_over_a_running_copy_closes_it_and_keeps_a_changed_setting(desktop):
     folder, exe, first = install_and_start(desktop)
     desktop.wait_icon(MEMORY_ICON, has_text_inside, "the memory icon drawn as a number (the default)")
@@ -122,6 +128,7 @@ def test_installing_over_a_running_copy_closes_it_and_keeps_a_changed_setting(de
     assert desktop.engine_count() == 1
 
 
+@needs_setup
 def test_silent_uninstall_closes_the_copy_and_leaves_nothing_but_the_settings(desktop):
     # A first run ends by saving the settings and the autostart entry for the installed program.
     folder, exe, _ = install_and_start(desktop)
@@ -170,6 +177,7 @@ SETUP_TITLE = PRODUCT + " Setup"
 UNINSTALL_TITLE = PRODUCT + " Uninstall"
 
 
+@needs_setup
 def test_setup_by_hand_offers_to_start_korvix_at_the_end(desktop):
     setup = desktop.start_program(setup_exe())
     desktop.wait_text(SETUP_TITLE, "no administrator rights")
@@ -185,6 +193,7 @@ def test_setup_by_hand_offers_to_start_korvix_at_the_end(desktop):
     wait_installed_copy(desktop, install_location(desktop))
 
 
+@needs_setup
 def test_uninstall_by_hand_asks_before_it_removes_the_settings(desktop):
     folder, _, _ = install_and_start(desktop)
 

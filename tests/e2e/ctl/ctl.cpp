@@ -15,12 +15,27 @@
 //                             TITLE, one a line (exit 1: no such window)
 //   rect TITLE                "left top right bottom" of the first such window (exit 1: none)
 //   titles                    titles of the visible top-level windows
+//   crect CLASS               "left top right bottom" of the first visible top-level window of
+//                             window class CLASS (exit 1: none)
+//   ctext CLASS               the title of the first visible top-level window of class CLASS
+//   filedlg TITLE PATH        types PATH into the file name field of the open-file dialog
+//                             titled TITLE and presses Open (exit 1: no such dialog)
 //   key VK...                 keyboard input through SendInput (reaches tray popup menus)
 //   bcast NAME                post the registered message NAME to HWND_BROADCAST
 //   peak PID                  peak working set of Windows process PID, in bytes
 //   mem                       total physical memory in bytes, as programs see it
 //   msgbox TITLE MS           wait for a message box titled TITLE, print its text, press OK
 //                             (exit 1: none within MS)
+//   forge MSG WP LP MS        post MSG to the engine as another process may, then ask it
+//                             WM_ENGINEIDENTIFY every 10 ms for MS ms, each within 100 ms:
+//                             "answered N missed M"
+//   closeall PID              post WM_CLOSE to every window of Windows process PID (message-only
+//                             ones too) except the engine and the application window: the
+//                             classes, one a line
+//   lockkey SUBKEY            deny everyone writing to HKCU\SUBKEY (created if missing), as
+//                             security software or a policy would: print 1/0
+//   requests N MB MS          post N free-up requests of MB megabytes to the engine, MS ms
+//                             apart (each replaces the one before if it still runs): "posted N"
 //   standin LOG               a small tray program for checking the harness itself
 #include <windows.h>
 #include <psapi.h>
@@ -206,9 +221,77 @@ BOOL CALLBACK PrintBalloon(HWND window, LPARAM) {
     return TRUE;
 }
 
+HWND VisibleOfClass(const char* cls) {
+    for (HWND w = FindWindowExA(nullptr, nullptr, cls, nullptr); w; w = FindWindowExA(nullptr, w, cls, nullptr))
+        if (IsWindowVisible(w)) return w;
+    return nullptr;
+}
+
+int ClassRect(const char* cls) {
+    HWND window = VisibleOfClass(cls);
+    RECT r;
+    if (!window || !GetWindowRect(window, &r)) {
+        printf("none\n");
+        return 1;
+    }
+    printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+    return 0;
+}
+
+int ClassText(const char* cls) {
+    HWND window = VisibleOfClass(cls);
+    if (!window) {
+        printf("none\n");
+        return 1;
+    }
+    wchar_t title[1024] = L"";
+    InternalGetWindowText(window, title, 1024);
+    printf("%ls\n", title);
+    return 0;
+}
+
+// The file name field: the combo box of the explorer-style dialog (its edit inside), or the
+// plain edit of the old style.
+BOOL CALLBACK FindFileNameEdit(HWND child, LPARAM param) {
+    char cls[32] = "";
+    GetClassNameA(child, cls, sizeof cls);
+    int id = GetDlgCtrlID(child);
+    HWND parent = GetParent(child);
+    bool inCombo = parent && GetDlgCtrlID(parent) == 0x47c;
+    if (_stricmp(cls, "Edit") == 0 && (id == 0x480 || inCombo)) {
+        *reinterpret_cast<HWND*>(param) = child;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 // The texts of the visible tooltips and balloons on the desktop, one a line.
 int Balloons() {
     EnumWindows(PrintBalloon, 0);
+    return 0;
+}
+
+int FileDialog(const char* title, const char* path, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    HWND dialog;
+    while (!(dialog = FindWindowA("#32770", title)) || !IsWindowVisible(dialog)) {
+        if (GetTickCount() - start >= timeoutMs) {
+            printf("none\n");
+            return 1;
+        }
+        Sleep(25);
+    }
+    HWND edit = nullptr;
+    EnumChildWindows(dialog, FindFileNameEdit, reinterpret_cast<LPARAM>(&edit));
+    if (!edit) {
+        printf("nofield\n");
+        return 1;
+    }
+    wchar_t wide[1024] = L"";
+    MultiByteToWideChar(CP_UTF8, 0, path, -1, wide, 1024);
+    SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide));
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    printf("ok\n");
     return 0;
 }
 
@@ -414,13 +497,103 @@ int StandIn(const char* log) {
     return 0;
 }
 
+int Forge(UINT msg, WPARAM wp, LPARAM lp, DWORD ms) {
+    HWND engine = FindEngines().found;
+    if (!engine) {
+        printf("none\n");
+        return 1;
+    }
+    PostMessageA(engine, msg, wp, lp);
+    int answered = 0, missed = 0;
+    for (DWORD start = GetTickCount(); GetTickCount() - start < ms; Sleep(10)) {
+        DWORD_PTR answer = 0;
+        if (SendMessageTimeoutA(engine, kEngineIdentify, 0, 0, SMTO_BLOCK, 100, &answer) &&
+            static_cast<LRESULT>(answer) == kEngineSignature)
+            ++answered;
+        else
+            ++missed;
+    }
+    printf("answered %d missed %d\n", answered, missed);
+    return 0;
+}
+
+struct CloseSearch {
+    DWORD pid;
+    std::vector<HWND> windows;
+};
+
+BOOL CALLBACK CollectWindowsOf(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<CloseSearch*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid == search->pid) search->windows.push_back(window);
+    return TRUE;
+}
+
+int CloseAll(DWORD pid) {
+    CloseSearch search{pid, {}};
+    EnumWindows(CollectWindowsOf, reinterpret_cast<LPARAM>(&search));
+    for (HWND window = nullptr; (window = FindWindowExA(HWND_MESSAGE, window, nullptr, nullptr));)
+        CollectWindowsOf(window, reinterpret_cast<LPARAM>(&search));
+    for (HWND window : search.windows) {
+        char title[100] = "", cls[100] = "";
+        GetWindowTextA(window, title, sizeof(title));
+        GetClassNameA(window, cls, sizeof(cls));
+        if (!strcmp(title, "Memory Engine") || !strcmp(cls, "KorvixApplication")) continue;
+        PostMessageA(window, WM_CLOSE, 0, 0);
+        printf("%s\n", cls);
+    }
+    return 0;
+}
+
+int Requests(int count, WPARAM sizeMB, DWORD delayMs) {
+    HWND engine = FindEngines().found;
+    if (!engine) {
+        printf("none\n");
+        return 1;
+    }
+    int posted = 0;
+    for (int i = 0; i < count; ++i) {
+        if (PostMessageA(engine, WM_USER + 14, sizeMB, 0)) ++posted;
+        Sleep(delayMs);
+    }
+    printf("posted %d\n", posted);
+    return 0;
+}
+
+int LockKey(const char* subKey) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, subKey, 0, nullptr, 0, WRITE_DAC | READ_CONTROL, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS) {
+        printf("0\n");
+        return 1;
+    }
+    SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+    PSID everyone = nullptr;
+    AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone);
+    alignas(DWORD) BYTE aclBytes[256] = {};
+    ACL* acl = reinterpret_cast<ACL*>(aclBytes);
+    InitializeAcl(acl, sizeof(aclBytes), ACL_REVISION);
+    AddAccessDeniedAce(acl, ACL_REVISION, KEY_SET_VALUE | KEY_CREATE_SUB_KEY | DELETE, everyone);
+    AddAccessAllowedAce(acl, ACL_REVISION, KEY_READ | WRITE_DAC | READ_CONTROL, everyone);
+    SECURITY_DESCRIPTOR sd;
+    InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION);
+    SetSecurityDescriptorDacl(&sd, TRUE, acl, FALSE);
+    LONG done = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &sd);
+    RegCloseKey(key);
+    FreeSid(everyone);
+    printf("%d\n", done == ERROR_SUCCESS ? 1 : 0);
+    return done == ERROR_SUCCESS ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc < 2) {
         fprintf(stderr,
                 "usage: ctl "
-                "engine|engines|identify|send|post|tray|menus|texts|rect|titles|balloons|key|bcast|peak|mem|standin\n");
+                "engine|engines|identify|send|post|tray|menus|texts|rect|titles|balloons|crect|ctext|filedlg|key|bcast|"
+                "peak|mem|standin\n");
         return 64;
     }
     const char* cmd = argv[1];
@@ -457,12 +630,22 @@ int main(int argc, char** argv) {
     if (!strcmp(cmd, "rect") && argc > 2) return Rect(argv[2]);
     if (!strcmp(cmd, "titles")) return Titles();
     if (!strcmp(cmd, "balloons")) return Balloons();
+    if (!strcmp(cmd, "crect") && argc > 2) return ClassRect(argv[2]);
+    if (!strcmp(cmd, "ctext") && argc > 2) return ClassText(argv[2]);
+    if (!strcmp(cmd, "filedlg") && argc > 3) return FileDialog(argv[2], argv[3], 15000);
     if (!strcmp(cmd, "key")) return Keys(argc - 2, argv + 2);
     if (!strcmp(cmd, "bcast") && argc > 2) return Broadcast(argv[2]);
     if (!strcmp(cmd, "msgbox") && argc > 3) return MessageBoxText(argv[2], strtoul(argv[3], nullptr, 0));
     if (!strcmp(cmd, "peak") && argc > 2) return Peak(strtoul(argv[2], nullptr, 0));
     if (!strcmp(cmd, "mem")) return TotalMemory();
     if (!strcmp(cmd, "standin") && argc > 2) return StandIn(argv[2]);
+    if (!strcmp(cmd, "forge") && argc > 5)
+        return Forge(strtoul(argv[2], nullptr, 0), strtoul(argv[3], nullptr, 0), strtol(argv[4], nullptr, 0),
+                     strtoul(argv[5], nullptr, 0));
+    if (!strcmp(cmd, "lockkey") && argc > 2) return LockKey(argv[2]);
+    if (!strcmp(cmd, "requests") && argc > 4)
+        return Requests(atoi(argv[2]), strtoul(argv[3], nullptr, 0), strtoul(argv[4], nullptr, 0));
+    if (!strcmp(cmd, "closeall") && argc > 2) return CloseAll(strtoul(argv[2], nullptr, 0));
     fprintf(stderr, "unknown command or missing arguments: %s\n", cmd);
     return 64;
 }

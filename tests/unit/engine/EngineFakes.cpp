@@ -1,6 +1,7 @@
 #include "EngineFakes.h"
 #include <cmath>
 #include <stdexcept>
+#include "engine/uFreeThread.h"
 #include "framework/uCommandLine.h"
 #include "framework/uException.h"
 #include "framework/uHandles.h"
@@ -42,9 +43,11 @@ int RecordBox(HWND, const std::wstring& text, const std::wstring& caption, UINT 
     return IDOK;
 }
 
-bool RecordShellOpen(const std::wstring& file) {
+DWORD RecordShellOpen(const std::wstring& file, const std::wstring& folder) {
     Shell::opened.push_back(file);
-    return true;
+    Shell::folders.push_back(folder);
+    if (Shell::whileOpening) Shell::whileOpening();
+    return Shell::result;
 }
 
 std::atomic<bool> g_waitsHeld{false};
@@ -55,6 +58,16 @@ bool FakeWait(HANDLE stopEvent, DWORD) {
     if (!g_waitsHeld) return ::WaitForSingleObject(stopEvent, 0) == WAIT_OBJECT_0;
     HANDLE both[] = {stopEvent, g_waitGate.get()};
     return ::WaitForMultipleObjects(2, both, FALSE, INFINITE) == WAIT_OBJECT_0;
+}
+
+BOOL WINAPI FakeVirtualFree(LPVOID address, SIZE_T size, DWORD freeType) {
+    if (freeType == MEM_DECOMMIT && size > Release::largestDecommit) Release::largestDecommit = size;
+    BOOL done = ::VirtualFree(address, size, freeType);
+    if (DWORD code = Release::failWith; code != 0 && freeType == MEM_RELEASE) {
+        ::SetLastError(code);
+        return FALSE;
+    }
+    return done;
 }
 
 void RecordTrace(const std::wstring& text) {
@@ -110,9 +123,14 @@ Installed::Installed() {
     Boxes::shown.clear();
     Boxes::whileOpen = nullptr;
     Shell::opened.clear();
+    Shell::folders.clear();
+    Shell::result = 0;
+    Shell::whileOpening = nullptr;
     Waits::started = 0;
     g_waitsHeld = false;
     g_waitGate.reset(::CreateSemaphoreW(nullptr, 0, 0x7FFFFFFF, nullptr));
+    Release::failWith = 0;
+    Release::largestDecommit = 0;
     Trace::Take();
     SetMemoryStatusSource(&ReadMemory);
     SetCpuReadSource(&ReadCpu);
@@ -122,9 +140,11 @@ Installed::Installed() {
     SetShellOpenFunc(&RecordShellOpen);
     SetStopWaitSource(&FakeWait);
     SetDebugTraceSink(&RecordTrace);
+    SetVirtualFreeSource(&FakeVirtualFree);
 }
 
 Installed::~Installed() {
+    SetVirtualFreeSource(nullptr);
     SetDebugTraceSink(nullptr);
     SetStopWaitSource(nullptr);
     SetShellOpenFunc(nullptr);

@@ -60,9 +60,21 @@ struct Waits {
     static inline std::atomic<int> started{0};
 };
 
+// Releases of free-up blocks: with a code set, every release gives the block back and then
+// reports failure with that code, as a release the system refused would.
+// The largest block given back (decommitted) so far shows what was committed.
+struct Release {
+    static inline std::atomic<DWORD> failWith{0};
+    static inline std::atomic<SIZE_T> largestDecommit{0};
+};
+
 // The programs the shell was asked to start (main thread only).
 struct Shell {
     static inline std::vector<std::wstring> opened;
+    static inline std::vector<std::wstring> folders;  // the working folder of each
+    static inline DWORD result = 0;                   // what the shell answers: 0 started
+    // Runs inside the shell's call (a real shell may run a message loop meanwhile).
+    static inline std::function<void()> whileOpening;
 };
 
 // Stands for the main window: counts the requests to close it.

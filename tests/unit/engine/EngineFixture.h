@@ -48,6 +48,20 @@ protected:
     CreateParams FormParams() override { return {.className = L"KorvixTestMainForm"}; }
 };
 
+// Stands for the start-up form, which the engine closes to end the program.
+class LaunchFormStandIn : public TWindowBase {
+public:
+    LaunchFormStandIn() { CreateHandle({.className = L"KorvixTestLaunchForm", .style = WS_POPUP}); }
+    int Closes = 0;
+
+protected:
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+        if (msg != WM_CLOSE) return DefaultProc(msg, wParam, lParam);
+        ++Closes;
+        return 0;
+    }
+};
+
 // The engine as the application owns it: created and destroyed through the application.
 class EngineOwner {
 public:

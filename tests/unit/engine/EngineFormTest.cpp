@@ -1,5 +1,7 @@
 // The engine window: its identity, the worker messages' effect on the status, the
 // replacement of a running worker, the main window's request and the fatal path.
+#include <atomic>
+#include <thread>
 #include "EngineFixture.h"
 
 namespace {
@@ -131,6 +133,15 @@ TEST_F(EngineTest, SuccessorIsNeverStoppedByItsPredecessorsEndMessages) {
     EXPECT_EQ(Count(handled, WM_FREEUPFINISHED), 1);
 }
 
+// Any process can ask for a free-up of any size: the block never takes the reserve that the
+// rest of the machine needs (here 64 MB of 72 MB of available commit).
+TEST_F(EngineTest, ARequestForEverythingLeavesTheReserve) {
+    fakes::Memory::availCommit = 72 * fakes::MB;
+    ::PostMessageW(engine->Handle(), WM_FREEUPREQUEST, T, 0);
+    ASSERT_TRUE(PumpUntil([&] { return Count(engine->Handled, WM_FREEUPFINISHED) > 0; }));
+    EXPECT_EQ(fakes::Release::largestDecommit, 8 * fakes::MB);
+}
+
 TEST_F(EngineTest, SizesOutsideTheLimitsStartNothingButStopTheRunningFreeUp) {
     for (int32_t size : {0, -1, 2046, 5000}) {
         StartWaitingWorker();
@@ -164,30 +175,18 @@ TEST_F(EngineTest, AForeignErrorMessageIsIgnored) {
     EXPECT_TRUE(::IsWindow(engine->Handle()));
 }
 
-// Stands for the start-up form, which the engine closes to end the program.
-class LaunchFormStandIn : public TWindowBase {
-public:
-    LaunchFormStandIn() { CreateHandle({.className = L"KorvixTestLaunchForm", .style = WS_POPUP}); }
-    int Closes = 0;
-
-protected:
-    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
-        if (msg != WM_CLOSE) return DefaultProc(msg, wParam, lParam);
-        ++Closes;
-        return 0;
-    }
-};
-
 TEST_F(EngineTest, FatalReleaseFailureShowsTheBoxStopsEverythingAndClosesTheProgram) {
     LaunchFormStandIn launchForm;
     LaunchWindow = launchForm.Handle();
-    StartWaitingWorker();
-    ::PostMessageW(engine->Handle(), WM_FREEUPFATAL, 487, 0);
-    ::PostMessageW(engine->Handle(), WM_FREEUPFATAL, 487, 0);
+    // Two passes (the target is never reached), each with a refused release.
+    fakes::Memory::availPhys = 1 * fakes::MB;
+    fakes::Release::failWith = 487;
+    engine->StartFreeUp({.SizeMB = 4, .Passes = 2});
     ASSERT_TRUE(PumpUntil([&] { return launchForm.Closes > 0; }));
     PumpMessages();
     LaunchWindow = nullptr;
 
+    EXPECT_EQ(Count(engine->Handled, WM_FREEUPFATAL), 2);
     ASSERT_EQ(fakes::Boxes::shown.size(), 1u) << "one box, however many releases failed";
     const fakes::Box& box = fakes::Boxes::shown[0];
     EXPECT_EQ(box.text,
@@ -206,6 +205,94 @@ TEST_F(EngineTest, FatalReleaseFailureShowsTheBoxStopsEverythingAndClosesTheProg
     EXPECT_EQ(engine->LastRegularInterval(), scheduled);
     engine->ManualFreeUp(Options->Amount1());
     EXPECT_EQ(engine->Worker(), nullptr);
+}
+
+// Any process on the desktop can post the worker's message numbers to "Memory Engine".
+// Each row is one forged message, posted during a countdown: the free-up goes on, the
+// engine keeps answering other copies, and nothing ends.
+struct ForgedCase {
+    const char* name;
+    UINT msg;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+
+class EngineForgedMessages : public EngineTest, public testing::WithParamInterface<ForgedCase> {};
+
+TEST_P(EngineForgedMessages, DuringACountdownAreIgnoredAndTheEngineKeepsAnswering) {
+    LaunchFormStandIn launchForm;
+    LaunchWindow = launchForm.Handle();
+    engine->StartFreeUp({.SizeMB = 4, .Passes = 1, .CountdownSeconds = 3});
+    ASSERT_TRUE(PumpUntil([&] { return engine->State() == TEngineState::CountingDown; }));
+    const DWORD worker = engine->Worker()->ThreadID();
+
+    // Another copy asks who we are while the forged message is handled. An engine that
+    // blocks fails to answer; the countdown is then let run out so the test still ends. (The
+    // limit is generous: a loaded test machine may be slow to switch threads; a blocked
+    // engine stays blocked for good.)
+    std::atomic<bool> asking{true}, done{false};
+    std::atomic<int> unanswered{0};
+    std::thread otherCopy([&] {
+        const HWND window = engine->Handle();
+        while (asking) {
+            DWORD_PTR answer = 0;
+            if (!::SendMessageTimeoutW(window, WM_ENGINEIDENTIFY, 0, 0, SMTO_BLOCK, 1000, &answer) ||
+                answer != 140971) {
+                ++unanswered;
+                fakes::Waits::Release(10);
+            }
+            ::Sleep(10);
+        }
+        done = true;
+    });
+    ::PostMessageW(engine->Handle(), GetParam().msg, GetParam().wParam, GetParam().lParam);
+    const DWORD start = ::GetTickCount();
+    while (::GetTickCount() - start < 1500) {
+        PumpMessages();
+        ::Sleep(5);
+    }
+    asking = false;
+    while (!done) PumpMessages();  // its last question is answered too
+    otherCopy.join();
+    LaunchWindow = nullptr;
+
+    EXPECT_EQ(unanswered, 0) << "the engine stopped answering";
+    ASSERT_NE(engine->Worker(), nullptr) << "the free-up was ended";
+    EXPECT_EQ(engine->Worker()->ThreadID(), worker);
+    EXPECT_EQ(engine->State(), TEngineState::CountingDown);
+    EXPECT_TRUE(fakes::Boxes::shown.empty());
+    EXPECT_EQ(launchForm.Closes, 0);
+    EXPECT_TRUE(engine->Active());
+
+    fakes::Waits::Release(3);  // the countdown runs out and the free-up completes
+    ASSERT_TRUE(PumpUntilIdle());
+    EXPECT_EQ(Count(engine->Handled, WM_FREEUPPROGRESS, 100), 1) << "the free-up was not cut short";
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, EngineForgedMessages,
+                         testing::Values(ForgedCase{"Ended", WM_FREEUPENDED, 0, 0},
+                                         ForgedCase{"Finished", WM_FREEUPFINISHED, 0, 0},
+                                         ForgedCase{"Fatal", WM_FREEUPFATAL, 487, 0},
+                                         ForgedCase{"ErrorWithAJunkPointer", WM_FREEUPERROR, 0, 0x10}),
+                         [](const auto& test) { return std::string(test.param.name); });
+
+// Without a worker the forged messages find nothing to act on: no status change, no end of
+// the program, and the worker started afterwards runs to its end.
+TEST_F(EngineTest, ForgedWorkerMessagesWithoutAWorkerChangeNothing) {
+    LaunchFormStandIn launchForm;
+    LaunchWindow = launchForm.Handle();
+    for (UINT msg : {WM_FREEUPENDED, WM_FREEUPFINISHED, WM_FREEUPFATAL, WM_FREEUPPROGRESS, WM_FREEUPPREWAIT})
+        ::PostMessageW(engine->Handle(), msg, 50, 10);
+    PumpMessages();
+    LaunchWindow = nullptr;
+    EXPECT_TRUE(fakes::Boxes::shown.empty());
+    EXPECT_EQ(launchForm.Closes, 0);
+    EXPECT_EQ(engine->State(), TEngineState::Monitoring);
+    EXPECT_EQ(engine->StatusValues().PercentDone, 0u);
+
+    engine->StartFreeUp({.SizeMB = 4, .Passes = 1});
+    ASSERT_TRUE(PumpUntilIdle());
+    EXPECT_EQ(Count(engine->Handled, WM_FREEUPPROGRESS, 100), 1);
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 // program ends while a launch is pending.
 #include "EngineFixture.h"
 #include "engine/fFARLaunch.h"
+#include "framework/uException.h"
+#include "framework/uShell.h"
 
 namespace {
 
@@ -150,6 +152,41 @@ TEST_F(EngineLaunchTest, ClosingTheEngineCancelsAPendingLaunch) {
     EXPECT_EQ(Application.FindForm<TfrmFARLaunch>(), nullptr);
     PumpUntilIdle();
     EXPECT_TRUE(fakes::Shell::opened.empty());
+}
+
+// The shell may run a message loop of its own while it starts the program (a security
+// prompt, a slow network path): by then the launch is over and the splash gone, so nothing
+// in that loop can run the launch twice or use a freed splash.
+TEST_F(EngineLaunchTest, TheLaunchIsOverBeforeTheShellIsCalledAndRunsInTheProgramsFolder) {
+    TFreeAndRunItem& entry = AddEntry(L"C:\\Tools\\editor.exe", T - 4);
+    bool splashGone = false, launchOver = false;
+    fakes::Shell::whileOpening = [&] {
+        splashGone = Application.FindForm<TfrmFARLaunch>() == nullptr;
+        launchOver = engine->LaunchSplash() == nullptr;
+        engine->RunPendingProgram();  // what a nested end message would do
+        PumpMessages();
+    };
+    engine->StartFreeAndRun(entry);
+    RunLaunch();
+    EXPECT_TRUE(splashGone);
+    EXPECT_TRUE(launchOver);
+    EXPECT_EQ(fakes::Shell::opened, std::vector<std::wstring>{L"C:\\Tools\\editor.exe"}) << "started once";
+    EXPECT_EQ(fakes::Shell::folders, std::vector<std::wstring>{L"C:\\Tools"});
+    EXPECT_TRUE(fakes::Boxes::shown.empty());
+}
+
+TEST_F(EngineLaunchTest, AProgramThatCannotStartIsToldWithTheSystemsOwnText) {
+    fakes::Shell::result = ERROR_FILE_NOT_FOUND;
+    TFreeAndRunItem& entry = AddEntry(kProgram, T - 4);
+    engine->StartFreeAndRun(entry);
+    RunLaunch();
+    ASSERT_EQ(fakes::Boxes::shown.size(), 1u);
+    const fakes::Box& box = fakes::Boxes::shown[0];
+    EXPECT_EQ(box.text, L"Korvix Professional could not start \"" + kProgram + L"\".\r\n" + SystemErrorText(2));
+    EXPECT_NE(SystemErrorText(2), L"System error 2") << "the system's own words";
+    EXPECT_EQ(box.caption, L"Korvix Professional");
+    EXPECT_EQ(box.type & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
+    EXPECT_EQ(engine->LaunchSplash(), nullptr);
 }
 
 }  // namespace

@@ -60,6 +60,34 @@ TEST_F(EngineShellTest, HotkeysAreRegisteredAtCreationReleasedAndRestoredOnReque
     EXPECT_EQ(engine->IconMenu.Items.Find(L"Freeup21")->ShortCutText, L"Ctrl+K");
 }
 
+// A hotkey is taken from every program on the desktop: only combinations nobody types are
+// registered. A refused one stays free for others.
+TEST_F(EngineShellTest, OnlyCtrlOrAltCombinationsOrShiftWithAFunctionKeyAreTaken) {
+    struct Row {
+        int32_t value;
+        bool taken;
+    };
+    const Row rows[] = {{'A', false},
+                        {0x2000 | 'A', false},
+                        {VK_F5, false},
+                        {0x2000 | VK_F5, true},
+                        {0x4000 | 'K', true},
+                        {0x8000 | 'K', true},
+                        {0xC000 | VK_CONTROL, false},
+                        {0xC000, false},
+                        {0x6000 | VK_F12, true}};
+    for (const Row& row : rows) {
+        Options->SetHotkey1(row.value);
+        PumpMessages();
+        EXPECT_EQ(engine->Hotkeys().Ids[0] == 1, row.taken) << std::hex << row.value;
+        if (row.taken || HotkeyVirtualKey(row.value) == 0) continue;
+        MessageRecorder other;
+        EXPECT_TRUE(::RegisterHotKey(other.Handle(), 1, HotkeyModifiers(row.value), HotkeyVirtualKey(row.value)))
+            << "taken from the desktop: " << std::hex << row.value;
+        ::UnregisterHotKey(other.Handle(), 1);
+    }
+}
+
 TEST_F(EngineShellTest, AHotkeyStartsItsPresetAtOnceAndOtherIdsAreIgnored) {
     StartWaitingWorker();
     const TFreeThread* waiting = engine->Worker();
@@ -80,6 +108,41 @@ TEST_F(EngineShellTest, LogoffSavesTheOptions) {
     EXPECT_NE(ReadRegInteger(OptionsKey, L"MemoryIconStyle", 0), 3);
     ::SendMessageW(engine->Handle(), WM_ENDSESSION, TRUE, 0);
     EXPECT_EQ(ReadRegInteger(OptionsKey, L"MemoryIconStyle", 0), 3);
+}
+
+// At logoff a running free-up stops before the save, and a pending launch starts nothing.
+TEST_F(EngineShellTest, LogoffStopsTheFreeUpAndThePendingLaunchThenSaves) {
+    StartWaitingWorker();
+    Options->SetMemoryIconStyle(3);
+    ::SendMessageW(engine->Handle(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    EXPECT_EQ(engine->Worker(), nullptr);
+    EXPECT_EQ(ReadRegInteger(OptionsKey, L"MemoryIconStyle", 0), 3);
+    EXPECT_FALSE(engine->Closed()) << "a logoff ends the process itself";
+
+    TFreeAndRunItem& entry = AddEntry(L"C:\\Tools\\editor.exe", T - 4);
+    fakes::Cpu::Set({1.0});
+    engine->StartFreeAndRun(entry);
+    ASSERT_NE(engine->LaunchSplash(), nullptr);
+    ::SendMessageW(engine->Handle(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    PumpMessages();
+    EXPECT_EQ(engine->LaunchSplash(), nullptr);
+    EXPECT_TRUE(fakes::Shell::opened.empty());
+}
+
+// The restart manager (an installer replacing the program) asks it to close: it saves and ends.
+TEST_F(EngineShellTest, TheRestartManagersCloseRequestSavesAndEndsTheProgram) {
+    LaunchFormStandIn launchForm;
+    LaunchWindow = launchForm.Handle();
+    StartWaitingWorker();
+    Options->SetMemoryIconStyle(3);
+    EXPECT_TRUE(::SendMessageW(engine->Handle(), WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP));
+    ::SendMessageW(engine->Handle(), WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
+    PumpMessages();
+    LaunchWindow = nullptr;
+    EXPECT_EQ(engine->Worker(), nullptr);
+    EXPECT_EQ(ReadRegInteger(OptionsKey, L"MemoryIconStyle", 0), 3);
+    EXPECT_TRUE(engine->Closed());
+    EXPECT_EQ(launchForm.Closes, 1);
 }
 
 // A key under a volatile key cannot be created as a lasting one: every save fails.

@@ -148,7 +148,6 @@ TEST_F(EngineTrayTest, AfterTheFatalPathNoIconsAreCreated) {
     ASSERT_NE(engine->Tray().Status(), nullptr);
     // While the fatal box is open its message loop handles what is queued: the stopped
     // worker's end, a status change. None of it may bring an icon back.
-    StartWaitingWorker();
     int addsWhileOpen = -1;
     fakes::Boxes::whileOpen = [&](const fakes::Box&) {
         const size_t before = g_trayCalls.size();
@@ -160,7 +159,9 @@ TEST_F(EngineTrayTest, AfterTheFatalPathNoIconsAreCreated) {
             static_cast<int>(std::count_if(g_trayCalls.begin() + static_cast<std::ptrdiff_t>(before), g_trayCalls.end(),
                                            [](const TrayCall& c) { return c.message == NIM_ADD; }));
     };
-    ::SendMessageW(engine->Handle(), WM_FREEUPFATAL, 5, 0);
+    fakes::Release::failWith = 5;
+    engine->StartFreeUp({.SizeMB = 4, .Passes = 1});
+    ASSERT_TRUE(PumpUntil([&] { return !fakes::Boxes::shown.empty(); }));
     EXPECT_EQ(addsWhileOpen, 0);
     EXPECT_EQ(engine->Tray().Memory(), nullptr);
     EXPECT_EQ(engine->Tray().Status(), nullptr);

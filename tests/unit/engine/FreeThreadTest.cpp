@@ -8,6 +8,7 @@
 #include <optional>
 #include "EngineFakes.h"
 #include "engine/uFreeThread.h"
+#include "legacy/uGlobals.h"
 #include "legacy/uMessages.h"
 #include "probes/jovCPUUsage.h"
 #include "support/TestSupport.h"
@@ -168,34 +169,44 @@ INSTANTIATE_TEST_SUITE_P(Cases, FreeThreadPasses,
                                                     Concat({Progress(0, 100), Progress(0, 100), kEnd})}),
                          [](const auto& test) { return std::string(test.param.name); });
 
-// A block beyond the available commit is refused like a failed VirtualAlloc, pass by pass.
+// A block is cut to what leaves the reserve (64 MB on this 1024 MB machine) of the available
+// commit; with not a megabyte left it is refused like a failed VirtualAlloc, pass by pass.
 struct CommitCase {
     const char* name;
     uint64_t availCommit;
     std::vector<std::wstring> trace;
     Messages expected;
+    SIZE_T committedMB;
 };
 
 class FreeThreadCommitGuard : public FreeThreadTest, public testing::WithParamInterface<CommitCase> {};
 
-TEST_P(FreeThreadCommitGuard, RefusesBlocksBeyondTheAvailableCommit) {
+TEST_P(FreeThreadCommitGuard, LeavesTheReserveOfTheAvailableCommit) {
     fakes::Memory::availCommit = GetParam().availCommit;
     fakes::Memory::availPhys = 0;
     Messages messages = Run({.sizeMB = 16, .passes = 2});
     EXPECT_EQ(fakes::Trace::Take(), GetParam().trace);
     EXPECT_EQ(messages, GetParam().expected);
+    EXPECT_EQ(fakes::Release::largestDecommit / MB, GetParam().committedMB);
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, FreeThreadCommitGuard,
                          testing::Values(CommitCase{"TwoRefusedCommitsWithTheTargetTestBetween",
-                                                    16 * MB - 1,
+                                                    65 * MB - 1,
                                                     {L"VirtualAlloc failed", L"Free: 0", L"ToFree: 16777216",
                                                      L"Target Not Reached", L"VirtualAlloc failed"},
-                                                    Concat({Progress(0, 0), kEnd})},
-                                         CommitCase{"BlockThatJustFitsIsCommitted",
-                                                    16 * MB,
+                                                    Concat({Progress(0, 0), kEnd}),
+                                                    0},
+                                         CommitCase{"BlockThatJustFitsIsCommittedWhole",
+                                                    80 * MB,
                                                     {L"Free: 0", L"ToFree: 16777216", L"Target Not Reached"},
-                                                    Concat({Progress(0, 100), Progress(0, 100), kEnd})}),
+                                                    Concat({Progress(0, 100), Progress(0, 100), kEnd}),
+                                                    16},
+                                         CommitCase{"LargerBlockIsCutToWholeMegabytes",
+                                                    72 * MB + MB / 2,
+                                                    {L"Free: 0", L"ToFree: 16777216", L"Target Not Reached"},
+                                                    Concat({Progress(0, 100), Progress(0, 100), kEnd}),
+                                                    8}),
                          [](const auto& test) { return std::string(test.param.name); });
 
 TEST_F(FreeThreadTest, StopDuringCountdownEndsWithFinishedAlone) {
@@ -286,6 +297,21 @@ std::vector<int> PercentsAtChanges(TBlockOffset blockSize) {
         if (percent != last) posted.push_back(last = percent);
     }
     return posted;
+}
+
+// The reserve is 5 % of physical memory, at least 64 MB, kept both of the available commit
+// and of physical memory, on either build.
+TEST(SafeBlockLimitTest, LeavesTheReserveOfCommitAndOfPhysicalMemory) {
+    struct Row {
+        uint64_t totalPhysMB, availCommitMB, limitMB;
+    };
+    for (const Row& r : {Row{1024, 4096, 960}, Row{1024, 100, 36}, Row{1024, 64, 0}, Row{1024, 0, 0},
+                         Row{16384, 65536, 15564}, Row{16384, 2000, 1180}, Row{40, 4096, 0}}) {
+        MemoryStatus status;
+        status.TotalPhys = r.totalPhysMB * MB;
+        status.AvailPageFile = r.availCommitMB * MB;
+        EXPECT_EQ(SafeBlockLimit(status) / MB, r.limitMB) << r.totalPhysMB << " MB, " << r.availCommitMB << " MB";
+    }
 }
 
 TEST(ProgressPercentTest, ChangePointsPostWhatEveryStepPosts) {

@@ -36,7 +36,7 @@ TEST_F(FreeAndRunTest, CountDecidesWhatIsReadAndMissingValuesStayEmpty) {
     EXPECT_EQ(list.Items(0).MBToFree, 300);
     EXPECT_EQ(list.Items(1).Name, L"");
     EXPECT_EQ(list.Items(1).FileToRun, L"");
-    EXPECT_EQ(list.Items(1).MBToFree, 0);
+    EXPECT_EQ(list.Items(1).MBToFree, 1);  // the smallest position: nothing missing frees all of memory
     EXPECT_EQ(list.Items(2).Name, L"");
     EXPECT_EQ(list.Items(2).MBToFree, 200);
     EXPECT_FALSE(list.Migrated);
@@ -110,6 +110,36 @@ TEST_F(FreeAndRunTest, OldEntriesAreImportedOnceAsPositionsThatFreeTheSameAmount
     reloaded.LoadFromRegistry(K, TotalPhysMB);
     EXPECT_EQ(reloaded.Count(), 2);  // migrated once: the old key is not looked at again
     EXPECT_TRUE(RegKeyExists(OldFreeAndRunKey));
+}
+
+// A copy that ends without saving (quit, a second copy, UNINSTALL, a crash) must find the
+// imported entries in the registry: they are written before the old key is deleted.
+TEST_F(FreeAndRunTest, ImportedEntriesAreStoredBeforeTheOldKeyIsDeleted) {
+    StoreOld(L"Editor", L"My Editor", L"C:\\Tools\\editor.exe", 17);
+    {
+        TFreeAndRunList list;
+        list.LoadFromRegistry(K, TotalPhysMB);
+        ASSERT_EQ(list.Count(), 1);
+    }  // never saved
+    EXPECT_FALSE(RegKeyExists(OldFreeAndRunKey));
+    TFreeAndRunList next;
+    next.LoadFromRegistry(K, TotalPhysMB);
+    ASSERT_EQ(next.Count(), 1);
+    EXPECT_EQ(next.Items(0).Name, L"My Editor");
+    EXPECT_EQ(next.Items(0).MBToFree, 472);
+    EXPECT_TRUE(next.Migrated);
+}
+
+TEST_F(FreeAndRunTest, StoredPositionsOfZeroOrLessLoadAsOne) {
+    for (int32_t stored : {0, -1, INT32_MIN}) {
+        WriteRegInteger(K, L"farCount", 1);
+        WriteRegString(K, L"1farFileToRun", L"C:\\x.exe");
+        WriteRegInteger(K, L"1farMBToFree", stored);
+        TFreeAndRunList list;
+        list.LoadFromRegistry(K, TotalPhysMB);
+        ASSERT_EQ(list.Count(), 1);
+        EXPECT_EQ(list.Items(0).MBToFree, 1) << stored;
+    }
 }
 
 TEST_F(FreeAndRunTest, MigrationCasesOnOtherMachines) {

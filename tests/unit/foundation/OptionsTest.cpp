@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include "foundation/Fixtures.h"
+#include "framework/uException.h"
+#include "framework/uMessageBox.h"
 #include "framework/uText.h"
 #include "legacy/uMessages.h"
 #include "probes/jovCPUUsage.h"
@@ -115,8 +117,14 @@ TEST_F(OptionsTest, SettersKeepValuesInRange) {
         C(Manual, 513, 512),
         C(StartupFreeUpMB, 0, 1),
         C(StartupFreeUpMB, 9999, 512),
-        C(RegularFreeUpMB, -5, -5),
-        C(RegularFreeUpMB, 9999, 9999),
+        // A position of 0 or less would free all of memory or more.
+        C(RegularFreeUpMB, -5, 1),
+        C(RegularFreeUpMB, 0, 1),
+        C(RegularFreeUpMB, 9999, 512),
+        // A shortcut is 16 bits: anything else is none.
+        C(Hotkey1, -1, 0),
+        C(Hotkey2, 0x10000, 0),
+        C(Hotkey3, 0xE0FF, 0xE0FF),
 #undef C
     };
     for (const auto& c : cases) {
@@ -314,6 +322,120 @@ TEST_F(OptionsTest, ACopyThatSkipsTheFinalSaveWritesNothingAtTheEnd) {
     options_.reset();
     EXPECT_EQ(ReadRegInteger(K, L"Chart Interval", 0), 4000);
     EXPECT_EQ(ReadRegString(RunKey, RunValueName, L"absent"), L"absent");
+}
+
+// Security software or a policy may keep the Run key closed (a deny entry in its access list).
+class WriteProtectedKey {
+public:
+    explicit WriteProtectedKey(const wchar_t* subKey) {
+        ::RegCreateKeyExW(HKEY_CURRENT_USER, subKey, 0, nullptr, 0, WRITE_DAC | READ_CONTROL, nullptr, &key_, nullptr);
+        SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
+        ::AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone_);
+        ::InitializeAcl(reinterpret_cast<ACL*>(acl_), sizeof(acl_), ACL_REVISION);
+        ::AddAccessDeniedAce(reinterpret_cast<ACL*>(acl_), ACL_REVISION, KEY_SET_VALUE | KEY_CREATE_SUB_KEY | DELETE,
+                             everyone_);
+        ::AddAccessAllowedAce(reinterpret_cast<ACL*>(acl_), ACL_REVISION, KEY_READ | WRITE_DAC | READ_CONTROL,
+                              everyone_);
+        SetDacl(reinterpret_cast<ACL*>(acl_));
+    }
+    ~WriteProtectedKey() {
+        SetDacl(nullptr);  // no list: everyone may do everything again
+        ::RegCloseKey(key_);
+        ::FreeSid(everyone_);
+    }
+    WriteProtectedKey(const WriteProtectedKey&) = delete;
+    WriteProtectedKey& operator=(const WriteProtectedKey&) = delete;
+
+private:
+    void SetDacl(ACL* acl) {
+        SECURITY_DESCRIPTOR sd;
+        ::InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION);
+        ::SetSecurityDescriptorDacl(&sd, TRUE, acl, FALSE);
+        ::RegSetKeySecurity(key_, DACL_SECURITY_INFORMATION, &sd);
+    }
+    HKEY key_ = nullptr;
+    PSID everyone_ = nullptr;
+    alignas(DWORD) BYTE acl_[256] = {};
+};
+
+struct RecordedBoxes {
+    static inline std::vector<std::wstring> texts;
+    static int Record(HWND, const std::wstring& text, const std::wstring&, UINT) {
+        texts.push_back(text);
+        return IDOK;
+    }
+};
+
+TEST_F(OptionsTest, AClosedRunKeyCostsNeitherTheOptionsNorTheListAndIsToldOnce) {
+    const std::wstring runSubKey = SplitRegistryPath(RunKey).subKey;
+    WriteProtectedKey closed(runSubKey.c_str());
+    ASSERT_THROW(WriteRegString(RunKey, L"Korvix probe", L"x"), ERegistryError) << "the key is not closed";
+    RecordedBoxes::texts.clear();
+    MessageBoxFunc previous = SetMessageBoxFunc(&RecordedBoxes::Record);
+
+    TKorvixOptions& o = Load();
+    o.SetStartup(true);
+    o.SetChartInterval(3000);
+    auto item = std::make_unique<TFreeAndRunItem>();
+    item->FileToRun = L"C:\\Tools\\editor.exe";
+    o.AddFreeAndRun(std::move(item));
+    EXPECT_FALSE(o.SaveOptionsOrTell());
+    EXPECT_FALSE(o.SaveOptionsOrTell());
+    SetMessageBoxFunc(previous);
+
+    EXPECT_EQ(ReadRegInteger(K, L"Chart Interval", 0), 3000);
+    EXPECT_EQ(ReadRegInteger(K, L"farCount", 0), 1);
+    EXPECT_EQ(ReadRegString(K, L"1farFileToRun", L""), L"C:\\Tools\\editor.exe");
+    EXPECT_FALSE(ReadRegBool(K, L"Use Defaults", true));
+    ASSERT_EQ(RecordedBoxes::texts.size(), 1u) << "told once";
+    EXPECT_EQ(RecordedBoxes::texts[0].rfind(AutostartFailedText(L""), 0), 0u) << Narrow(RecordedBoxes::texts[0]);
+}
+
+// Stops a save at one chosen write, as a kill would.
+struct SaveCut {
+    static inline int writes = 0;
+    static inline int cutAt = -1;
+    static void Hook(const std::wstring&, const std::wstring&) {
+        if (writes++ == cutAt) throw ERegistryError(L"killed");
+    }
+};
+
+// Whichever write a save is cut at, the next start finds either the old or the new values,
+// never the load defaults of a half-written key, and never a count past the entries written.
+TEST_F(OptionsTest, ASaveCutShortAtAnyWriteLosesNothing) {
+    auto saveNewSettings = [&] {
+        TKorvixOptions& o = Load();  // a first run: defaults, RegularInterval 60
+        o.SetRegularInterval(90);
+        for (int i = 0; i < 2; ++i) {
+            auto item = std::make_unique<TFreeAndRunItem>();
+            item->FileToRun = L"C:\\entry" + std::to_wstring(i) + L".exe";
+            o.AddFreeAndRun(std::move(item));
+        }
+        o.SkipFinalSave();
+        o.SaveSettings();
+    };
+    SaveCut::writes = 0;
+    SaveCut::cutAt = -1;
+    RegistryWriteHook previous = SetRegistryWriteHook(&SaveCut::Hook);
+    saveNewSettings();
+    const int total = SaveCut::writes;
+    ASSERT_GT(total, 40);
+    for (int cut = 0; cut < total; ++cut) {
+        ClearSettings();
+        SaveCut::writes = 0;
+        SaveCut::cutAt = cut;
+        EXPECT_THROW(saveNewSettings(), ERegistryError);
+        SaveCut::cutAt = -1;
+        TKorvixOptions& next = Load();
+        next.SkipFinalSave();
+        EXPECT_TRUE(next.RegularInterval() == 60 || next.RegularInterval() == 90)
+            << "cut at write " << cut << ": " << next.RegularInterval();
+        const int count = next.FreeAndRunList().Count();
+        EXPECT_TRUE(count == 0 || count == 2) << "cut at write " << cut;
+        for (int i = 0; i < count; ++i)
+            EXPECT_FALSE(next.FreeAndRunList().Items(i).FileToRun.empty()) << "cut at write " << cut;
+    }
+    SetRegistryWriteHook(previous);
 }
 
 TEST_F(OptionsTest, SkinFileNameAnswersOnlyExistingFiles) {

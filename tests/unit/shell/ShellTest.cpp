@@ -2,6 +2,7 @@
 // for a running copy, whose final save could otherwise write the autostart value back.
 #include <windows.h>
 #include <gtest/gtest.h>
+#include <memory>
 #include <thread>
 #include "framework/uText.h"
 #include "framework/uWindow.h"
@@ -85,6 +86,30 @@ TEST(Uninstall, AWaitIsBoundedByItsLimit) {
     EXPECT_TRUE(WaitForInstanceEnd(window, 15000));
     copy.join();
     DeleteRegValue(RunKey, RunValueName);
+}
+
+// Two copies that start at the same moment: one takes the lock, the other sees it taken and
+// gets it only once the first has let go (or ended), e.g. a copy that was just closing.
+TEST(InstanceLock, OneHolderAtATimeAndTheNextOneOnceItLetsGo) {
+    auto first = std::make_unique<TInstanceLock>();
+    ASSERT_TRUE(first->TryAcquire());
+    bool secondAtOnce = true, secondWhileHeld = true, secondAfterwards = false;
+    HANDLE released = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    std::thread secondCopy([&] {
+        TInstanceLock second;
+        secondAtOnce = second.TryAcquire();
+        secondWhileHeld = second.WaitAcquire(50);
+        ::WaitForSingleObject(released, 5000);
+        secondAfterwards = second.WaitAcquire(5000);
+    });
+    ::Sleep(200);
+    first.reset();
+    ::SetEvent(released);
+    secondCopy.join();
+    ::CloseHandle(released);
+    EXPECT_FALSE(secondAtOnce);
+    EXPECT_FALSE(secondWhileHeld);
+    EXPECT_TRUE(secondAfterwards);
 }
 
 }  // namespace

@@ -74,7 +74,7 @@ int ShowForm(TSkin& skin, int seconds) {
 }
 
 int ShowDialog(TSkin& skin, int seconds) {
-    int dpi = WindowDpi(nullptr);
+    int dpi = static_cast<int>(WindowDpi(nullptr));
     auto s = [dpi](int v) { return ::MulDiv(v, dpi, 96); };
     RECT frame{0, 0, s(341), s(150)};
     ::AdjustWindowRectEx(&frame, WS_CAPTION | WS_SYSMENU, FALSE, 0);

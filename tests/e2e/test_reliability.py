@@ -1,0 +1,225 @@
+"""The program among other software: messages any process can post to it, hostile registry
+values, WM_CLOSE posted to its windows, two copies started together, a Run key it may not
+write."""
+import re
+import time
+
+import pytest
+
+from korvix_e2e import MB, OPTIONS_KEY, RUN_KEY, RUN_VALUE, WM_USER, vm_hwm_bytes, wait_until, winpath
+
+WM_FREEUPFINISHED = WM_USER + 12
+WM_FREEUPFATAL = WM_USER + 15
+WM_FREEUPPROGRESS = WM_USER + 17
+WM_FREEUPENDED = WM_USER + 27
+WM_FREEUPERROR = WM_USER + 29
+OLD_KEY = r"HKCU\Software\Tarvendel\Korvix Pro\Free And Run 4"
+BLOCK_MB = 64
+QUIT_TIMEOUT = 15
+
+
+def import_raw(desktop, key, entries):
+    """Writes values given as .reg data ('dword:ffffffff', 'hex(4):01,02', '"text"') under key."""
+    root = key.replace("HKCU\\", "HKEY_CURRENT_USER\\")
+    lines = ["REGEDIT4", "", f"[{root}]"] + [f'"{name}"={data}' for name, data in entries.items()]
+    file = desktop.dir / f"raw-{time.monotonic_ns()}.reg"
+    file.write_text("\r\n".join(lines) + "\r\n")
+    assert desktop.wine("regedit", "/S", winpath(file)).returncode == 0
+
+
+def quit_copy(desktop, korvix, copy):
+    assert desktop.run_program(korvix, "quit") == 0
+    copy.wait_exit(QUIT_TIMEOUT)
+
+
+def cpu_jiffies(unix_pid):
+    fields = open(f"/proc/{unix_pid}/stat").read().rsplit(")", 1)[1].split()
+    return int(fields[11]) + int(fields[12])  # utime + stime
+
+
+# ---- Forged worker messages ----
+FORGED = [
+    pytest.param(WM_FREEUPENDED, 0, 0, id="ended"),
+    pytest.param(WM_FREEUPFINISHED, 0, 0, id="finished"),
+    pytest.param(WM_FREEUPFATAL, 487, 0, id="fatal"),
+    pytest.param(WM_FREEUPERROR, 0, 0x10, id="error_with_a_junk_pointer"),
+    pytest.param(WM_FREEUPPROGRESS, 5000, 0, id="progress_beyond_100"),
+]
+
+
+@pytest.mark.parametrize("msg,wparam,lparam", FORGED)
+def test_a_forged_worker_message_during_a_countdown_cuts_nothing_short(desktop, korvix, total_mb, msg, wparam,
+                                                                         lparam):
+    # The start-up free-up of an automatic start: a 4-second countdown, then at once.
+    desktop.reg_import(OPTIONS_KEY, {"Use Defaults": 0, "BackgroundActivity": 0, "Startup": 1, "StartupWait": 4,
+                                     "StartupIdlePercent": 100, "StartupIdleEnforce": 1,
+                                     "StartupFreeUpMB": total_mb - BLOCK_MB})
+    program = desktop.start_program(korvix, "autostart")
+    desktop.wait_engine(program)
+    pid = program.unix_pid()
+    before = vm_hwm_bytes(pid)
+
+    out = desktop.ctl("forge", msg, wparam, lparam, 1500)
+    answered, missed = map(int, re.fullmatch(r"answered (\d+) missed (\d+)", out).groups())
+    assert missed == 0 and answered > 0, f"the engine stopped answering other copies: {out}"
+    wait_until(lambda: vm_hwm_bytes(pid) - before >= 48 * MB, 30, "the start-up free-up after its countdown")
+    assert program.running()
+    assert desktop.ctl("msgbox", "Korvix Professional", 300, check=False) == "none"
+    quit_copy(desktop, korvix, program)
+
+
+def test_forged_worker_messages_without_a_worker_change_nothing(desktop, korvix):
+    desktop.reg_import(OPTIONS_KEY, {"Use Defaults": 0, "BackgroundActivity": 0})
+    program = desktop.start_program(korvix)
+    desktop.wait_engine(program)
+    for msg, wparam, lparam in ((WM_FREEUPENDED, 0, 0), (WM_FREEUPFINISHED, 0, 0), (WM_FREEUPFATAL, 5, 0),
+                                (WM_FREEUPERROR, 0, 0x10)):
+        out = desktop.ctl("forge", msg, wparam, lparam, 200)
+        assert re.fullmatch(r"answered \d+ missed 0", out), out
+    assert program.running()
+    assert desktop.ctl("msgbox", "Korvix Professional", 300, check=False) == "none"
+    quit_copy(desktop, korvix, program)
+
+
+# ---- WM_CLOSE from outside ----
+def test_wm_close_to_every_other_window_of_the_program_stops_nothing(desktop, korvix):
+    # Sampling every 250 ms into both icons keeps the heartbeat visible as processor time.
+    desktop.reg_import(OPTIONS_KEY, {"Use Defaults": 0, "BackgroundActivity": 0, "Chart Interval": 250,
+                                     "CPU Monitoring": 1, "MemoryIcon": 1, "ProgramIcon": 1})
+    program = desktop.start_program(korvix)
+    _, windows_pid = desktop.wait_engine(program)
+    desktop.tray_rect()
+
+    closed = desktop.ctl("closeall", windows_pid).splitlines()
+    assert "TfrmLaunch" in closed, closed
+    time.sleep(1)
+    assert program.running()
+    unix_pid = program.unix_pid()
+    busy = cpu_jiffies(unix_pid)
+    wait_until(lambda: cpu_jiffies(unix_pid) - busy >= 3, 20, "the heartbeat to go on sampling")
+    assert desktop.identify() == 140971
+    assert desktop.tray_rect()
+    quit_copy(desktop, korvix, program)
+
+
+# ---- One copy ----
+def test_two_copies_started_together_run_one_engine(desktop, korvix):
+    copies = [desktop.start_program(korvix), desktop.start_program(korvix)]
+    desktop.wait_engine()
+    wait_until(lambda: sum(c.running() for c in copies) == 1, 30, "one of the two copies to end")
+    time.sleep(1)
+    assert desktop.engine_count() == 1
+    assert len(desktop.program_processes("Korvix.exe")) == 1
+    quit_copy(desktop, korvix, next(c for c in copies if c.running()))
+
+
+# ---- A Run key the program may not write ----
+def test_a_closed_run_key_costs_neither_the_options_nor_the_list(desktop, korvix, total_mb):
+    desktop.reg_import(OPTIONS_KEY, {"Use Defaults": 0, "BackgroundActivity": 0, "Startup": 1,
+                                     "Chart Interval": 3000, "farCount": 1, "1farFileToRun": r"C:\e2e\editor.exe",
+                                     "1farMBToFree": 0})
+    assert desktop.ctl("lockkey", r"Software\Microsoft\Windows\CurrentVersion\Run") == "1"
+    program = desktop.start_program(korvix)
+    desktop.wait_engine(program)
+    quitting = desktop.start_program(korvix, "quit")
+    text = desktop.ctl("msgbox", "Korvix Professional", 20000)
+    assert quitting.wait_exit(QUIT_TIMEOUT) == 0
+    program.wait_exit(QUIT_TIMEOUT)
+
+    assert text.startswith("Your settings were saved, but whether Korvix Professional starts with Windows could "
+                           "not be changed."), text
+    assert desktop.reg_query(RUN_KEY, RUN_VALUE) is None
+    stored = desktop.reg_values(OPTIONS_KEY)
+    assert stored["Use Defaults"] == 0
+    assert stored["Chart Interval"] == 3000
+    assert stored["farCount"] == 1
+    assert stored["1farMBToFree"] == 1, "the list was saved (its position corrected)"
+
+
+# ---- Hostile registry values ----
+BOOLEANS = ["CPU Monitoring", "MemoryIcon", "ProgramIcon", "CriticalIdle", "CriticalIdleEnforce", "Critical",
+            "RegularIdle", "RegularIdleEnforce", "Regular", "StartupIdle", "StartupIdleEnforce", "Startup",
+            "ShowUsedMemory"]
+
+
+def ranges(t):
+    """Every stored number with the range its value must be in once the program has saved."""
+    r = {name: (0, 1) for name in BOOLEANS}
+    r.update({"Chart Interval": (250, 60000), "Manual": (1, t), "MemoryIconStyle": (1, 3), "CPUIconStyle": (1, 3),
+              "CriticalIdlePercent": (1, 100), "CriticalIdleSeconds": (1, 60), "CriticalFreeUpMB": (1, t),
+              "CriticalTriggerMB": (1, t), "RegularInterval": (1, 1440), "RegularIdlePercent": (1, 100),
+              "RegularIdleSeconds": (1, 60), "RegularFreeUpMB": (1, t), "StartupIdlePercent": (1, 100),
+              "StartupIdleSeconds": (1, 60), "StartupFreeUpMB": (1, t), "StartupWait": (0, 120),
+              "Amount1": (0, t - 1), "Amount2": (0, t - 1), "Amount3": (0, t - 1), "Hotkey1": (0, 0xFFFF),
+              "Hotkey2": (0, 0xFFFF), "Hotkey3": (0, 0xFFFF)})
+    return r
+
+
+def dword(value):
+    return f"dword:{value & 0xFFFFFFFF:08x}"
+
+
+def text(s):
+    return '"' + s.replace("\\", "\\\\").replace('"', '\\"') + '"'
+
+
+def unterminated(s):
+    """A REG_SZ whose data ends without the terminating zero."""
+    return "hex(1):" + ",".join(f"{b:02x}" for b in s.encode("utf-16-le"))
+
+
+HOSTILE = {
+    "minus_one": lambda t: dword(-1),
+    "int_min": lambda t: dword(-2**31),
+    "int_max": lambda t: dword(2**31 - 1),
+    "zero": lambda t: dword(0),
+    "t": lambda t: dword(t),
+    "t_plus_1": lambda t: dword(t + 1),
+    "wrong_type": lambda t: text("12"),
+    "short_binary": lambda t: "hex(4):01,02",
+    "long_binary": lambda t: "hex(4):01,02,03,04,05,06,07,08",
+}
+
+
+@pytest.mark.parametrize("kind", list(HOSTILE))
+def test_hostile_stored_values_start_the_engine_and_are_written_back_in_range(desktop, korvix, total_mb, kind):
+    value = HOSTILE[kind](total_mb)
+    entries = {name: value for name in ranges(total_mb)}
+    entries.update({"Use Defaults": dword(0), "BackgroundActivity": dword(0), "farCount": value,
+                    "1farMBToFree": value, "2farMBToFree": value, "1farFileToRun": unterminated("C:\\x.exe"),
+                    "2farName": text("N" * 600), "Skin": text("S" * 600)})
+    import_raw(desktop, OPTIONS_KEY, entries)
+    program = desktop.start_program(korvix)
+    desktop.wait_engine(program, timeout=10)
+    quit_copy(desktop, korvix, program)
+
+    stored = desktop.reg_values(OPTIONS_KEY)
+    wrong = {name: stored.get(name) for name, (lo, hi) in ranges(total_mb).items()
+             if not isinstance(stored.get(name), int) or not lo <= stored[name] <= hi}
+    assert not wrong, f"written back out of range: {wrong}"
+    count = stored["farCount"]
+    assert 0 <= count <= 2
+    for n in range(1, count + 1):
+        assert 1 <= stored[f"{n}farMBToFree"] <= total_mb
+        assert len(stored.get(f"{n}farName", "")) <= 500
+        assert len(stored.get(f"{n}farFileToRun", "")) <= 500
+    assert len(stored["Skin"]) <= 500
+
+
+def test_a_huge_count_and_thousands_of_old_entries_start_the_engine_within_seconds(desktop, korvix, total_mb):
+    old = {}
+    for n in range(3000):
+        old.update({f"Display e{n}": text(f"Entry {n}"), f"Run e{n}": text(f"C:\\p{n}.exe"),
+                    f"Free e{n}": dword(n % 60 - 5)})
+    import_raw(desktop, OLD_KEY, old)
+    import_raw(desktop, OPTIONS_KEY, {"Use Defaults": dword(0), "BackgroundActivity": dword(0),
+                                      "farCount": dword(2**31 - 1)})
+    program = desktop.start_program(korvix)
+    desktop.wait_engine(program, timeout=15)
+    quit_copy(desktop, korvix, program)
+
+    stored = desktop.reg_values(OPTIONS_KEY)
+    assert desktop.reg_values(OLD_KEY) is None
+    assert stored["farMigrated"] == 1
+    assert stored["farCount"] == 3000
+    assert all(1 <= stored[f"{n}farMBToFree"] < total_mb for n in range(1, 3001))

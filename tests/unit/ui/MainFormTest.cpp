@@ -1,0 +1,611 @@
+// The main window under Wine: a real window skinned with the shipped skins (or the engine's
+// test skin and broken fixtures where the default skin is not the point), driven by real
+// mouse messages and by its timer ticks, which the tests run themselves.
+#include <windows.h>
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <htmlhelp.h>
+#include <optional>
+#include <string>
+#include <vector>
+#include "framework/uApplication.h"
+#include "framework/uMessageBox.h"
+#include "legacy/uMessages.h"
+#include "shell/uHTMLHelp.h"
+#include "skin/SkinTestSupport.h"
+#include "support/TestSupport.h"
+#include "ui/PageFixture.h"
+#include "ui/fMainForm.h"
+#include "ui/uKorvixWindows.h"
+#include "ui/uPageRules.h"
+#include "ui/uSkinHelper.h"
+#include "ui/uSkinNames.h"
+
+namespace {
+struct ShownBox {
+    HWND owner;
+    std::wstring text, caption;
+    UINT type;
+};
+std::vector<ShownBox> g_boxes;
+int RecordBox(HWND owner, const std::wstring& text, const std::wstring& caption, UINT type) {
+    g_boxes.push_back({owner, text, caption, type});
+    return IDOK;
+}
+
+std::vector<HH_POPUP> g_popups;
+std::vector<std::wstring> g_topics;
+void RecordHelp(HWND, const std::wstring& file, UINT command, DWORD_PTR data) {
+    if (command == HH_DISPLAY_TEXT_POPUP) g_popups.push_back(*reinterpret_cast<const HH_POPUP*>(data));
+    if (command == HH_DISPLAY_TOPIC) g_topics.push_back(file);
+}
+
+BOOL CALLBACK CloseHelpViewer(HWND window, LPARAM) {
+    DWORD pid = 0;
+    wchar_t name[32] = {};
+    ::GetWindowThreadProcessId(window, &pid);
+    ::GetClassNameW(window, name, 32);
+    if (pid == ::GetCurrentProcessId() && std::wstring(name) == L"HH Parent") ::DestroyWindow(window);
+    return TRUE;
+}
+
+std::wstring g_chosenSkin;
+bool ChooseSkin(TOpenDialog& dialog, HWND) {
+    if (g_chosenSkin.empty()) return false;
+    dialog.FileName = g_chosenSkin;
+    return true;
+}
+
+// The program's main form is the start-up form; closing the main window must not end the program.
+class TStandInMainForm : public TForm {
+protected:
+    CreateParams FormParams() override { return {.className = L"TStandInMainForm", .style = WS_POPUP}; }
+};
+
+std::wstring ShippedSkin(const wchar_t* name) { return std::wstring(KORVIX_SHIPPED_SKIN_DIR) + L"\\" + name; }
+
+SIZE ClientSize(HWND window) {
+    RECT r{};
+    ::GetClientRect(window, &r);
+    return {r.right, r.bottom};
+}
+
+// Where the mouse grabs a horizontal scroll bar's thumb: its middle, as the engine lays it out
+// (the thumb at least as long as the bar is thick).
+POINT ThumbCentre(const TSkinScrollBar& bar) {
+    RECT r = bar.Rectangle();
+    int width = r.right - r.left, thickness = r.bottom - r.top;
+    long long count = static_cast<long long>(bar.Max()) - bar.Min() + 1;
+    int thumb = std::max(static_cast<int>(width * static_cast<long long>(bar.Page()) / count), thickness);
+    int last = bar.Max() - bar.Page() + 1;
+    int offset =
+        static_cast<int>(static_cast<long long>(width - thumb) * (bar.Position() - bar.Min()) / (last - bar.Min()));
+    return {r.left + offset + thumb / 2, (r.top + r.bottom) / 2};
+}
+
+RECT ChildBounds(HWND child) {
+    RECT r{};
+    ::GetWindowRect(child, &r);
+    ::MapWindowPoints(nullptr, ::GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+}  // namespace
+
+class MainFormTest : public PageTest {
+protected:
+    void SetUp() override {
+        PageTest::SetUp();
+        Application.Initialize();
+        SetApplicationHandle(Application.Handle());
+        if (!Application.MainForm()) Application.CreateForm<TStandInMainForm>();
+        ForgetMainWindowPosition();
+        g_boxes.clear();
+        g_popups.clear();
+        g_topics.clear();
+        g_chosenSkin.clear();
+        previousBox_ = SetMessageBoxFunc(&RecordBox);
+        SetHtmlHelpObserver(&RecordHelp);
+        SetSkinFileChooser(&ChooseSkin);
+        engine_ = std::make_unique<MessageRecorder>(L"engine for the main window tests");
+        EngineWindow = engine_->Handle();
+        O().SetSkin(ShippedSkin(L"default.skn"));
+    }
+    void TearDown() override {
+        if (form_) Application.DestroyForm(form_);
+        form_ = nullptr;
+        PumpMessages();
+        SetSkinFileChooser(nullptr);
+        SetHtmlHelpObserver(nullptr);
+        SetMessageBoxFunc(previousBox_);
+        EngineWindow = nullptr;
+        engine_.reset();
+        PageTest::TearDown();
+    }
+
+    TfrmMain& Open() {
+        form_ = Application.CreateForm<TfrmMain>(O(), 0u);
+        form_->Show();
+        PumpMessages();
+        return *form_;
+    }
+    void CloseForm() {
+        Application.DestroyForm(form_);
+        form_ = nullptr;
+        PumpMessages();
+    }
+    // Ticks until the queue has played and the window takes page clicks again.
+    void Settle() {
+        for (int i = 0; i < 40 && (form_->Animating() || form_->QueuedAnimations() > 0 || form_->WaitTicks() > 0);
+             ++i) {
+            form_->TimerTimer();
+            PumpMessages();
+        }
+        ASSERT_FALSE(form_->Animating());
+        // The skin plays each animation over its own 200 ms: a page takes clicks once it is there.
+        DWORD end = ::GetTickCount() + 300;
+        while (::GetTickCount() < end) {
+            PumpMessages();
+            ::Sleep(10);
+        }
+    }
+    RECT ElementRect(const wchar_t* name) { return form_->Root().Find(name).Rectangle(); }
+    // A left click in the middle of an element, as the mouse gives it.
+    void Click(const wchar_t* name) {
+        RECT r = ElementRect(name);
+        int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
+        Mouse(form_->Handle(), WM_LBUTTONDOWN, x, y);
+        Mouse(form_->Handle(), WM_LBUTTONUP, x, y);
+        PumpMessages();
+    }
+    std::wstring Text(const wchar_t* name) { return form_->Root().Find(name).AsStatic().Text(); }
+    std::wstring Section(const wchar_t* name) {
+        return form_->Root().Find(name).AsButton().GetState(sbNormal).Section.Name;
+    }
+    std::vector<RecordedMessage> FreeUpRequests() {
+        std::vector<RecordedMessage> requests;
+        for (const RecordedMessage& m : engine_->Take())
+            if (m.msg == WM_FREEUPREQUEST) requests.push_back(m);
+        return requests;
+    }
+
+    TfrmMain* form_ = nullptr;
+    std::unique_ptr<MessageRecorder> engine_;
+
+private:
+    MessageBoxFunc previousBox_ = nullptr;
+};
+
+// ---- Skin loading ----
+TEST_F(MainFormTest, DefaultSkinLoadsWithCaptionsChartAndScrollBarsForTheMachine) {
+    TfrmMain& form = Open();
+    ASSERT_TRUE(form.SkinLoaded());
+    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_FALSE(form.lblSkinNeeded().Visible());
+    EXPECT_FALSE(form.cmdLoadSkin().Visible());
+    // The chart covers the `chart` element exactly.
+    RECT chart = ElementRect(L"chart");
+    RECT placed = ChildBounds(form.PerformanceChart().Handle());
+    EXPECT_TRUE(::EqualRect(&chart, &placed));
+    EXPECT_TRUE(::IsWindowVisible(form.PerformanceChart().Handle()));
+    // T = 512: the megabyte sliders reach 512 with a page of 25.
+    TSkinScrollBar manual = form.Root().Find(L"manual_scroll").AsScrollBar();
+    EXPECT_EQ(manual.Max(), 536);
+    EXPECT_EQ(manual.Page(), 25);
+    TSkinScrollBar idle = form.Root().Find(L"idlecpu_scroll").AsScrollBar();
+    EXPECT_EQ(idle.Min(), 1);
+    EXPECT_EQ(idle.Max(), 109);
+    EXPECT_EQ(idle.Page(), 10);
+    // Captions from the program, the status line empty, the values of the options shown.
+    EXPECT_EQ(form.Root().Find(L"manual_activate").AsButton().Caption(), L"Free-Up");
+    EXPECT_EQ(Text(L"StatusStatic"), L"");
+    EXPECT_EQ(Text(L"manual_amount"), FormatFreeAmount(O().Manual()));
+    EXPECT_EQ(manual.Position(), O().Manual());
+    // The chart takes the skin's colours.
+    EXPECT_EQ(form.PerformanceChart().Color(), SkinColor(form.Root().Find(L"chart_backcolor"), 0xFFFFFFFF));
+}
+
+TEST_F(MainFormTest, ASkinThatCannotBeUsedShowsTheFallbackAndNamesTheFile) {
+    struct Case {
+        const char* what;
+        std::wstring skin;   // the option's value
+        std::wstring named;  // what the message names
+    };
+    const std::wstring missing = ShippedSkin(L"no such skin.skn");
+    const Case cases[] = {
+        {"missing file", missing, L""},
+        {"no chart element", FixturePath(L"missing_chart.skn"), FixturePath(L"missing_chart.skn")},
+        {"manual_scroll is a static", FixturePath(L"manual_scroll_static.skn"),
+         FixturePath(L"manual_scroll_static.skn")},
+        {"not a skin", FixturePath(L"not_a_skin.skn"), FixturePath(L"not_a_skin.skn")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        g_boxes.clear();
+        O().SetSkin(c.skin);
+        TfrmMain& form = Open();
+        EXPECT_FALSE(form.SkinLoaded());
+        EXPECT_TRUE(form.lblSkinNeeded().Visible());
+        EXPECT_TRUE(form.cmdLoadSkin().Visible());
+        EXPECT_FALSE(::IsWindowVisible(form.PerformanceChart().Handle()));
+        SIZE client = ClientSize(form.Handle());
+        EXPECT_EQ(client.cx, 269);
+        EXPECT_EQ(client.cy, 128);
+        EXPECT_EQ(form.cmdLoadSkin().Text(), L"Load Skin");
+        ASSERT_EQ(g_boxes.size(), 1u);
+        EXPECT_EQ(g_boxes[0].owner, form.Handle());
+        EXPECT_EQ(g_boxes[0].text,
+                  L"There was an error loading the skin (" + c.named + L"). Please load a different skin.");
+        EXPECT_EQ(g_boxes[0].caption, L"Korvix Professional");
+        EXPECT_EQ(g_boxes[0].type, UINT(MB_OK | MB_ICONERROR));
+        CloseForm();
+    }
+}
+
+TEST_F(MainFormTest, LoadSkinButtonLoadsTheChosenSkinAndKeepsItAsTheOption) {
+    O().SetSkin(L"missing.skn");
+    TfrmMain& form = Open();
+    ASSERT_FALSE(form.SkinLoaded());
+    g_boxes.clear();
+    g_chosenSkin = ShippedSkin(L"dark.skn");
+    form.cmdLoadSkin().Click();
+    PumpMessages();
+    EXPECT_TRUE(form.SkinLoaded());
+    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_EQ(O().Skin(), g_chosenSkin);
+    EXPECT_FALSE(form.cmdLoadSkin().Visible());
+    EXPECT_TRUE(::IsWindowVisible(form.PerformanceChart().Handle()));
+    EXPECT_EQ(Text(L"manual_amount"), FormatFreeAmount(O().Manual()));
+}
+
+TEST_F(MainFormTest, SwitchingToABrokenSkinBringsThePreviousOneBackAndNamesTheBrokenFile) {
+    TfrmMain& form = Open();
+    Click(L"misc");  // switch_skin is on the page of other options
+    Settle();
+    ASSERT_EQ(form.CurrentPage(), pgMisc);
+    const std::wstring good = O().Skin();
+
+    g_chosenSkin = FixturePath(L"missing_chart.skn");
+    Click(L"switch_skin");  // posts the switch; it runs once the click has returned
+    PumpMessages();
+    EXPECT_TRUE(form.SkinLoaded());
+    // Unskinned and skinned again, the window stays on the screen (it was hidden when first skinned).
+    EXPECT_TRUE(::IsWindowVisible(form.Handle()));
+    EXPECT_EQ(O().Skin(), good);
+    EXPECT_EQ(form.CurrentPage(), pgNone);
+    EXPECT_EQ(form.QueuedAnimations(), 0);
+    EXPECT_EQ(Section(L"misc").find(L"_pressed"), std::wstring::npos);
+    ASSERT_EQ(g_boxes.size(), 1u);
+    EXPECT_EQ(g_boxes[0].text,
+              L"There was an error loading the skin (" + g_chosenSkin + L"). Please load a different skin.");
+
+    // A good one replaces it, and the pages show the options again.
+    g_boxes.clear();
+    g_chosenSkin = ShippedSkin(L"dark.skn");
+    Click(L"misc");
+    Settle();
+    Click(L"switch_skin");
+    PumpMessages();
+    EXPECT_TRUE(form.SkinLoaded());
+    EXPECT_TRUE(g_boxes.empty());
+    EXPECT_EQ(O().Skin(), g_chosenSkin);
+    EXPECT_EQ(form.Skin().FileName(), g_chosenSkin);
+    EXPECT_EQ(Text(L"manual_amount"), FormatFreeAmount(O().Manual()));
+
+    // Cancelling the dialog changes nothing.
+    g_chosenSkin.clear();
+    Click(L"misc");
+    Settle();
+    Click(L"switch_skin");
+    PumpMessages();
+    EXPECT_EQ(O().Skin(), ShippedSkin(L"dark.skn"));
+    EXPECT_TRUE(form.SkinLoaded());
+}
+
+// ---- Pages ----
+TEST_F(MainFormTest, PageButtonsOpenAndCloseTheirPagesThroughTheAnimationQueue) {
+    TfrmMain& form = Open();
+    Settle();
+    Click(L"regular");
+    // The look changes at once; the page's controls show once the queue has played.
+    EXPECT_EQ(form.CurrentPage(), pgRegular);
+    EXPECT_EQ(Section(L"regular").substr(Section(L"regular").size() - 8), L"_pressed");
+    EXPECT_EQ(form.QueuedAnimations(), 3);  // ___OPTIONS, regular_show, idle_show
+    Settle();
+    EXPECT_EQ(form.QueuedAnimations(), 0);
+
+    // From page 2 to page 3: hide both, refresh, show both; page 2's button loses its look.
+    Click(L"critical");
+    EXPECT_EQ(form.CurrentPage(), pgCritical);
+    EXPECT_EQ(Section(L"regular").find(L"_pressed"), std::wstring::npos);
+    EXPECT_EQ(form.QueuedAnimations(), 5);
+    form.TimerTimer();  // regular_hide and idle_hide together
+    EXPECT_TRUE(form.Animating());
+    EXPECT_EQ(form.QueuedAnimations(), 3);
+    Settle();
+
+    // The open page's button closes it.
+    Click(L"critical");
+    EXPECT_EQ(form.CurrentPage(), pgNone);
+    EXPECT_EQ(Section(L"critical").find(L"_pressed"), std::wstring::npos);
+    Settle();
+    Click(L"manual");
+    Settle();
+    Click(L"tab_close");
+    EXPECT_EQ(form.CurrentPage(), pgNone);
+}
+
+TEST_F(MainFormTest, DuringAnAnimationPageButtonsWaitButOptionControlsAct) {
+    TfrmMain& form = Open();
+    Settle();
+    Click(L"manual");
+    form.TimerTimer();  // the manual page shows; the step is still running
+    ASSERT_TRUE(form.Animating());
+    Click(L"regular");
+    EXPECT_EQ(form.CurrentPage(), pgManual);
+    EXPECT_EQ(form.QueuedAnimations(), 0);
+    FreeUpRequests();
+    Click(L"manual_activate");
+    EXPECT_EQ(FreeUpRequests().size(), 1u);
+    Settle();
+    Click(L"regular");
+    EXPECT_EQ(form.CurrentPage(), pgRegular);
+}
+
+TEST_F(MainFormTest, AnimationStepWaitsWholeTicksOfTheLongestAnimation) {
+    // The test skin: manual_show lasts 200 ms (no wait), manual_hide 160 ms.
+    O().SetSkin(TestSkinPath());
+    TfrmMain& form = Open();
+    ASSERT_TRUE(form.SkinLoaded());
+    form.ShowPage(pgManual);
+    form.TimerTimer();  // ___OPTIONS with manual_show
+    EXPECT_EQ(form.WaitTicks(), 0);
+    EXPECT_EQ(form.QueuedAnimations(), 0);
+    EXPECT_TRUE(form.Animating());
+    form.TimerTimer();  // the queue is empty: page clicks count again
+    EXPECT_FALSE(form.Animating());
+    form.ShowPage(pgNone);
+    EXPECT_EQ(form.CurrentPage(), pgNone);
+}
+
+TEST_F(MainFormTest, IdlePanelShowsTheOpenPagesValuesAndActsOnThem) {
+    O().SetRegularIdleSeconds(7);
+    O().SetCriticalIdleSeconds(33);
+    Open();
+    Click(L"regular");
+    Settle();
+    EXPECT_EQ(Text(L"idletime_text"), L"Idle search time: 7 s");
+    Click(L"critical");
+    Settle();
+    EXPECT_EQ(Text(L"idletime_text"), L"Idle search time: 33 s");
+    bool regularEnforce = O().RegularIdleEnforce(), criticalEnforce = O().CriticalIdleEnforce();
+    Click(L"idleforce_check");
+    PumpMessages();
+    EXPECT_EQ(O().RegularIdleEnforce(), regularEnforce);
+    EXPECT_NE(O().CriticalIdleEnforce(), criticalEnforce);
+}
+
+// ---- Option controls ----
+TEST_F(MainFormTest, ManualFreeUpPostsTheShownAmountToTheEngineAndNothingAtTheTop) {
+    O().SetManual(512 - 64);
+    TfrmMain& form = Open();
+    Click(L"manual");
+    Settle();
+    EXPECT_EQ(Text(L"manual_amount"), L"64 MB");
+    FreeUpRequests();
+    Click(L"manual_activate");
+    EXPECT_EQ(FreeUpRequests(), (std::vector<RecordedMessage>{{WM_FREEUPREQUEST, 64, 0}}));
+
+    O().SetManual(512);
+    PumpMessages();
+    EXPECT_EQ(Text(L"manual_amount"), L"1 MB");
+    Click(L"manual_activate");
+    EXPECT_TRUE(FreeUpRequests().empty());
+    (void)form;
+}
+
+TEST_F(MainFormTest, ADragAppliesAtEveryMoveAndTheReleaseAddsNothing) {
+    TfrmMain& form = Open();
+    Click(L"manual");
+    Settle();
+    TSkinScrollBar bar = form.Root().Find(L"manual_scroll").AsScrollBar();
+    RECT r = bar.Rectangle();
+    // Grab the thumb where it is and drag it to the left: every move stores the value.
+    O().SetManual(256);
+    PumpMessages();
+    POINT thumb = ThumbCentre(bar);
+    int y = thumb.y;
+    Mouse(form.Handle(), WM_LBUTTONDOWN, thumb.x, y);
+    Mouse(form.Handle(), WM_MOUSEMOVE, thumb.x - 40, y);
+    PumpMessages();
+    int during = O().Manual();
+    EXPECT_LT(during, 256);
+    EXPECT_EQ(bar.Position(), during);
+    EXPECT_EQ(Text(L"manual_amount"), FormatFreeAmount(during));
+    Mouse(form.Handle(), WM_MOUSEMOVE, r.left - 50, y);
+    Mouse(form.Handle(), WM_LBUTTONUP, r.left - 50, y);
+    PumpMessages();
+    EXPECT_EQ(O().Manual(), bar.Min());
+}
+
+TEST_F(MainFormTest, ArrowKeysThroughTheMessageLoopMoveTheFocusedSlider) {
+    TfrmMain& form = Open();
+    Click(L"manual");
+    Settle();
+    TSkinScrollBar bar = form.Root().Find(L"manual_scroll").AsScrollBar();
+    POINT thumb = ThumbCentre(bar);
+    Mouse(form.Handle(), WM_LBUTTONDOWN, thumb.x, thumb.y);
+    Mouse(form.Handle(), WM_LBUTTONUP, thumb.x, thumb.y);
+    PumpMessages();
+    int before = O().Manual();
+    // As the user's keys come: through the application's loop and its dialog keys.
+    ::PostMessageW(form.Handle(), WM_KEYDOWN, VK_RIGHT, 0);
+    ::PostMessageW(form.Handle(), WM_KEYDOWN, VK_RIGHT, 0);
+    Application.ProcessMessages();
+    PumpMessages();
+    EXPECT_EQ(O().Manual(), before + 2);
+    EXPECT_EQ(bar.Position(), before + 2);
+}
+
+TEST_F(MainFormTest, CriticalTriggerBelowTheAmountDragsTheAmountAlongInTheSameRefresh) {
+    TfrmMain& form = Open();
+    Click(L"critical");
+    Settle();
+    O().SetCriticalFreeUpMB(400);
+    O().SetCriticalTriggerMB(450);
+    PumpMessages();
+    form.SkinScroll(form.Root().Find(L"critical_adjust_scroll"), 300);
+    PumpMessages();
+    EXPECT_EQ(O().CriticalTriggerMB(), 300u);
+    EXPECT_EQ(form.Root().Find(L"critical_adjust_scroll").AsScrollBar().Position(), 300);
+    EXPECT_EQ(form.Root().Find(L"critical_scroll").AsScrollBar().Position(), int(O().CriticalFreeUpMB()));
+    EXPECT_LE(O().CriticalFreeUpMB(), 300u);
+    EXPECT_EQ(Text(L"critical_amount"), FormatFreeAmount(int(O().CriticalFreeUpMB())));
+}
+
+// ---- Status line ----
+TEST_F(MainFormTest, StatusTextsWaitForTheTickAndOnlyTheLatestIsWritten) {
+    TfrmMain& form = Open();
+    form.SetStatusText(L"working (10% done)", true);
+    form.SetStatusText(L"working (37% done)", true);
+    EXPECT_EQ(Text(L"StatusStatic"), L"");
+    form.TimerTimer();
+    EXPECT_EQ(Text(L"StatusStatic"), L"working (37% done)");
+    EXPECT_FALSE(form.PendingStatus().has_value());
+
+    // Through the engine's side: deferred as well.
+    TKorvixWindows windows(O());
+    windows.ShowStatusLine(L"monitoring");
+    EXPECT_EQ(Text(L"StatusStatic"), L"working (37% done)");
+    form.TimerTimer();
+    EXPECT_EQ(Text(L"StatusStatic"), L"monitoring");
+}
+
+TEST_F(MainFormTest, WithoutAStatusLineTheTextStaysPending) {
+    O().SetSkin(L"missing.skn");
+    TfrmMain& form = Open();
+    form.SetStatusText(L"monitoring", true);
+    form.TimerTimer();
+    form.TimerTimer();
+    EXPECT_EQ(form.PendingStatus(), std::optional<std::wstring>(L"monitoring"));
+}
+
+// ---- Context help ----
+TEST_F(MainFormTest, ContextHelpOnTheFreeUpButtonShowsItsPopupBelowItAndFreesNothing) {
+    TfrmMain& form = Open();
+    Click(L"manual");
+    Settle();
+    FreeUpRequests();
+    Click(L"contexthelp");
+    ASSERT_TRUE(form.ContextHelpMode());
+    Click(L"manual_activate");
+    EXPECT_FALSE(form.ContextHelpMode());
+    EXPECT_TRUE(FreeUpRequests().empty());
+    ASSERT_EQ(g_popups.size(), 1u);
+    RECT r = ElementRect(L"manual_activate");
+    POINT corners[2] = {{r.left, r.top}, {r.right, r.bottom}};
+    ::MapWindowPoints(form.Handle(), nullptr, corners, 2);
+    EXPECT_EQ(g_popups[0].idString, UINT(idManualActivate));
+    EXPECT_EQ(g_popups[0].pt.x, (corners[0].x + corners[1].x) / 2);
+    EXPECT_EQ(g_popups[0].pt.y, corners[1].y + 10);
+    // The next click is the button's again.
+    Click(L"manual_activate");
+    EXPECT_EQ(FreeUpRequests().size(), 1u);
+}
+
+TEST_F(MainFormTest, ContextHelpOnEmptySkinOnlyLeavesTheMode) {
+    TfrmMain& form = Open();
+    Click(L"contexthelp");
+    ASSERT_TRUE(form.ContextHelpMode());
+    RECT client{};
+    ::GetClientRect(form.Handle(), &client);
+    // Inside the window, on nothing the program names (below the page buttons).
+    RECT misc = ElementRect(L"misc");
+    Mouse(form.Handle(), WM_LBUTTONDOWN, (misc.left + misc.right) / 2, misc.bottom + 60);
+    Mouse(form.Handle(), WM_LBUTTONUP, (misc.left + misc.right) / 2, misc.bottom + 60);
+    PumpMessages();
+    EXPECT_FALSE(form.ContextHelpMode());
+    EXPECT_TRUE(g_popups.empty());
+    EXPECT_EQ(form.CurrentPage(), pgNone);
+}
+
+TEST_F(MainFormTest, HelpOpensTheTopicOfTheOpenPage) {
+    TfrmMain& form = Open();
+    Click(L"help");
+    Click(L"critical");
+    Settle();
+    Click(L"help");
+    Click(L"critical");
+    Settle();
+    Click(L"about");
+    Settle();
+    Click(L"help");
+    ::EnumWindows(CloseHelpViewer, 0);
+    const std::wstring file = form.HTMLHelp().HelpFile();
+    EXPECT_EQ(g_topics, (std::vector<std::wstring>{file + L"::/overview.htm", file + L"::/critical.htm",
+                                                   file + L"::/overview.htm"}));
+}
+
+// ---- The window ----
+TEST_F(MainFormTest, MinimizeAndMaximizeAreRefused) {
+    TfrmMain& form = Open();
+    RECT before{};
+    ::GetWindowRect(form.Handle(), &before);
+    ::SendMessageW(form.Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    ::SendMessageW(form.Handle(), WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    PumpMessages();
+    EXPECT_FALSE(::IsIconic(form.Handle()));
+    EXPECT_FALSE(::IsZoomed(form.Handle()));
+    RECT after{};
+    ::GetWindowRect(form.Handle(), &after);
+    EXPECT_TRUE(::EqualRect(&before, &after));
+}
+
+TEST_F(MainFormTest, AReopenedWindowComesBackWhereTheLastOneClosed) {
+    TfrmMain& first = Open();
+    RECT centred{};
+    ::GetWindowRect(first.Handle(), &centred);
+    // Centred on the work area at its first opening.
+    MONITORINFO monitor{sizeof(monitor)};
+    ::GetMonitorInfoW(::MonitorFromWindow(first.Handle(), MONITOR_DEFAULTTOPRIMARY), &monitor);
+    EXPECT_NEAR((centred.left + centred.right) / 2, (monitor.rcWork.left + monitor.rcWork.right) / 2, 1);
+    ::SetWindowPos(first.Handle(), nullptr, 40, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    CloseForm();
+    EXPECT_EQ(SavedMainWindowPosition().x, 40);
+    EXPECT_EQ(SavedMainWindowPosition().y, 30);
+
+    TfrmMain& second = Open();
+    ::SetForegroundWindow(second.Handle());
+    ::SendMessageW(second.Handle(), WM_ACTIVATE, WA_ACTIVE, 0);
+    RECT placed{};
+    ::GetWindowRect(second.Handle(), &placed);
+    EXPECT_EQ(placed.left, 40);
+    EXPECT_EQ(placed.top, 30);
+}
+
+TEST_F(MainFormTest, ClosingTheWindowStoresTheOptionsAndFreesIt) {
+    TfrmMain& form = Open();
+    O().SetManual(300);
+    PumpMessages();
+    ::PostMessageW(form.Handle(), WM_CLOSE, 0, 0);
+    ASSERT_TRUE(PumpUntil([] { return TKorvixWindows::MainWindow() == nullptr; }, 5000));
+    form_ = nullptr;
+    TKorvixOptions stored;
+    EXPECT_EQ(stored.Manual(), 300);
+}
+
+// ---- The engine's side ----
+TEST_F(MainFormTest, EngineWindowsShowOneMainWindowFindItAndFreeIt) {
+    TKorvixWindows windows(O());
+    EXPECT_EQ(windows.FindMainWindow(), nullptr);
+    HWND shown = windows.ShowMainWindow();
+    ASSERT_NE(shown, nullptr);
+    EXPECT_TRUE(::IsWindowVisible(shown));
+    EXPECT_EQ(windows.ShowMainWindow(), shown);
+    EXPECT_EQ(windows.FindMainWindow(), shown);
+    O().SetManual(123);
+    windows.FreeWindows();
+    EXPECT_EQ(windows.FindMainWindow(), nullptr);
+    EXPECT_FALSE(::IsWindow(shown));
+    TKorvixOptions stored;
+    EXPECT_EQ(stored.Manual(), 123);
+}
