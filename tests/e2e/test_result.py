@@ -4,7 +4,7 @@ import re
 
 import pytest
 
-from korvix_e2e import MB, OPTIONS_KEY, korvix_exe, vm_hwm_bytes, wait_until
+from korvix_e2e import MB, OPTIONS_KEY, korvix_exe, needs_win32, vm_hwm_bytes, wait_until
 
 BLOCK_MB = 64
 # A balloon after a free-up: "Freed 812 MB: 3.40 GB available (was 2.60 GB)", or, when the
@@ -32,7 +32,7 @@ def balloons(desktop):
     return desktop.ctl("balloons", check=False).splitlines()
 
 
-@pytest.mark.parametrize("bits", [32, 64], ids=["win32", "win64"])
+@pytest.mark.parametrize("bits", [pytest.param(32, marks=needs_win32), 64], ids=["win32", "win64"])
 def test_hotkey_free_up_shows_a_balloon_with_what_it_freed(desktop, bits, total_mb):
     exe = korvix_exe(bits)
     assert exe.exists(), f"{exe} is missing: build it first"
@@ -47,7 +47,9 @@ def test_hotkey_free_up_shows_a_balloon_with_what_it_freed(desktop, bits, total_
     desktop.save_screen("balloon-result", desktop.screenshot("balloon"), (1024 - 420, 768 - 140, 1024, 768))
 
 
-def test_32bit_preset_above_the_limit_explains_and_frees_nothing(desktop, korvix, total_mb):
+@needs_win32
+def test_32bit_preset_above_the_limit_explains_and_frees_nothing(desktop, total_mb):
+    korvix = korvix_exe(32)
     amount_mb = 3000
     if total_mb <= amount_mb:
         pytest.skip(f"a preset of {amount_mb} MB needs more than {total_mb} MB of memory")
