@@ -14,6 +14,7 @@ namespace {
 const wchar_t DialogProp[] = L"KorvixSkinDialog";
 constexpr UINT_PTR ButtonSubclassId = 0x4B534244;
 constexpr UINT_PTR EditSubclassId = 0x4B534245;
+constexpr UINT_PTR HotkeySubclassId = 0x4B534248;
 
 std::wstring ClassOf(HWND window) {
     wchar_t name[64] = {};
@@ -94,6 +95,7 @@ private:
         bool hot = false;
         bool listView = false;
         bool flatEdge = false;
+        bool hotkey = false;
         COLORREF listColors[3] = {};
         std::shared_ptr<TSkinDialogScrollBar> scrollBar;
     };
@@ -145,6 +147,10 @@ private:
                    !(c.style & (SBS_SIZEBOX | SBS_SIZEGRIP))) {
             c.scrollBar = std::make_shared<TSkinDialogScrollBar>(child, window_, painter_, style_);
             c.scrollBar->SetLook(backgroundBrush_.get(), dpi_);
+        } else if (style_.hasEdit && _wcsicmp(cls.c_str(), HOTKEY_CLASSW) == 0) {
+            c.hotkey = true;
+            ::SetWindowSubclass(child, &TSkinDialogWindow::HotkeyProc, HotkeySubclassId,
+                                reinterpret_cast<DWORD_PTR>(this));
         } else if (_wcsicmp(cls.c_str(), WC_LISTVIEWW) == 0) {
             c.listView = true;
             c.listColors[0] = ListView_GetBkColor(child);
@@ -177,6 +183,7 @@ private:
             LONG_PTR now = ::GetWindowLongPtrW(c.window, GWL_STYLE) & ~LONG_PTR(BS_TYPEMASK);
             ::SetWindowLongPtrW(c.window, GWL_STYLE, now | (c.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON));
         }
+        if (c.hotkey) ::RemoveWindowSubclass(c.window, &TSkinDialogWindow::HotkeyProc, HotkeySubclassId);
         if (c.flatEdge) {
             ::RemoveWindowSubclass(c.window, &TSkinDialogWindow::EdgeProc, EditSubclassId);
             ::SetWindowPos(c.window, nullptr, 0, 0, 0, 0,
@@ -191,6 +198,12 @@ private:
     }
 
     HBRUSH CtlColor(UINT msg, HDC dc, HWND control) {
+        if (control && control == plainPainting_) {
+            // The hotkey control paints in the system's window colours; HotkeyProc recolours it.
+            ::SetTextColor(dc, RGB(0, 0, 0));
+            ::SetBkColor(dc, RGB(255, 255, 255));
+            return static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH));
+        }
         bool edit = msg == WM_CTLCOLOREDIT || msg == WM_CTLCOLORLISTBOX ||
                     (msg == WM_CTLCOLORSTATIC && _wcsicmp(ClassOf(control).c_str(), L"Edit") == 0);
         if (edit && style_.hasEdit) {
@@ -284,6 +297,50 @@ private:
         return ::DefSubclassProc(button, msg, wParam, lParam);
     }
 
+    // The system's hotkey control draws its text in the window colours whatever its parent
+    // answers: it paints black on white into a buffer, which becomes the skin's edit text on
+    // the edit background (grey edge pixels of the letters in between, so the text stays smooth).
+    static LRESULT CALLBACK HotkeyProc(HWND control, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
+        if (msg == WM_ERASEBKGND) return 1;
+        if (msg != WM_PAINT || wParam) return ::DefSubclassProc(control, msg, wParam, lParam);
+        auto* self = reinterpret_cast<TSkinDialogWindow*>(data);
+        PAINTSTRUCT ps;
+        HDC dc = ::BeginPaint(control, &ps);
+        RECT r{};
+        ::GetClientRect(control, &r);
+        if (r.right > 0 && r.bottom > 0) {
+            BITMAPINFO bi{};
+            bi.bmiHeader = {sizeof(bi.bmiHeader), r.right, -r.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+            void* bits = nullptr;
+            UniqueBitmap buffer(::CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+            UniqueMemoryDC mem(::CreateCompatibleDC(dc));
+            if (buffer && mem && bits) {
+                SelectGuard select(mem.get(), buffer.get());
+                ::FillRect(mem.get(), &r, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+                self->plainPainting_ = control;
+                ::DefSubclassProc(control, WM_PAINT, reinterpret_cast<WPARAM>(mem.get()), 0);
+                self->plainPainting_ = nullptr;
+                ::GdiFlush();
+                const uint32_t text = SkinColorValue(self->style_.editText);
+                const uint32_t back = SkinColorValue(self->style_.editBack);
+                auto* pixel = static_cast<uint32_t*>(bits);
+                for (size_t i = 0, n = size_t(r.right) * size_t(r.bottom); i < n; ++i) {
+                    const uint32_t p = pixel[i];
+                    // How dark the pixel is: 0 for the white background, 255 for black text.
+                    const int ink = 255 - int(((p >> 16 & 0xFF) * 30 + (p >> 8 & 0xFF) * 59 + (p & 0xFF) * 11) / 100);
+                    auto mix = [ink](uint32_t a, uint32_t b, int shift) {
+                        return ((a >> shift & 0xFF) * (255 - ink) + (b >> shift & 0xFF) * ink) / 255;
+                    };
+                    // A DIB is 0x00RRGGBB; the skin's colours are system colours, 0x00BBGGRR.
+                    pixel[i] = mix(back, text, 0) << 16 | mix(back, text, 8) << 8 | mix(back, text, 16);
+                }
+                ::BitBlt(dc, 0, 0, r.right, r.bottom, mem.get(), 0, 0, SRCCOPY);
+            }
+        }
+        ::EndPaint(control, &ps);
+        return 0;
+    }
+
     // Draws the non-client edge of a control as one line of the border colour around one of
     // the control's background, then lets the system draw any scroll bars.
     static LRESULT CALLBACK EdgeProc(HWND control, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
@@ -308,6 +365,7 @@ private:
     UniqueBitmap background_;
     UniqueBrush backgroundBrush_, editBrush_;
     TSkinDialogLook look_{};
+    HWND plainPainting_ = nullptr;  // the hotkey control painting into HotkeyProc's buffer
     std::vector<Child> children_;
 };
 }  // namespace

@@ -241,6 +241,28 @@ TEST_F(RichDialog, TheSkinnedScrollBarSendsWhatTheSystemsDoesForArrowsPagesAndTh
     EXPECT_EQ(::GetCapture(), nullptr);
 }
 
+TEST_F(RichDialog, TheHotkeyControlShowsItsKeysInTheEditColours) {
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_HOTKEY_CLASS};
+    ::InitCommonControlsEx(&icc);
+    skin.UnskinWindow(host.Handle());
+    HWND hotkey = Child(HOTKEY_CLASSW, L"", WS_TABSTOP, 170, 45, 140, 20, 5);
+    ::SendMessageW(hotkey, HKM_SETHOTKEY, MAKEWORD('K', HOTKEYF_CONTROL), 0);
+    skin.SkinWindow(host.Handle());
+    // The system draws the keys black on a white cell; the skin's edit colours replace both:
+    // no white is left behind the letters, and the letters stay dark.
+    EXPECT_EQ(ScreenPixel(hotkey, 130, 10), RGB(0xFF, 0xFF, 0xEE));
+    int dark = 0, white = 0;
+    for (int x = 1; x < 80; ++x) {
+        for (int y = 1; y < 18; ++y) {
+            const COLORREF c = ScreenPixel(hotkey, x, y);
+            dark += GetRValue(c) < 64 && GetGValue(c) < 64 && GetBValue(c) < 64;
+            white += c == RGB(0xFF, 0xFF, 0xFF);
+        }
+    }
+    EXPECT_GT(dark, 10);
+    EXPECT_EQ(white, 0);
+}
+
 TEST(SkinDialogScrollBarGeometry, ArrowsTrackAndThumbFollowRangePageAndPosition) {
     struct Case {
         int length, min, max, page, pos;
