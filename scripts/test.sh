@@ -54,7 +54,7 @@ case $mode in
         korvix_template || exit 1
         korvix_session unit
         if [ -z "$program" ]; then
-            (cd "$unit_build" && ctest --output-on-failure --timeout 300)
+            (cd "$unit_build" && ctest --output-on-failure --timeout 600)
         else
             exe=$(find "$unit_build/tests/unit" -name "$program.exe" | head -1)
             [ -n "$exe" ] || { echo "test: no unit-test program $program" >&2; exit 1; }
@@ -79,12 +79,12 @@ case $mode in
         if [ "$KORVIX_WIN32_RUNS" = 1 ]; then
             # The 64-bit build runs the tests labelled "both" (probes, settings, worker); the
             # 32-bit build, the product, runs everything and reports last.
-            (cd "$build64" && ctest --output-on-failure --timeout 300 -L both) || status=1
-            (cd "$build32" && ctest --output-on-failure --timeout 300) || status=1
+            (cd "$build64" && ctest --output-on-failure --timeout 600 -L both) || status=1
+            (cd "$build32" && ctest --output-on-failure --timeout 600) || status=1
         else
             echo "test: this machine cannot run 32-bit programs: every unit test runs on the 64-bit build," \
                 "and the end-to-end tests that need a 32-bit Windows are skipped" >&2
-            (cd "$build64" && ctest --output-on-failure --timeout 300) || status=1
+            (cd "$build64" && ctest --output-on-failure --timeout 600) || status=1
         fi
         korvix_wine_stop
         e2e || status=1
