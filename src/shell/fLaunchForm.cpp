@@ -54,8 +54,7 @@ void TfrmLaunch::LaunchStart() {
     Application.CreateForm<TfrmEngine>(*Options, EngineWindows());
 }
 
-// The windows above the engine: the main window. The Free-and-Run manager joins them in
-// TKorvixWindows.
+// The windows above the engine: the main window and the Free-and-Run manager.
 IEngineWindows& TfrmLaunch::EngineWindows() {
     static TKorvixWindows windows(*Options);
     return windows;
