@@ -182,6 +182,10 @@ TEST_F(EngineTest, FatalReleaseFailureShowsTheBoxStopsEverythingAndClosesTheProg
     fakes::Memory::availPhys = 1 * fakes::MB;
     fakes::Release::failWith = 487;
     engine->StartFreeUp({.SizeMB = 4, .Passes = 2});
+    // Both releases fail before the engine sees the first message; otherwise the fatal path
+    // may stop the worker before its second pass.
+    ASSERT_NE(engine->Worker(), nullptr);
+    ASSERT_EQ(::WaitForSingleObject(engine->Worker()->Handle(), 10000), WAIT_OBJECT_0);
     ASSERT_TRUE(PumpUntil([&] { return launchForm.Closes > 0; }));
     PumpMessages();
     LaunchWindow = nullptr;
