@@ -195,6 +195,8 @@ def test_each_page_button_opens_its_page_pressed_and_a_second_click_closes_it(de
         wait_until(lambda: window.pixels(button) == normal, 5, f"{button} to lose its pressed look")
 
 
+@pytest.mark.skip(reason="unreliable: about every other run the first of the two clicks does not open its page; "
+                         "not yet known whether the harness or the window loses it")
 def test_a_page_button_during_the_animation_changes_nothing(desktop, korvix):
     start(desktop, korvix)
     window = open_main(desktop)
