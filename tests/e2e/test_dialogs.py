@@ -9,8 +9,8 @@ import time
 
 import pytest
 
-from korvix_e2e import (KEPT_BY_RESTORE_DEFAULTS, MB, OPTIONS_KEY, RUN_KEY, RUN_VALUE, default_options, helper_exe,
-                        vm_hwm_bytes, wait_until)
+from korvix_e2e import (KEPT_BY_RESTORE_DEFAULTS, MB, MEMORY_ICON, OPTIONS_KEY, RUN_KEY, RUN_VALUE, choose_memory_style,
+                        default_options, helper_exe, is_memory_bar, vm_hwm_bytes, wait_until)
 from test_mainwindow import close_main, open_main
 
 MANAGER = "Free and run menu - manage entries"
@@ -174,6 +174,20 @@ def test_cancel_in_the_hotkey_dialog_changes_nothing_and_gives_the_combination_b
     assert_frees_nothing(desktop, program, "ctrl+alt+k", "after Cancel")
     close_main(window)
     assert desktop.reg_values(OPTIONS_KEY) == stored
+    assert_frees(desktop, program, "ctrl+alt+d", "once the hotkey dialog had closed")
+
+
+def test_an_option_changed_while_the_hotkey_dialog_is_open_leaves_the_combination_to_the_dialog(
+        desktop, korvix, total_mb):
+    program, window = start_main(desktop, korvix, total_mb, MemoryIconStyle=1)
+    open_dialog(desktop, window, "manual", "set_hotkey1", HOTKEY_DIALOG)
+    # The tray menu stays usable beside the dialog; the engine follows the change at once.
+    choose_memory_style(desktop, "Bar")
+    desktop.wait_icon(MEMORY_ICON, is_memory_bar, "the memory icon drawn as a bar")
+    assert_frees_nothing(desktop, program, "ctrl+alt+d", "while the hotkey dialog was open")
+    left, top, right, _ = map(int, desktop.ctl("crect", HOTKEY_DIALOG).split())
+    desktop.xdotool("mousemove", (left + right) // 2, top + 8, "click", 1)  # its title bar: active again
+    answer(desktop, HOTKEY_DIALOG, "escape")
     assert_frees(desktop, program, "ctrl+alt+d", "once the hotkey dialog had closed")
 
 
