@@ -85,8 +85,14 @@ LRESULT TfrmEngine::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_ENGINEIDENTIFY: return EngineSignature;
         case WM_ENGINEACTIVATE: return WMEngineActivate();
         case WM_ENGINECLOSE: Close(); return 0;
-        case WM_HOTKEYSRELEASE: UnregisterHotkeys(); return 0;
-        case WM_HOTKEYSRESTORE: RegisterHotkeys(); return 0;
+        case WM_HOTKEYSRELEASE:
+            hotkeysReleased_ = true;
+            UnregisterHotkeys();
+            return 0;
+        case WM_HOTKEYSRESTORE:
+            hotkeysReleased_ = false;
+            RegisterHotkeys();
+            return 0;
         case WM_HOTKEY: WMHotkey(static_cast<int>(wParam)); return 0;
         // A new display scale: the tray asks for icons of another size. The hidden window
         // itself keeps its place (no move to the suggested rectangle).

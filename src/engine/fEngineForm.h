@@ -131,6 +131,9 @@ private:
     TEngineWorker worker_;
     TEngineTrayIcons tray_;
     THotkeys hotkeys_;
+    // Between WM_HOTKEYSRELEASE and WM_HOTKEYSRESTORE (the hotkey dialog is open): option
+    // changes must not take the keys back from the dialog.
+    bool hotkeysReleased_ = false;
     bool fatal_ = false;
     bool closed_ = false;
     TDateTime startTime_ = 0;

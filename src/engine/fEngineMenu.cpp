@@ -60,6 +60,7 @@ void TfrmEngine::PopupIconMenu() {
 
 // ---- Hotkeys ----
 void TfrmEngine::RegisterHotkeys() {
+    if (hotkeysReleased_) return;
     hotkeys_.Register(Handle(), {options_.Hotkey1(), options_.Hotkey2(), options_.Hotkey3()});
 }
 

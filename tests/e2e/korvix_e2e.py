@@ -136,6 +136,55 @@ def total_phys_mb() -> int:
     return int(kb * 1024 / 1048576 + 0.99)
 
 
+def default_options(t: int) -> dict:
+    """What a first run stores, for a machine of t megabytes (t as total_phys_mb gives it)."""
+    return {
+        "Use Defaults": 0,
+        "CPU Monitoring": 0,
+        "Chart Interval": 1000,
+        "Manual": t // 2,
+        "MemoryIcon": 1,
+        "MemoryIconStyle": 2,
+        "CPUIconStyle": 2,
+        "ProgramIcon": 0,
+        "CriticalIdle": 1,
+        "CriticalIdlePercent": 50,
+        "CriticalIdleEnforce": 1,
+        "CriticalIdleSeconds": 10,
+        "CriticalFreeUpMB": t * 6 // 10,
+        "CriticalTriggerMB": t * 8 // 10,
+        "Critical": 1,
+        "RegularInterval": 60,
+        "RegularIdle": 1,
+        "RegularIdlePercent": 25,
+        "RegularIdleEnforce": 0,
+        "RegularIdleSeconds": 60,
+        "RegularFreeUpMB": t // 2,
+        "Regular": 1,
+        "StartupIdle": 1,
+        "StartupIdlePercent": 25,
+        "StartupIdleEnforce": 1,
+        "StartupIdleSeconds": 60,
+        "StartupFreeUpMB": t // 2,
+        "StartupWait": 5,
+        "Startup": 1,
+        "Skin": "default.skn",
+        "BackgroundActivity": 1,
+        "Amount1": t // 2,
+        "Amount2": t * 4 // 10,
+        "Amount3": t * 2 // 10,
+        "Hotkey1": 49220,
+        "Hotkey2": 49222,
+        "Hotkey3": 49223,
+        "ShowUsedMemory": 1,
+    }
+
+
+# What "Restore default settings" leaves as it is (of the values above).
+KEPT_BY_RESTORE_DEFAULTS = ("Use Defaults", "CriticalIdle", "RegularIdle", "StartupIdle", "Skin", "Hotkey1", "Hotkey2",
+                            "Hotkey3")
+
+
 # ---- images -----------------------------------------------------------------
 
 def read_rgb(png: Path, x: int, y: int, w: int, h: int) -> list[list[tuple[int, int, int]]]:

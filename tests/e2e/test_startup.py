@@ -2,7 +2,7 @@
 pdh.dll placement check."""
 import shutil
 
-from korvix_e2e import (ENGINE_SIGNATURE, OPTIONS_KEY, RUN_KEY, RUN_VALUE, winpath)
+from korvix_e2e import (ENGINE_SIGNATURE, OPTIONS_KEY, RUN_KEY, RUN_VALUE, default_options, winpath)
 
 QUIT_TIMEOUT = 15
 
@@ -10,39 +10,6 @@ QUIT_TIMEOUT = 15
 def quit_running_copy(desktop, korvix, first):
     assert desktop.run_program(korvix, "quit") == 0
     first.wait_exit(QUIT_TIMEOUT)
-
-
-def default_options(t):
-    """What a first run stores, for a machine of t megabytes."""
-    return {
-        "Use Defaults": 0,
-        "CPU Monitoring": 0,
-        "Chart Interval": 1000,
-        "Manual": t // 2,
-        "MemoryIcon": 1,
-        "MemoryIconStyle": 2,
-        "CPUIconStyle": 2,
-        "ProgramIcon": 0,
-        "CriticalIdle": 1,
-        "CriticalFreeUpMB": t * 6 // 10,
-        "CriticalTriggerMB": t * 8 // 10,
-        "Critical": 1,
-        "RegularInterval": 60,
-        "RegularIdleEnforce": 0,
-        "RegularFreeUpMB": t // 2,
-        "StartupIdleEnforce": 1,
-        "StartupWait": 5,
-        "Startup": 1,
-        "Skin": "default.skn",
-        "BackgroundActivity": 1,
-        "Amount1": t // 2,
-        "Amount2": t * 4 // 10,
-        "Amount3": t * 2 // 10,
-        "Hotkey1": 49220,
-        "Hotkey2": 49222,
-        "Hotkey3": 49223,
-        "ShowUsedMemory": 1,
-    }
 
 
 def test_first_run_stores_the_default_options_and_the_autostart_entry(desktop, korvix, total_mb):

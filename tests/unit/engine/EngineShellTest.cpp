@@ -60,6 +60,23 @@ TEST_F(EngineShellTest, HotkeysAreRegisteredAtCreationReleasedAndRestoredOnReque
     EXPECT_EQ(engine->IconMenu.Items.Find(L"Freeup21")->ShortCutText, L"Ctrl+K");
 }
 
+// While the hotkey dialog is open, options still change (a style chosen in the tray menu, the
+// regular free-up moved on): the released keys must stay free for the dialog until it closes.
+TEST_F(EngineShellTest, ReleasedHotkeysStayFreeThroughOptionChangesUntilRestored) {
+    ::SendMessageW(engine->Handle(), WM_HOTKEYSRELEASE, 0, 0);
+    Options->SetMemoryIconStyle(3);
+    Options->SetHotkey2(0x4000 | 'K');
+    PumpMessages();
+    EXPECT_EQ(engine->Hotkeys().Ids, (std::array<int32_t, 3>{-1, -1, -1}));
+    MessageRecorder other;
+    EXPECT_TRUE(::RegisterHotKey(other.Handle(), 1, MOD_CONTROL | MOD_ALT, 'D')) << "taken back while released";
+    ::UnregisterHotKey(other.Handle(), 1);
+
+    ::SendMessageW(engine->Handle(), WM_HOTKEYSRESTORE, 0, 0);
+    EXPECT_EQ(engine->Hotkeys().Values, (std::array<int32_t, 3>{49220, 0x4000 | 'K', 49223}));
+    EXPECT_EQ(engine->Hotkeys().Ids, (std::array<int32_t, 3>{1, 2, 3}));
+}
+
 // A hotkey is taken from every program on the desktop: only combinations nobody types are
 // registered. A refused one stays free for others.
 TEST_F(EngineShellTest, OnlyCtrlOrAltCombinationsOrShiftWithAFunctionKeyAreTaken) {
