@@ -87,7 +87,8 @@ case $mode in
             (cd "$build64" && ctest --output-on-failure --timeout 600) || status=1
         fi
         korvix_wine_stop
-        e2e || status=1
+        # The slowest tests are named, so a run that grows shows where.
+        e2e --durations=10 || status=1
         exit $status
         ;;
     *)
