@@ -20,7 +20,6 @@
 //   ctext CLASS               the title of the first visible top-level window of class CLASS
 //   filedlg TITLE PATH        types PATH into the file name field of the open-file dialog
 //                             titled TITLE and presses Open (exit 1: no such dialog)
-//   settext TITLE ID TEXT     set the text of control ID of the first such window, print 1/0
 //   key VK...                 keyboard input through SendInput (reaches tray popup menus)
 //   bcast NAME                post the registered message NAME to HWND_BROADCAST
 //   peak PID                  peak working set of Windows process PID, in bytes
@@ -299,21 +298,6 @@ int FileDialog(const char* title, const char* path, DWORD timeoutMs) {
     SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide));
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     printf("ok\n");
-    return 0;
-}
-
-// Sets the text of the control with that id in the first visible window titled so (a file
-// name typed into the open-file dialog, say). For a combo box, its edit field.
-int SetText(const char* prefix, unsigned id, const char* text) {
-    std::vector<HWND> windows = WindowsTitled(prefix);
-    HWND control = windows.empty() ? nullptr : GetDlgItem(windows.front(), int(id));
-    if (!control) {
-        printf("none\n");
-        return 1;
-    }
-    wchar_t wide[1024] = L"";
-    MultiByteToWideChar(CP_ACP, 0, text, -1, wide, 1024);
-    printf("%d\n", SendMessageW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide)) ? 1 : 0);
     return 0;
 }
 
@@ -655,7 +639,6 @@ int main(int argc, char** argv) {
     if (!strcmp(cmd, "crect") && argc > 2) return ClassRect(argv[2]);
     if (!strcmp(cmd, "ctext") && argc > 2) return ClassText(argv[2]);
     if (!strcmp(cmd, "filedlg") && argc > 3) return FileDialog(argv[2], argv[3], 15000);
-    if (!strcmp(cmd, "settext") && argc > 4) return SetText(argv[2], strtoul(argv[3], nullptr, 0), argv[4]);
     if (!strcmp(cmd, "key")) return Keys(argc - 2, argv + 2);
     if (!strcmp(cmd, "bcast") && argc > 2) return Broadcast(argv[2]);
     if (!strcmp(cmd, "msgbox") && argc > 3) return MessageBoxText(argv[2], strtoul(argv[3], nullptr, 0));
