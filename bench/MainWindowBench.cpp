@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <cstdio>
 #include <string>
+#include "BenchSupport.h"
 #include "framework/uApplication.h"
 #include "legacy/uGlobals.h"
 #include "legacy/uKorvixOptions.h"
@@ -19,33 +20,9 @@ namespace {
 constexpr int kWarmUp = 5;
 constexpr int kCycles = 100;
 
-double Seconds() {
-    LARGE_INTEGER f, c;
-    ::QueryPerformanceFrequency(&f);
-    ::QueryPerformanceCounter(&c);
-    return double(c.QuadPart) / double(f.QuadPart);
-}
-
-void Pump() {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
-
-// Committed private memory of the process, region by region (Wine's process counters do
-// not follow every commit).
-size_t PrivateBytes() {
-    size_t total = 0;
-    MEMORY_BASIC_INFORMATION info;
-    for (auto* at = static_cast<char*>(nullptr); ::VirtualQuery(at, &info, sizeof(info)) == sizeof(info);
-         at = static_cast<char*>(info.BaseAddress) + info.RegionSize) {
-        if (info.State == MEM_COMMIT && info.Type == MEM_PRIVATE) total += info.RegionSize;
-        if (static_cast<char*>(info.BaseAddress) + info.RegionSize < at) break;
-    }
-    return total;
-}
+using bench::PrivateBytes;
+using bench::Pump;
+using bench::Seconds;
 
 void Cycle() {
     TfrmMain* form = Application.CreateForm<TfrmMain>(*Options, 0u);

@@ -8,36 +8,16 @@
 #include <algorithm>
 #include <cstdio>
 #include <vector>
+#include "BenchSupport.h"
 #include "framework/uWindow.h"
 #include "skin/uSkin.h"
 
 namespace {
 constexpr int kRounds = 25;
 
-double Now() {
-    LARGE_INTEGER f, c;
-    ::QueryPerformanceFrequency(&f);
-    ::QueryPerformanceCounter(&c);
-    return double(c.QuadPart) / double(f.QuadPart);
-}
-
-void Pump() {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
-}
-
-// Committed private memory of the process, region by region (Wine's process counters do
-// not follow every commit).
-size_t PrivateBytes() {
-    size_t total = 0;
-    MEMORY_BASIC_INFORMATION info;
-    for (auto* at = static_cast<char*>(nullptr); ::VirtualQuery(at, &info, sizeof(info)) == sizeof(info);
-         at = static_cast<char*>(info.BaseAddress) + info.RegionSize) {
-        if (info.State == MEM_COMMIT && info.Type == MEM_PRIVATE) total += info.RegionSize;
-        if (static_cast<char*>(info.BaseAddress) + info.RegionSize < at) break;
-    }
-    return total;
-}
+using bench::PrivateBytes;
+using bench::Pump;
+using bench::Seconds;
 
 class Plain : public TWindowBase {
 public:
@@ -75,13 +55,13 @@ double ShownAndPainted(const Plain& window, double start) {
     ::ShowWindow(window.Handle(), SW_SHOWNOACTIVATE);
     ::RedrawWindow(window.Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     ::GdiFlush();
-    double elapsed = Now() - start;
+    double elapsed = Seconds() - start;
     Pump();
     return elapsed;
 }
 
 double OpenSkinned(const std::wstring& file, int width, int height) {
-    double start = Now();
+    double start = Seconds();
     TSkin skin;
     skin.Load(file);
     Plain window(width, height);
@@ -90,7 +70,7 @@ double OpenSkinned(const std::wstring& file, int width, int height) {
 }
 
 double OpenNative(const Count& c, int width, int height) {
-    double start = Now();
+    double start = Seconds();
     Plain window(width, height);
     HINSTANCE instance = ::GetModuleHandleW(nullptr);
     int n = 0;
