@@ -422,6 +422,15 @@ class Desktop:
         return [(pid, cmd) for pid, cmd in self.prefix_processes() if runs(pid)]
 
     # -- Windows programs --
+    def start_quiet(self, exe: Path, **options) -> Program:
+        """Korvix with its options stored first, no automatic free-up among them, started and
+        ready: its engine window up and its icons shown (options applied, hotkeys registered)."""
+        self.reg_import(OPTIONS_KEY, {"Use Defaults": 0, "BackgroundActivity": 0, **options})
+        program = self.start_program(exe)
+        self.wait_engine(program)
+        self.tray_rect()
+        return program
+
     def start_program(self, exe: Path, *args: str) -> Program:
         if not exe.exists():
             raise HarnessError(f"{exe} does not exist")

@@ -19,17 +19,6 @@ BLOCK_MB = 63
 TAB, SPACE, DELETE, END = 0x09, 0x20, 0x2E, 0x23
 
 
-def quiet_options(**values):
-    return {"Use Defaults": 0, "BackgroundActivity": 0, "farMigrated": 1, **values}
-
-
-def start_ready(desktop, exe):
-    program = desktop.start_program(exe)
-    desktop.wait_engine(program)
-    desktop.tray_rect()
-    return program
-
-
 def open_free_and_run_submenu(desktop):
     desktop.right_click_icon(1)
     desktop.wait_menus(1)
@@ -53,8 +42,7 @@ def test_manager_adds_renames_sizes_saves_launches_and_removes_an_entry(desktop,
     target.parent.mkdir(parents=True)
     shutil.copyfile(helper_exe("far_target"), target)
     marker = target.with_name(target.name + ".ran")
-    desktop.reg_import(OPTIONS_KEY, quiet_options(farCount=0))
-    start_ready(desktop, korvix)
+    desktop.start_quiet(korvix, farMigrated=1, farCount=0)
 
     open_manager(desktop)
     # A second "Manage entries..." brings the same window forward.
@@ -111,8 +99,8 @@ QUIET_SECONDS = 3
 
 def start_main(desktop, korvix, total_mb, **options):
     """The program with a 64 MB preset 1 on Ctrl+Alt+D and its main window open."""
-    desktop.reg_import(OPTIONS_KEY, quiet_options(Amount1=total_mb - FREEUP_MB, Hotkey1=CTRL_ALT_D, **options))
-    program = start_ready(desktop, korvix)
+    program = desktop.start_quiet(korvix, farMigrated=1, Amount1=total_mb - FREEUP_MB, Hotkey1=CTRL_ALT_D,
+                                  **options)
     return program, open_main(desktop)
 
 
@@ -205,8 +193,7 @@ def changed_options(t):
 @pytest.mark.parametrize("key, applies", [("return", True), ("escape", False)], ids=["yes", "no"])
 def test_restore_default_settings_stores_this_machines_defaults_on_yes_only(desktop, korvix, total_mb, key, applies):
     changed = changed_options(total_mb)
-    desktop.reg_import(OPTIONS_KEY, quiet_options(**changed))
-    start_ready(desktop, korvix)
+    desktop.start_quiet(korvix, farMigrated=1, **changed)
     window = open_main(desktop)
     close_main(window)  # stores every option
     stored = desktop.reg_values(OPTIONS_KEY)

@@ -4,7 +4,7 @@ import shutil
 
 import pytest
 
-from korvix_e2e import (MB, OPTIONS_KEY, WM_FREEUPREQUEST, has_picture_frame, helper_exe, korvix_exe, needs_win32,
+from korvix_e2e import (MB, WM_FREEUPREQUEST, has_picture_frame, helper_exe, korvix_exe, needs_win32,
                         vm_hwm_bytes, wait_until)
 
 BLOCK_MB = 64
@@ -14,18 +14,6 @@ RISE_MIN, RISE_MAX = 48 * MB, 160 * MB
 STATUS_ICON = 2  # created after the memory icon, so left of it
 
 
-def quiet_options(total_mb, **values):
-    """Stored options that keep the automatic free-ups away during the test."""
-    return {"Use Defaults": 0, "BackgroundActivity": 0, **values}
-
-
-def start_ready(desktop, exe):
-    program = desktop.start_program(exe)
-    desktop.wait_engine(program)
-    desktop.tray_rect()  # icons shown: the options are applied and the hotkeys registered
-    return program
-
-
 def wait_rise(program, before, what):
     pid = program.unix_pid()
     return wait_until(lambda: vm_hwm_bytes(pid) - before >= RISE_MIN and vm_hwm_bytes(pid), 30,
@@ -33,8 +21,7 @@ def wait_rise(program, before, what):
 
 
 def test_ctrl_alt_d_runs_a_free_up_of_amount1(desktop, korvix, total_mb):
-    desktop.reg_import(OPTIONS_KEY, quiet_options(total_mb, Amount1=total_mb - BLOCK_MB))
-    program = start_ready(desktop, korvix)
+    program = desktop.start_quiet(korvix, Amount1=total_mb - BLOCK_MB)
     empty_cell = desktop.icon_pixels(STATUS_ICON)
     before = vm_hwm_bytes(program.unix_pid())
 
@@ -51,10 +38,8 @@ def test_free_and_run_entry_launches_its_program_after_the_free_up(desktop, korv
     target.parent.mkdir(parents=True)
     shutil.copyfile(helper_exe("far_target"), target)
     marker = target.with_name(target.name + ".ran")
-    desktop.reg_import(OPTIONS_KEY, quiet_options(
-        total_mb, farCount=1, farMigrated=1, **{"1farName": "E2E Target", "1farFileToRun": r"C:\e2e\far_target.exe",
-                                                "1farMBToFree": total_mb - BLOCK_MB}))
-    program = start_ready(desktop, korvix)
+    program = desktop.start_quiet(korvix, farCount=1, farMigrated=1, **{
+        "1farName": "E2E Target", "1farFileToRun": r"C:\e2e\far_target.exe", "1farMBToFree": total_mb - BLOCK_MB})
     before = vm_hwm_bytes(program.unix_pid())
 
     desktop.right_click_icon(1)
@@ -78,8 +63,7 @@ def test_free_and_run_entry_launches_its_program_after_the_free_up(desktop, korv
 def test_free_up_request_runs_a_free_up(desktop, bits, total_mb):
     exe = korvix_exe(bits)
     assert exe.exists(), f"{exe} is missing: build it first"
-    desktop.reg_import(OPTIONS_KEY, quiet_options(total_mb))
-    program = start_ready(desktop, exe)
+    program = desktop.start_quiet(exe)
     before = vm_hwm_bytes(program.unix_pid())
 
     desktop.post(WM_FREEUPREQUEST, BLOCK_MB)

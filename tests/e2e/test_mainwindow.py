@@ -110,14 +110,6 @@ def composed_screenshot(desktop, name) -> Path:
     return shot
 
 
-def start(desktop, korvix, **options):
-    desktop.reg_import(OPTIONS_KEY, {"Use Defaults": 0, "BackgroundActivity": 0, **options})
-    program = desktop.start_program(korvix)
-    desktop.wait_engine(program)
-    desktop.tray_rect()
-    return program
-
-
 def open_from_menu(desktop):
     desktop.right_click_icon(1)
     desktop.wait_menus(1)
@@ -146,7 +138,7 @@ def quit_program(desktop, korvix, program):
 # ---- Opening ----
 
 def test_main_window_opens_from_a_double_click_on_the_icon(desktop, korvix):
-    start(desktop, korvix)
+    desktop.start_quiet(korvix)
     x, y = desktop.icon_center(1)
     desktop.xdotool("mousemove", x, y)
     time.sleep(0.05)
@@ -157,7 +149,7 @@ def test_main_window_opens_from_a_double_click_on_the_icon(desktop, korvix):
 
 
 def test_main_window_opens_from_the_menus_default_item(desktop, korvix):
-    start(desktop, korvix)
+    desktop.start_quiet(korvix)
     open_from_menu(desktop)
 
 
@@ -181,7 +173,7 @@ PAGES = [("manual", "manual_page"), ("regular", "regular_page"), ("critical", "c
 
 
 def test_each_page_button_opens_its_page_pressed_and_a_second_click_closes_it(desktop, korvix):
-    start(desktop, korvix)
+    desktop.start_quiet(korvix)
     window = open_main(desktop)
     home = window.pixels("manual_page")
     for button, page in PAGES:
@@ -209,7 +201,7 @@ def slow_skin(desktop, korvix) -> str:
 
 
 def test_a_page_button_during_the_animation_changes_nothing(desktop, korvix):
-    start(desktop, korvix, Skin=slow_skin(desktop, korvix))
+    desktop.start_quiet(korvix, Skin=slow_skin(desktop, korvix))
     window = open_main(desktop)
     desktop.xdotool("mousemove", 5, 5)
     time.sleep(0.3)
@@ -236,7 +228,7 @@ def test_a_page_button_during_the_animation_changes_nothing(desktop, korvix):
 # ---- Option controls ----
 
 def test_slider_drag_and_keyboard_change_the_stored_option(desktop, korvix, total_mb):
-    program = start(desktop, korvix, Manual=total_mb // 2)
+    program = desktop.start_quiet(korvix, Manual=total_mb // 2)
     window = open_main(desktop)
     window.open_page("manual", "manual_page")
     x, y, w, h = LAYOUT["manual_scroll"]
@@ -258,7 +250,7 @@ def test_slider_drag_and_keyboard_change_the_stored_option(desktop, korvix, tota
 
 
 def test_critical_trigger_dragged_below_the_amount_drags_the_amount_along(desktop, korvix, total_mb):
-    start(desktop, korvix, CriticalFreeUpMB=total_mb * 3 // 4, CriticalTriggerMB=total_mb * 7 // 8)
+    desktop.start_quiet(korvix, CriticalFreeUpMB=total_mb * 3 // 4, CriticalTriggerMB=total_mb * 7 // 8)
     window = open_main(desktop)
     window.open_page("critical", "critical_page")
     x, y, w, h = LAYOUT["critical_adjust_scroll"]
@@ -272,7 +264,7 @@ def test_critical_trigger_dragged_below_the_amount_drags_the_amount_along(deskto
 
 
 def test_a_check_box_toggles_its_option(desktop, korvix):
-    start(desktop, korvix, Regular=0)
+    desktop.start_quiet(korvix, Regular=0)
     window = open_main(desktop)
     window.open_page("regular", "regular_page")
     window.click("regular_on_check")
@@ -286,7 +278,7 @@ def test_a_check_box_toggles_its_option(desktop, korvix):
 
 
 def test_the_free_up_button_frees_the_shown_amount(desktop, korvix, total_mb):
-    program = start(desktop, korvix, Manual=total_mb - BLOCK_MB)
+    program = desktop.start_quiet(korvix, Manual=total_mb - BLOCK_MB)
     window = open_main(desktop)
     window.open_page("manual", "manual_page")
     before = vm_hwm_bytes(program.unix_pid())
@@ -296,7 +288,7 @@ def test_the_free_up_button_frees_the_shown_amount(desktop, korvix, total_mb):
 
 
 def test_context_help_on_free_up_shows_its_text_below_it_and_frees_nothing(desktop, korvix, total_mb):
-    program = start(desktop, korvix, Manual=total_mb - BLOCK_MB)
+    program = desktop.start_quiet(korvix, Manual=total_mb - BLOCK_MB)
     window = open_main(desktop)
     window.open_page("manual", "manual_page")
     before = vm_hwm_bytes(program.unix_pid())
@@ -325,7 +317,7 @@ def broken_skin(desktop) -> str:
 
 
 def test_switching_to_the_dark_skin_then_to_a_broken_one_keeps_the_dark_one(desktop, korvix):
-    program = start(desktop, korvix)
+    program = desktop.start_quiet(korvix)
     window = open_main(desktop)
     header_default = window.pixels("manual")
     window.open_page("misc", "misc_page")
@@ -349,7 +341,7 @@ def test_switching_to_the_dark_skin_then_to_a_broken_one_keeps_the_dark_one(desk
 
 
 def test_a_missing_skin_shows_the_fallback_window_and_the_message_with_empty_parentheses(desktop, korvix):
-    start(desktop, korvix, Skin="gone.skn")
+    desktop.start_quiet(korvix, Skin="gone.skn")
     desktop.right_click_icon(1)
     desktop.wait_menus(1)
     desktop.keys("down", "return")
@@ -366,7 +358,7 @@ def test_a_missing_skin_shows_the_fallback_window_and_the_message_with_empty_par
 # ---- The window's place, help, restart ----
 
 def test_a_closed_and_reopened_window_comes_back_where_it_was(desktop, korvix):
-    start(desktop, korvix)
+    desktop.start_quiet(korvix)
     window = open_main(desktop)
     left, top, _, _ = window.rect()
     # Dragged by its title bar 100 pixels left and 50 up.
@@ -383,7 +375,7 @@ def test_a_closed_and_reopened_window_comes_back_where_it_was(desktop, korvix):
 
 
 def test_the_help_button_opens_the_help_viewer(desktop, korvix):
-    start(desktop, korvix)
+    desktop.start_quiet(korvix)
     window = open_main(desktop)
     window.open_page("critical", "critical_page")
     window.click("help")
@@ -391,7 +383,7 @@ def test_the_help_button_opens_the_help_viewer(desktop, korvix):
 
 
 def test_options_changed_in_the_window_survive_a_restart(desktop, korvix, total_mb):
-    program = start(desktop, korvix, Regular=0, Critical=0, MemoryIcon=1, MemoryIconStyle=2)
+    program = desktop.start_quiet(korvix, Regular=0, Critical=0, MemoryIcon=1, MemoryIconStyle=2)
     window = open_main(desktop)
     window.open_page("regular", "regular_page")
     window.click("regular_on_check")
@@ -420,7 +412,7 @@ SCREEN_PAGES = PAGES + [("about", "about_page")]
 
 @pytest.mark.parametrize("skin", ["default", "dark"])
 def test_screens_of_every_page_by_hand(desktop, korvix, skin):
-    start(desktop, korvix, Skin=f"{skin}.skn")
+    desktop.start_quiet(korvix, Skin=f"{skin}.skn")
     open_from_menu(desktop)
     window = MainWindow(desktop, LAYOUT if skin == "default" else DARK)
     time.sleep(1.0)  # the status line arrives with the first tick

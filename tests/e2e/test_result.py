@@ -4,7 +4,7 @@ import re
 
 import pytest
 
-from korvix_e2e import MB, OPTIONS_KEY, korvix_exe, needs_win32, vm_hwm_bytes, wait_until
+from korvix_e2e import MB, korvix_exe, needs_win32, vm_hwm_bytes, wait_until
 
 BLOCK_MB = 64
 # A balloon after a free-up: "Freed 812 MB: 3.40 GB available (was 2.60 GB)", or, when the
@@ -16,18 +16,6 @@ LIMIT = ("Nothing was freed: the 32-bit edition of Korvix frees at most 2045 MB 
          "The 64-bit edition has no such limit.")
 
 
-def quiet_options(**values):
-    """Stored options that keep the automatic free-ups away during the test."""
-    return {"Use Defaults": 0, "BackgroundActivity": 0, **values}
-
-
-def start_ready(desktop, exe):
-    program = desktop.start_program(exe)
-    desktop.wait_engine(program)
-    desktop.tray_rect()  # icons shown: the options are applied and the hotkeys registered
-    return program
-
-
 def balloons(desktop):
     return desktop.ctl("balloons", check=False).splitlines()
 
@@ -36,8 +24,7 @@ def balloons(desktop):
 def test_hotkey_free_up_shows_a_balloon_with_what_it_freed(desktop, bits, total_mb):
     exe = korvix_exe(bits)
     assert exe.exists(), f"{exe} is missing: build it first"
-    desktop.reg_import(OPTIONS_KEY, quiet_options(Amount1=total_mb - BLOCK_MB))
-    start_ready(desktop, exe)
+    desktop.start_quiet(exe, Amount1=total_mb - BLOCK_MB)
     assert not [b for b in balloons(desktop) if RESULT.match(b)]
 
     desktop.hotkey("ctrl+alt+d")
@@ -53,8 +40,7 @@ def test_32bit_preset_above_the_limit_explains_and_frees_nothing(desktop, total_
     amount_mb = 3000
     if total_mb <= amount_mb:
         pytest.skip(f"a preset of {amount_mb} MB needs more than {total_mb} MB of memory")
-    desktop.reg_import(OPTIONS_KEY, quiet_options(Amount1=total_mb - amount_mb))
-    program = start_ready(desktop, korvix)
+    program = desktop.start_quiet(korvix, Amount1=total_mb - amount_mb)
     before = vm_hwm_bytes(program.unix_pid())
 
     desktop.hotkey("ctrl+alt+d")
