@@ -48,7 +48,11 @@ korvix_template() {
         unset DISPLAY   # no X needed, and no window appears
         export WINEPREFIX=$template
         [ -n "$arch" ] && export WINEARCH=$arch
-        wineboot -i </dev/null >/dev/null 2>&1
+        # A prefix that did not come up would make every test fail later with a riddle.
+        if ! wineboot -i </dev/null >/dev/null 2>&1; then
+            echo "wine: wineboot could not create the template prefix in $template" >&2
+            exit 1
+        fi
         # Every process of a prefix lands on ONE virtual desktop with a taskbar, so helper
         # processes see the program's windows and the tray exists.
         # Arial is mapped to the metric-compatible Liberation Sans so text measures as on Windows.
@@ -64,10 +68,13 @@ REGEDIT4
 [HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]
 "Arial"="Liberation Sans"
 REG
-        wine regedit /S "$(korvix_winpath "$template/korvix.reg")" </dev/null >/dev/null 2>&1
+        wine regedit /S "$(korvix_winpath "$template/korvix.reg")" </dev/null >/dev/null 2>&1 ||
+            { echo "wine: the template's desktop and font settings could not be imported" >&2; exit 1; }
         # Debian's wine does not find fonts-wine by itself (caption buttons would draw as letters).
         cp /usr/share/wine/fonts/* "$template/drive_c/windows/Fonts/" 2>/dev/null
         wineserver -k; wineserver -w
+        # The registry is written when the server ends.
+        [ -f "$template/system.reg" ] || { echo "wine: the template prefix has no registry" >&2; exit 1; }
     ) || return 1
     echo "$key" >"$template/.korvix_ready"
 }
