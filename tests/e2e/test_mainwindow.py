@@ -51,9 +51,25 @@ class MainWindow:
         self.d = desktop
         self.layout = layout
 
-    def rect(self):
-        out = self.d.ctl("crect", MAIN_CLASS, check=False)
-        return tuple(map(int, out.split())) if re.fullmatch(r"-?\d+( -?\d+){3}", out) else None
+    def rect(self, tries=3):
+        """The window's screen rectangle, or None when there is no such window. A helper run
+        that fails for its own reasons (a loaded machine) is tried again before that answer."""
+        for attempt in range(tries):
+            out = self.d.ctl("crect", MAIN_CLASS, check=False)
+            if re.fullmatch(r"-?\d+( -?\d+){3}", out):
+                return tuple(map(int, out.split()))
+            if attempt + 1 < tries:
+                time.sleep(0.2)
+        return None
+
+    def present_rect(self):
+        rect = self.rect()
+        if rect is None:
+            alive = bool(self.d.program_processes("Korvix.exe"))
+            titles = self.d.ctl("titles", check=False).splitlines()
+            raise HarnessError(f"the main window is gone (Korvix.exe {'running' if alive else 'not running'}; "
+                               f"windows: {titles})")
+        return rect
 
     def wait_open(self, timeout=20):
         return wait_until(self.rect, timeout, "the main window to show")
@@ -63,7 +79,7 @@ class MainWindow:
 
     def point(self, name, dx=None, dy=None):
         """Screen point of an element: its middle, or (dx, dy) design pixels into it."""
-        left, top, _, _ = self.rect()
+        left, top, _, _ = self.present_rect()
         x, y, w, h = self.layout[name]
         px = x + (w // 2 if dx is None else dx)
         py = y + (h // 2 if dy is None else dy)
@@ -89,7 +105,7 @@ class MainWindow:
 
     def pixels(self, name, shot=None):
         """Pixels of an element's rectangle on the screen."""
-        left, top, _, _ = self.rect()
+        left, top, _, _ = self.present_rect()
         x, y, w, h = self.layout[name]
         shot = shot or self.d.screenshot(f"main-{name}")
         return read_rgb(shot, left + scaled(x), top + scaled(y), scaled(w), scaled(h))
