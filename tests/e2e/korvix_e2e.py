@@ -458,7 +458,8 @@ class Desktop:
         done = self.wine(str(helper_exe("ctl")), *map(str, args), timeout=timeout)
         out = done.stdout.decode(errors="replace").replace("\r", "").strip()
         if check and done.returncode != 0:
-            raise HarnessError(f"ctl {' '.join(map(str, args))} failed ({done.returncode}): {out}")
+            raise HarnessError(f"ctl {' '.join(map(str, args))} failed ({done.returncode}): {out}; "
+                               f"Wine said: {self.log_tail()}")
         return out
 
     def start_standin(self, log: Path) -> Program:
@@ -539,9 +540,20 @@ class Desktop:
                 lines.append(f'"{name}"="{escaped}"')
         file = self.dir / f"import-{len(values)}-{time.monotonic_ns()}.reg"
         file.write_text("\r\n".join(lines) + "\r\n")
-        done = self.wine("regedit", "/S", winpath(file))
-        if done.returncode != 0:
-            raise HarnessError(f"regedit failed on {file}")
+        # An import is idempotent: one that failed for Wine's own reasons (seen once on a loaded
+        # machine, right after the desktop came up) is made again before the test fails.
+        for attempt in range(2):
+            done = self.wine("regedit", "/S", winpath(file))
+            if done.returncode == 0:
+                return
+            time.sleep(0.5)
+        raise HarnessError(f"regedit failed ({done.returncode}) on {file}; Wine said: {self.log_tail()}")
+
+    def log_tail(self, lines: int = 15) -> str:
+        """The end of what Wine wrote to this desktop's log (it is deleted with the desktop)."""
+        self.log.flush()
+        text = (self.dir / "wine.log").read_bytes().decode(errors="replace").splitlines()
+        return "\n".join(text[-lines:]) or "(nothing)"
 
     # -- screen, tray, input --
     def xdotool(self, *args: str) -> str:
