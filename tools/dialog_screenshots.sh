@@ -14,13 +14,7 @@ demo=$build/tests/unit/ui/dialog_screen_demo.exe
 out=$root/docs/screens
 [ -f "$demo" ] || { echo "build dialog_screen_demo first: $demo is missing" >&2; exit 1; }
 mkdir -p "$out"
-# The 200 % manager is 1240 pixels wide: a desktop larger than the tests' own.
-export KORVIX_DESKTOP=1600x1200 KORVIX_WINE_DIR=$root/build/wine-screens
-. "$root/scripts/wine-lib.sh"
-korvix_template
-korvix_xvfb_start
-work=$(mktemp -d)
-trap 'korvix_wine_stop; korvix_xvfb_stop; rm -rf "$work"' EXIT
+. "$root/tools/screens-session.sh"
 
 # shot DPI SKIN DIALOG FILE: runs the demo at that display scale and keeps the dialog's window.
 shot() {

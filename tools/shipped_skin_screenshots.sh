@@ -13,13 +13,7 @@ skins=("$@")
 [ ${#skins[@]} -gt 0 ] || skins=($(ls "$root"/dist/win32/*.skn | grep -v '/test\.skn$'))
 mkdir -p "$out"
 
-# The 200 % window is 1440 pixels wide: a desktop larger than the tests' own.
-export KORVIX_DESKTOP=1600x1200 KORVIX_WINE_DIR=$root/build/wine-screens
-. "$root/scripts/wine-lib.sh"
-korvix_template
-korvix_xvfb_start
-work=$(mktemp -d)
-trap 'korvix_wine_stop; korvix_xvfb_stop; rm -rf "$work"' EXIT
+. "$root/tools/screens-session.sh"
 
 # Page name, then the skinshot arguments that open it as the program does. "states" adds the
 # keyboard focus mark (on the manual slider) and a hot look (the second preset's amount).

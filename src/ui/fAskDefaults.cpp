@@ -25,15 +25,9 @@ void TfrmAskDefaults::LayoutControls() {
 }
 
 void RunAskDefaultsFlow(TForm& owner) {
-    auto* dialog = Application.CreateForm<TfrmAskDefaults>(&owner);
-    int result = mrNo;
-    try {
-        dialog->UseSkin(Options->SkinFileName());
-        result = dialog->ShowModal();
-    } catch (...) {
-        Application.DestroyForm(dialog);
-        throw;
-    }
-    Application.DestroyForm(dialog);
+    TOneUseDialog<TfrmAskDefaults> dialog(owner);
+    dialog->UseSkin(Options->SkinFileName());
+    int result = dialog->ShowModal();
+    dialog.Free();
     if (result == mrYes) Options->ApplyDefaults();
 }

@@ -8,15 +8,6 @@
 namespace {
 enum : int { idHotKey = 100 };
 
-// The form is freed when the flow ends, however it ends.
-template <typename T>
-struct FormScope {
-    T* form;
-    ~FormScope() {
-        if (form) Application.DestroyForm(form);
-    }
-};
-
 // Sent, not posted: the engine has released the keys before the dialog opens and has
 // registered them again before the flow returns.
 struct HotkeysReleased {
@@ -69,19 +60,17 @@ void TfrmHotkey2::cmdCancelClick() {
 }
 
 void RunHotkeyFlow(TForm& owner, int preset) {
-    FormScope<TfrmHotkey2> dialog{Application.CreateForm<TfrmHotkey2>(&owner)};
-    dialog.form->SetHotKey(Options->Hotkey(preset));
-    {
-        HotkeysReleased released;
-        try {
-            dialog.form->UseSkin(Options->SkinFileName());
-            dialog.form->ShowModal();
-        } catch (const Exception&) {
-            ShowMessageBox(owner.Handle(), SkinErrorText(Options->Skin()), ProductName, MB_OK | MB_ICONERROR);
-        }
-        // The setter announces a change only when the value differs.
-        if (dialog.form->Accepted) Options->SetHotkey(preset, dialog.form->HotKey());
-        Application.DestroyForm(dialog.form);
-        dialog.form = nullptr;
+    TOneUseDialog<TfrmHotkey2> dialog(owner);
+    dialog->SetHotKey(Options->Hotkey(preset));
+    // The dialog is freed before the keys are registered again.
+    HotkeysReleased released;
+    try {
+        dialog->UseSkin(Options->SkinFileName());
+        dialog->ShowModal();
+    } catch (const Exception&) {
+        ShowMessageBox(owner.Handle(), SkinErrorText(Options->Skin()), ProductName, MB_OK | MB_ICONERROR);
     }
+    // The setter announces a change only when the value differs.
+    if (dialog->Accepted) Options->SetHotkey(preset, dialog->HotKey());
+    dialog.Free();
 }

@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <map>
 #include <string>
+#include "framework/uApplication.h"
 #include "framework/uForm.h"
 #include "framework/uHandles.h"
 #include "skin/uSkin.h"
@@ -82,4 +83,24 @@ private:
     // its font back, may still hold one of an earlier scale.
     std::map<std::wstring, UniqueFont> fonts_;
     bool laidOut_ = false;
+};
+
+// A dialog created for one use, owned by `owner`, and freed when the flow that shows it ends,
+// however it ends; Free frees it earlier, where the flow has more to do after it.
+template <typename T>
+class TOneUseDialog {
+public:
+    explicit TOneUseDialog(TForm& owner) : form_(Application.CreateForm<T>(&owner)) {}
+    ~TOneUseDialog() { Free(); }
+    TOneUseDialog(const TOneUseDialog&) = delete;
+    TOneUseDialog& operator=(const TOneUseDialog&) = delete;
+
+    T* operator->() const { return form_; }
+    void Free() {
+        if (form_) Application.DestroyForm(form_);
+        form_ = nullptr;
+    }
+
+private:
+    T* form_;
 };
