@@ -455,8 +455,16 @@ class Desktop:
         return done
 
     def ctl(self, *args: str, check: bool = True, timeout: float = 30) -> str:
-        done = self.wine(str(helper_exe("ctl")), *map(str, args), timeout=timeout)
-        out = done.stdout.decode(errors="replace").replace("\r", "").strip()
+        # The helper prints a line on every path, so a failure with no output at all means its
+        # main never ran: on a loaded machine Wine now and then ends a starting process with
+        # code 1 and says nothing. Nothing was done then, so running it again is safe.
+        for attempt in range(3):
+            done = self.wine(str(helper_exe("ctl")), *map(str, args), timeout=timeout)
+            out = done.stdout.decode(errors="replace").replace("\r", "").strip()
+            if done.returncode == 0 or out:
+                break
+            self.log.write(f"korvix_e2e: ctl {args[0]} ended with {done.returncode} and no output "
+                           f"(try {attempt + 1})\n".encode())
         if check and done.returncode != 0:
             raise HarnessError(f"ctl {' '.join(map(str, args))} failed ({done.returncode}): {out}; "
                                f"Wine said: {self.log_tail()}")

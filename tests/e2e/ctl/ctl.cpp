@@ -146,6 +146,7 @@ int Menus() {
         printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
         count++;
     }
+    if (!count) printf("none\n");
     return count ? 0 : 1;
 }
 
