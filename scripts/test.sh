@@ -73,12 +73,8 @@ case $mode in
         # The end-to-end tests install and uninstall the setup program (about a second to make).
         "$root/scripts/dist.sh" >/dev/null || exit 1
         status=0
-        # The lint needs no Wine and the unit tests mostly one core: they run side by side, the
-        # lint's findings printed once the unit tests are done.
-        lint_out=$(mktemp)
-        "$root/scripts/lint.sh" >"$lint_out" 2>&1 &
-        lint_pid=$!
-        korvix_template || { kill "$lint_pid" 2>/dev/null; exit 1; }
+        "$root/scripts/lint.sh" || status=1
+        korvix_template || exit 1
         korvix_session test
         if [ "$KORVIX_WIN32_RUNS" = 1 ]; then
             # The 64-bit build runs the tests labelled "both" (probes, settings, worker); the
@@ -90,9 +86,6 @@ case $mode in
                 "and the end-to-end tests that need a 32-bit Windows are skipped" >&2
             (cd "$build64" && ctest --output-on-failure --timeout 600) || status=1
         fi
-        wait "$lint_pid" || status=1
-        cat "$lint_out"
-        rm -f "$lint_out"
         korvix_wine_stop
         # The slowest tests are named, so a run that grows shows where.
         e2e --durations=10 || status=1
