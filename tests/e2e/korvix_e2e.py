@@ -454,6 +454,17 @@ class Desktop:
             done.stdout = out.read()
         return done
 
+    def wine_again(self, *args: str, timeout: float = 60) -> subprocess.CompletedProcess:
+        """Runs a Wine command that changes nothing when run twice (a query, an import) and runs
+        it once more when it fails: on a loaded machine Wine now and then ends a starting process
+        with code 1 before it has done anything."""
+        done = self.wine(*args, timeout=timeout)
+        if done.returncode != 0:
+            self.log.write(f"korvix_e2e: {args[0]} ended with {done.returncode}, run again\n".encode())
+            time.sleep(0.5)
+            done = self.wine(*args, timeout=timeout)
+        return done
+
     def ctl(self, *args: str, check: bool = True, timeout: float = 30) -> str:
         # The helper prints a line on every path, so a failure with no output at all means its
         # main never ran: on a loaded machine Wine now and then ends a starting process with
@@ -480,7 +491,7 @@ class Desktop:
 
     def environment(self, name: str) -> str:
         """A variable of the Windows environment (LOCALAPPDATA, APPDATA, ...)."""
-        out = self.wine("cmd", "/c", "echo", f"%{name}%").stdout.decode(errors="replace").strip()
+        out = self.wine_again("cmd", "/c", "echo", f"%{name}%").stdout.decode(errors="replace").strip()
         if not out or out == f"%{name}%":
             raise HarnessError(f"no %{name}% in the prefix")
         return out
@@ -525,7 +536,7 @@ class Desktop:
 
     def reg_values(self, key: str) -> dict | None:
         """Every value of key (int for REG_DWORD, str otherwise), or None when the key is absent."""
-        done = self.wine("reg", "query", key)
+        done = self.wine_again("reg", "query", key)  # an absent key fails twice
         if done.returncode != 0:
             return None
         values = {}
@@ -548,14 +559,13 @@ class Desktop:
                 lines.append(f'"{name}"="{escaped}"')
         file = self.dir / f"import-{len(values)}-{time.monotonic_ns()}.reg"
         file.write_text("\r\n".join(lines) + "\r\n")
-        # An import is idempotent: one that failed for Wine's own reasons (seen once on a loaded
-        # machine, right after the desktop came up) is made again before the test fails.
-        for attempt in range(2):
-            done = self.wine("regedit", "/S", winpath(file))
-            if done.returncode == 0:
-                return
-            time.sleep(0.5)
-        raise HarnessError(f"regedit failed ({done.returncode}) on {file}; Wine said: {self.log_tail()}")
+        self.regedit(file)
+
+    def regedit(self, file: Path) -> None:
+        """Imports a .reg file (an import is idempotent, so a failed one is made again)."""
+        done = self.wine_again("regedit", "/S", winpath(file))
+        if done.returncode != 0:
+            raise HarnessError(f"regedit failed ({done.returncode}) on {file}; Wine said: {self.log_tail()}")
 
     def log_tail(self, lines: int = 15) -> str:
         """The end of what Wine wrote to this desktop's log (it is deleted with the desktop)."""

@@ -7,8 +7,7 @@ import time
 
 import pytest
 
-from korvix_e2e import (MB, OPTIONS_KEY, RUN_KEY, RUN_VALUE, WM_USER, helper_exe, vm_hwm_bytes, wait_until,
-                        winpath)
+from korvix_e2e import MB, OPTIONS_KEY, RUN_KEY, RUN_VALUE, WM_USER, helper_exe, vm_hwm_bytes, wait_until
 
 WM_FREEUPFINISHED = WM_USER + 12
 WM_FREEUPFATAL = WM_USER + 15
@@ -26,7 +25,7 @@ def import_raw(desktop, key, entries):
     lines = ["REGEDIT4", "", f"[{root}]"] + [f'"{name}"={data}' for name, data in entries.items()]
     file = desktop.dir / f"raw-{time.monotonic_ns()}.reg"
     file.write_text("\r\n".join(lines) + "\r\n")
-    assert desktop.wine("regedit", "/S", winpath(file)).returncode == 0
+    desktop.regedit(file)
 
 
 def quit_copy(desktop, korvix, copy):
