@@ -338,8 +338,16 @@ TEST_F(MainFormTest, DuringAnAnimationPageButtonsWaitButOptionControlsAct) {
     TfrmMain& form = Open();
     Settle();
     Click(L"manual");
-    form.TimerTimer();  // the manual page shows; the step is still running
+    form.TimerTimer();  // the manual page shows; the step runs until the next tick
     ASSERT_TRUE(form.Animating());
+    // The page fades in from alpha 0 and takes clicks from its first frame on: a frame played
+    // in the millisecond the animation started leaves it transparent. The skin's frames run in
+    // real time, the window's ticks only when the test gives them.
+    DWORD end = ::GetTickCount() + 60;
+    while (::GetTickCount() < end) {
+        PumpMessages();
+        ::Sleep(5);
+    }
     Click(L"regular");
     EXPECT_EQ(form.CurrentPage(), pgManual);
     EXPECT_EQ(form.QueuedAnimations(), 0);
