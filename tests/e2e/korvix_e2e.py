@@ -454,28 +454,26 @@ class Desktop:
             done.stdout = out.read()
         return done
 
-    def wine_again(self, *args: str, timeout: float = 60) -> subprocess.CompletedProcess:
-        """Runs a Wine command that changes nothing when run twice (a query, an import) and runs
-        it once more when it fails: on a loaded machine Wine now and then ends a starting process
-        with code 1 before it has done anything."""
-        done = self.wine(*args, timeout=timeout)
-        if done.returncode != 0:
-            self.log.write(f"korvix_e2e: {args[0]} ended with {done.returncode}, run again\n".encode())
-            time.sleep(0.5)
+    def wine_again(self, *args: str, timeout: float = 60, tries: int = 2,
+                   failed=lambda done: done.returncode != 0) -> subprocess.CompletedProcess:
+        """Runs a Wine command that changes nothing when run twice (a query, an import), again
+        while it failed: on a loaded machine Wine now and then ends a starting process with
+        code 1 before it has done anything."""
+        for attempt in range(tries):
+            if attempt:
+                self.log.write(f"korvix_e2e: {args[0]} ended with {done.returncode}, run again\n".encode())
+                time.sleep(0.5)
             done = self.wine(*args, timeout=timeout)
+            if not failed(done):
+                break
         return done
 
     def ctl(self, *args: str, check: bool = True, timeout: float = 30) -> str:
         # The helper prints a line on every path, so a failure with no output at all means its
-        # main never ran: on a loaded machine Wine now and then ends a starting process with
-        # code 1 and says nothing. Nothing was done then, so running it again is safe.
-        for attempt in range(3):
-            done = self.wine(str(helper_exe("ctl")), *map(str, args), timeout=timeout)
-            out = done.stdout.decode(errors="replace").replace("\r", "").strip()
-            if done.returncode == 0 or out:
-                break
-            self.log.write(f"korvix_e2e: ctl {args[0]} ended with {done.returncode} and no output "
-                           f"(try {attempt + 1})\n".encode())
+        # main never ran and nothing was done: only then is it run again.
+        done = self.wine_again(str(helper_exe("ctl")), *map(str, args), timeout=timeout, tries=3,
+                               failed=lambda d: d.returncode != 0 and not d.stdout.strip())
+        out = done.stdout.decode(errors="replace").replace("\r", "").strip()
         if check and done.returncode != 0:
             raise HarnessError(f"ctl {' '.join(map(str, args))} failed ({done.returncode}): {out}; "
                                f"Wine said: {self.log_tail()}")

@@ -142,10 +142,14 @@ protected:
         }
         ASSERT_FALSE(form_->Animating());
         // The skin plays each animation over its own 200 ms: a page takes clicks once it is there.
-        DWORD end = ::GetTickCount() + 300;
+        PlayFrames(300);
+    }
+    // The skin's frames run in real time, the window's ticks only when the test gives them.
+    static void PlayFrames(DWORD ms) {
+        DWORD end = ::GetTickCount() + ms;
         while (::GetTickCount() < end) {
             PumpMessages();
-            ::Sleep(10);
+            ::Sleep(5);
         }
     }
     RECT ElementRect(const wchar_t* name) { return form_->Root().Find(name).Rectangle(); }
@@ -341,13 +345,8 @@ TEST_F(MainFormTest, DuringAnAnimationPageButtonsWaitButOptionControlsAct) {
     form.TimerTimer();  // the manual page shows; the step runs until the next tick
     ASSERT_TRUE(form.Animating());
     // The page fades in from alpha 0 and takes clicks from its first frame on: a frame played
-    // in the millisecond the animation started leaves it transparent. The skin's frames run in
-    // real time, the window's ticks only when the test gives them.
-    DWORD end = ::GetTickCount() + 60;
-    while (::GetTickCount() < end) {
-        PumpMessages();
-        ::Sleep(5);
-    }
+    // in the millisecond the animation started leaves it transparent.
+    PlayFrames(60);
     Click(L"regular");
     EXPECT_EQ(form.CurrentPage(), pgManual);
     EXPECT_EQ(form.QueuedAnimations(), 0);
