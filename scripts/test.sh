@@ -1,43 +1,110 @@
 #!/usr/bin/env bash
 # make test: set up, build both targets and the setup program, lint, run the unit tests under
-# Wine in a private throw-away prefix, then the end-to-end tests.
+# Wine in a private throw-away prefix, then the end-to-end tests (on both cores).
+# make test32: everything that needs a 32-bit Windows, on the 32-bit build and the setup
+# program; where 32-bit programs run only under emulation (see wine-lib.sh), make test leaves
+# it to make test32, which takes long there.
 #
 # While working on one area, run less (32-bit build, same private prefix recipe; the 64-bit
-# build on a machine that cannot run 32-bit programs, see wine-lib.sh):
+# build where 32-bit programs do not run natively, see wine-lib.sh):
 #   scripts/test.sh unit                          every unit-test program
 #   scripts/test.sh unit engine_tests             one program (its ctest name)
 #   scripts/test.sh unit engine_tests 'EngineShellTest.*'   cases matching a GoogleTest filter
 #   scripts/test.sh e2e -k uninstall              end-to-end tests; arguments go to pytest
 #   scripts/test.sh lint                          the lint alone (also: make lint)
+#   scripts/test.sh test32 [unit|e2e] [PYTEST ARGS]   make test32, or one half of it
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build32=$root/build/win32
+build64=$root/build/win64
 mode=${1:-all}
 [ $# -gt 0 ] && shift
-
-build64=$root/build/win64
 
 "$root/scripts/setup.sh" || exit 1
 . "$root/scripts/wine-lib.sh"
 
+# How this machine runs 32-bit programs: natively (the 32-bit product runs everything, as on
+# any machine that can), under emulation (make test keeps to native speed, 64-bit, and
+# leaves the 32-bit tests to make test32), or not at all.
+if [ "$KORVIX_WIN32_RUNS" = 1 ] && [ "$KORVIX_WIN32_EMULATED" = 0 ]; then
+    win32=native
+elif [ "$KORVIX_WIN32_RUNS" = 1 ]; then
+    win32=emulated
+else
+    win32=none
+fi
+# Outside make test32, emulated 32-bit programs are not started at all (wine-lib.sh).
+if [ "$mode" != test32 ] && [ $win32 = emulated ]; then
+    export KORVIX_WIN32_RUNS=0 KORVIX_WIN32_EMULATED=0
+    export KORVIX_WIN32_SKIP_REASON="32-bit programs run here under emulation only: make test32 runs this test"
+fi
+
 # The build whose unit tests run: the 32-bit product, or the 64-bit one where 32-bit
-# programs cannot run.
-if [ "$KORVIX_WIN32_RUNS" = 1 ]; then
+# programs cannot run at native speed.
+if [ "$mode" = test32 ] || [ $win32 = native ]; then
     unit_build=$build32 unit_toolchain=i686 unit_dist=win32
 else
     unit_build=$build64 unit_toolchain=x86_64 unit_dist=win64
 fi
 configure_unit() {
     cmake -S "$root" -B "$unit_build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$unit_toolchain.cmake" \
-        -DKORVIX_DIST_DIR="$root/dist/$unit_dist" -DCMAKE_RULE_MESSAGES=OFF >/dev/null
+        -DKORVIX_DIST_DIR="$root/dist/$unit_dist" -DCMAKE_RULE_MESSAGES=OFF -DKORVIX_TESTS=ON >/dev/null
 }
 build_unit() { configure_unit && cmake --build "$unit_build" -j "$(nproc)" -- --no-print-directory "$@"; }
 
 e2e() {
-    # Debian's interpreter carries python3-pytest; a python3 earlier in PATH (pyenv) may not.
+    # Debian's interpreter carries python3-pytest and python3-pytest-xdist; a python3 earlier
+    # in PATH (pyenv) may not.
     local py=/usr/bin/python3
     [ -x "$py" ] || py=python3
     "$py" -m pytest -q "$root/tests/e2e" "$@"
+}
+# Every end-to-end test has its own display, prefix and wineserver: they run on all cores.
+e2e_parallel() {
+    local py=/usr/bin/python3
+    [ -x "$py" ] || py=python3
+    if "$py" -c 'import xdist' 2>/dev/null; then
+        e2e -n "$(nproc)" "$@"
+    else
+        e2e "$@"
+    fi
+}
+
+# The unit tests of a build in the session's prefix, through ctest.
+ctest_run() {
+    local dir=$1
+    shift
+    (cd "$dir" && ctest --output-on-failure --timeout "${KORVIX_CTEST_TIMEOUT:-600}" "$@")
+}
+
+test32() {
+    local part=${1:-all}
+    [ $# -gt 0 ] && shift
+    if [ $win32 = none ]; then
+        echo "test32: this machine cannot run 32-bit programs (not natively, and qemu-user-static" \
+            "could not be registered with binfmt_misc: see scripts/setup.sh)" >&2
+        exit 1
+    fi
+    [ $win32 = emulated ] &&
+        echo "test32: 32-bit programs run under emulation here: about a minute for each program start" >&2
+    KORVIX_WIN32_TESTS=ON "$root/scripts/build.sh" || exit 1
+    "$root/scripts/dist.sh" >/dev/null || exit 1
+    # The prefixes: a 64-bit Windows able to run 32-bit programs and a 32-bit Windows, each
+    # built once and cached (minutes under emulation).
+    korvix_template || exit 1
+    local status=0
+    if [ "$part" = all ] || [ "$part" = unit ]; then
+        (
+            korvix_session test32
+            # Emulated, a program's start alone takes about a minute.
+            KORVIX_CTEST_TIMEOUT=1800 ctest_run "$build32"
+        ) || status=1
+    fi
+    if [ "$part" = all ] || [ "$part" = e2e ]; then
+        korvix_template win32 || exit 1
+        e2e_parallel -m win32 --durations=0 "$@" || status=1
+    fi
+    exit $status
 }
 
 case $mode in
@@ -54,7 +121,7 @@ case $mode in
         korvix_template || exit 1
         korvix_session unit
         if [ -z "$program" ]; then
-            (cd "$unit_build" && ctest --output-on-failure --timeout 600)
+            ctest_run "$unit_build"
         else
             exe=$(find "$unit_build/tests/unit" -name "$program.exe" | head -1)
             [ -n "$exe" ] || { echo "test: no unit-test program $program" >&2; exit 1; }
@@ -68,6 +135,9 @@ case $mode in
         korvix_template || exit 1
         e2e "$@"
         ;;
+    test32)
+        test32 "$@"
+        ;;
     all)
         "$root/scripts/build.sh" || exit 1
         # The end-to-end tests install and uninstall the setup program (about a second to make).
@@ -76,23 +146,32 @@ case $mode in
         "$root/scripts/lint.sh" || status=1
         korvix_template || exit 1
         korvix_session test
-        if [ "$KORVIX_WIN32_RUNS" = 1 ]; then
-            # The 64-bit build runs the tests labelled "both" (probes, settings, worker); the
-            # 32-bit build, the product, runs everything and reports last.
-            (cd "$build64" && ctest --output-on-failure --timeout 600 -L both) || status=1
-            (cd "$build32" && ctest --output-on-failure --timeout 600) || status=1
-        else
-            echo "test: this machine cannot run 32-bit programs: every unit test runs on the 64-bit build," \
-                "and the end-to-end tests that need a 32-bit Windows are skipped" >&2
-            (cd "$build64" && ctest --output-on-failure --timeout 600) || status=1
-        fi
+        case $win32 in
+            native)
+                # The 64-bit build runs the tests labelled "both" (probes, settings, worker); the
+                # 32-bit build, the product, runs everything and reports last.
+                ctest_run "$build64" -L both || status=1
+                ctest_run "$build32" || status=1
+                ;;
+            emulated)
+                echo "test: 32-bit programs run here under emulation only (slow): every unit test runs on" \
+                    "the 64-bit build, and make test32 runs the tests that need a 32-bit Windows" >&2
+                ctest_run "$build64" || status=1
+                ;;
+            none)
+                echo "test: this machine cannot run 32-bit programs: every unit test runs on the 64-bit build," \
+                    "and the end-to-end tests that need a 32-bit Windows are skipped" >&2
+                ctest_run "$build64" || status=1
+                ;;
+        esac
         korvix_wine_stop
         # The slowest tests are named, so a run that grows shows where.
-        e2e --durations=10 || status=1
+        e2e_parallel --durations=10 || status=1
         exit $status
         ;;
     *)
-        echo "usage: scripts/test.sh [all | unit [PROGRAM [FILTER]] | e2e [PYTEST ARGS] | lint]" >&2
+        echo "usage: scripts/test.sh [all | unit [PROGRAM [FILTER]] | e2e [PYTEST ARGS] | lint |" \
+            "test32 [unit | e2e [PYTEST ARGS]]]" >&2
         exit 2
         ;;
 esac
