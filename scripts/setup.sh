@@ -64,17 +64,20 @@ install_packages "${missing[@]}"
 
 # ---- 32-bit programs: native, emulated, or not at all ----
 runs_32bit() { /usr/lib/wine/wine --version >/dev/null 2>&1; }
-runs_32bit && exit 0
-
-# binfmt_misc can be used when the kernel has it and we may mount and write it.
-if [ "$(id -u)" != 0 ] || ! grep -qw binfmt_misc /proc/filesystems; then
-    exit 0   # Wine runs 64-bit only (wine-lib.sh says so)
+# binfmt_misc can be used when the kernel has it and we may mount and write it. Mounted also
+# where 32-bit programs run, so wine-lib.sh can tell whether qemu runs them (a chroot sees the
+# kernel's entries but not their folder until it mounts it).
+binfmt_ready() {
+    [ "$(id -u)" = 0 ] && grep -qw binfmt_misc /proc/filesystems || return 1
+    [ -e "$BINFMT/register" ] || mount -t binfmt_misc binfmt_misc "$BINFMT" 2>/dev/null
+}
+if runs_32bit; then
+    binfmt_ready || true
+    exit 0
 fi
+binfmt_ready || exit 0   # Wine runs 64-bit only (wine-lib.sh says so)
 mapfile -t missing < <(missing_of qemu-user-static)
 install_packages "${missing[@]}"
-if [ ! -e "$BINFMT/register" ]; then
-    mount -t binfmt_misc binfmt_misc "$BINFMT" 2>/dev/null || exit 0
-fi
 if [ -e "$BINFMT/qemu-i386" ]; then
     # Registered before (kernel state outlives the clone that wrote it): switched off, or
     # pointing elsewhere. Replaced by ours.
