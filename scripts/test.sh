@@ -20,8 +20,14 @@ build64=$root/build/win64
 mode=${1:-all}
 [ $# -gt 0 ] && shift
 
+started=$SECONDS
 "$root/scripts/setup.sh" || exit 1
 . "$root/scripts/wine-lib.sh"
+# The time each step of make test took ("set-up 12 s, build 80 s, ..."), said before the
+# end-to-end tests, whose own time is in pytest's summary line.
+times=
+step_done() { times+="${times:+, }$1 $((SECONDS - started)) s"; started=$SECONDS; }
+step_done set-up
 
 # How this machine runs 32-bit programs: natively (the 32-bit product runs everything, as on
 # any machine that can), under emulation (make test keeps to native speed, 64-bit, and
@@ -142,8 +148,10 @@ case $mode in
         "$root/scripts/build.sh" || exit 1
         # The end-to-end tests install and uninstall the setup program (about a second to make).
         "$root/scripts/dist.sh" >/dev/null || exit 1
+        step_done build
         status=0
         "$root/scripts/lint.sh" || status=1
+        step_done lint
         korvix_template || exit 1
         korvix_session test
         case $win32 in
@@ -165,6 +173,8 @@ case $mode in
                 ;;
         esac
         korvix_wine_stop
+        step_done unit
+        echo "test: $times; the end-to-end tests follow" >&2
         # The slowest tests are named, so a run that grows shows where.
         e2e_parallel --durations=10 || status=1
         exit $status
