@@ -4,7 +4,8 @@
 # On a machine whose kernel refuses 32-bit Linux programs (so Wine's 32-bit half cannot start),
 # it also installs qemu-user-static and registers it for i386 programs with binfmt_misc, so
 # 32-bit Windows programs run there too, under emulation and slowly (scripts/wine-lib.sh
-# tells the scripts which). Where binfmt_misc cannot be used, Wine stays 64-bit only.
+# tells the scripts which). Where binfmt_misc cannot be used, or with KORVIX_WIN32_RUNS=0,
+# Wine stays 64-bit only.
 set -euo pipefail
 
 packages=(
@@ -75,6 +76,8 @@ if runs_32bit; then
     binfmt_ready || true
     exit 0
 fi
+# KORVIX_WIN32_RUNS=0: 64-bit only by choice; the kernel-wide entry is left alone.
+[ "${KORVIX_WIN32_RUNS:-}" = 0 ] && exit 0
 binfmt_ready || exit 0   # Wine runs 64-bit only (wine-lib.sh says so)
 mapfile -t missing < <(missing_of qemu-user-static)
 install_packages "${missing[@]}"
