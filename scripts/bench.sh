@@ -11,6 +11,7 @@
 #   private memory over SOAK_FREEUPS small free-ups (bench/soak.py, default 4000; 0 skips it).
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/setup.sh" win32 || exit 1
 . "$root/scripts/wine-lib.sh"
 # Both builds where both run: the 32-bit product's footprint is what users of 32-bit Windows
 # get. Under emulation the 32-bit figures of memory, handles and objects hold; its times and

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Installs every Debian package the build and the tests need. Quick no-op when all are present.
 #
-# On a machine whose kernel refuses 32-bit Linux programs (so Wine's 32-bit half cannot start),
-# it also installs qemu-user-static and registers it for i386 programs with binfmt_misc, so
-# 32-bit Windows programs run there too, under emulation and slowly (scripts/wine-lib.sh
-# tells the scripts which). Where binfmt_misc cannot be used, or with KORVIX_WIN32_RUNS=0,
+# scripts/setup.sh win32: on a machine whose kernel refuses 32-bit Linux programs (so Wine's
+# 32-bit half cannot start), it also installs qemu-user-static and registers it for i386
+# programs with binfmt_misc, so 32-bit Windows programs run there too, under emulation and
+# slowly (scripts/wine-lib.sh tells the scripts which). Where binfmt_misc cannot be used, or with KORVIX_WIN32_RUNS=0,
 # Wine stays 64-bit only.
 set -euo pipefail
 
@@ -76,7 +76,10 @@ if runs_32bit; then
     binfmt_ready || true
     exit 0
 fi
-# KORVIX_WIN32_RUNS=0: 64-bit only by choice; the kernel-wide entry is left alone.
+# Only what runs 32-bit programs asks for them (setup.sh win32: make test32, make run
+# ARCH=win32, make bench): make test keeps to native speed, and the kernel-wide entry is not
+# written for it. KORVIX_WIN32_RUNS=0: 64-bit only by choice.
+[ "${1:-}" = win32 ] || exit 0
 [ "${KORVIX_WIN32_RUNS:-}" = 0 ] && exit 0
 binfmt_ready || exit 0   # Wine runs 64-bit only (wine-lib.sh says so)
 mapfile -t missing < <(missing_of qemu-user-static)

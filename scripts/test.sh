@@ -21,7 +21,7 @@ mode=${1:-all}
 [ $# -gt 0 ] && shift
 
 started=$SECONDS
-"$root/scripts/setup.sh" || exit 1
+if [ "$mode" = test32 ]; then "$root/scripts/setup.sh" win32; else "$root/scripts/setup.sh"; fi || exit 1
 . "$root/scripts/wine-lib.sh"
 # The time each step of make test took ("set-up 12 s, build 80 s, ..."), said before the
 # end-to-end tests, whose own time is in pytest's summary line.
@@ -76,11 +76,13 @@ e2e_parallel() {
     fi
 }
 
-# The unit tests of a build in the session's prefix, through ctest.
+# The unit tests of a build, through ctest, side by side on every core: each program in a
+# session of its own (display, prefix, wineserver: cmake/wine-run.sh).
 ctest_run() {
     local dir=$1
     shift
-    (cd "$dir" && ctest --output-on-failure --timeout "${KORVIX_CTEST_TIMEOUT:-600}" "$@")
+    (cd "$dir" && KORVIX_UNIT_SESSION=1 ctest --output-on-failure --timeout "${KORVIX_CTEST_TIMEOUT:-600}" \
+        -j "$(nproc)" "$@")
 }
 
 test32() {
@@ -100,11 +102,8 @@ test32() {
     korvix_template || exit 1
     local status=0
     if [ "$part" = all ] || [ "$part" = unit ]; then
-        (
-            korvix_session test32
-            # Emulated, a program's start alone takes about a minute.
-            KORVIX_CTEST_TIMEOUT=1800 ctest_run "$build32"
-        ) || status=1
+        # Emulated, a program's start alone takes about a minute.
+        KORVIX_CTEST_TIMEOUT=3600 ctest_run "$build32" || status=1
     fi
     if [ "$part" = all ] || [ "$part" = e2e ]; then
         korvix_template win32 || exit 1
@@ -125,10 +124,10 @@ case $mode in
             build_unit "$program" || exit 1
         fi
         korvix_template || exit 1
-        korvix_session unit
         if [ -z "$program" ]; then
             ctest_run "$unit_build"
         else
+            korvix_session unit
             exe=$(find "$unit_build/tests/unit" -name "$program.exe" | head -1)
             [ -n "$exe" ] || { echo "test: no unit-test program $program" >&2; exit 1; }
             wine "$exe" --gtest_color=no ${2:+"--gtest_filter=$2"} </dev/null
@@ -153,7 +152,6 @@ case $mode in
         "$root/scripts/lint.sh" || status=1
         step_done lint
         korvix_template || exit 1
-        korvix_session test
         case $win32 in
             native)
                 # The 64-bit build runs the tests labelled "both" (probes, settings, worker); the
@@ -172,7 +170,6 @@ case $mode in
                 ctest_run "$build64" || status=1
                 ;;
         esac
-        korvix_wine_stop
         step_done unit
         echo "test: $times; the end-to-end tests follow" >&2
         # The slowest tests are named, so a run that grows shows where.
