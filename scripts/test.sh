@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# make test: set up, build both targets and the setup program, lint, run the unit tests under
-# Wine in a private throw-away prefix, then the end-to-end tests (on both cores).
+# make test: set up, build both targets and the setup program, lint (layout and layers), run
+# the unit tests under Wine in private throw-away prefixes, then the end-to-end tests (both on
+# every core). make test-long: the same with the whole lint (clang-tidy, minutes).
 # make test32: everything that needs a 32-bit Windows, on the 32-bit build and the setup
 # program; where 32-bit programs run only under emulation (see wine-lib.sh), make test leaves
 # it to make test32, which takes long there.
@@ -143,13 +144,14 @@ case $mode in
     test32)
         test32 "$@"
         ;;
-    all)
+    all | long)
         "$root/scripts/build.sh" || exit 1
         # The end-to-end tests install and uninstall the setup program (about a second to make).
         "$root/scripts/dist.sh" >/dev/null || exit 1
         step_done build
         status=0
-        "$root/scripts/lint.sh" || status=1
+        # make test: the layout and the layers; make test-long: clang-tidy as well (minutes).
+        if [ "$mode" = long ]; then "$root/scripts/lint.sh"; else "$root/scripts/lint.sh" quick; fi || status=1
         step_done lint
         korvix_template || exit 1
         case $win32 in
@@ -177,7 +179,7 @@ case $mode in
         exit $status
         ;;
     *)
-        echo "usage: scripts/test.sh [all | unit [PROGRAM [FILTER]] | e2e [PYTEST ARGS] | lint |" \
+        echo "usage: scripts/test.sh [all | long | unit [PROGRAM [FILTER]] | e2e [PYTEST ARGS] | lint |" \
             "test32 [unit | e2e [PYTEST ARGS]]]" >&2
         exit 2
         ;;
