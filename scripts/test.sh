@@ -95,7 +95,7 @@ test32() {
         exit 1
     fi
     [ $win32 = emulated ] &&
-        echo "test32: 32-bit programs run under emulation here: about a minute for each program start" >&2
+        echo "test32: 32-bit programs run under emulation here: each start takes a minute on an idle machine, more on a busy one" >&2
     KORVIX_WIN32_TESTS=ON "$root/scripts/build.sh" || exit 1
     "$root/scripts/dist.sh" >/dev/null || exit 1
     # The prefixes: a 64-bit Windows able to run 32-bit programs and a 32-bit Windows, each
