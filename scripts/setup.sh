@@ -53,11 +53,13 @@ install_packages() {
         apt-get update -qq
         updated=1
     fi
-    if ! apt-get install -y -qq --no-install-recommends "$@" >/dev/null; then
+    # Without a sync after every unpacked file: a fresh machine's set-up is mostly dpkg's.
+    local apt=(apt-get install -y -qq --no-install-recommends -o Dpkg::Options::=--force-unsafe-io)
+    if ! "${apt[@]}" "$@" >/dev/null; then
         [ "${updated:-}" = 1 ] && exit 1
         apt-get update -qq
         updated=1
-        apt-get install -y -qq --no-install-recommends "$@" >/dev/null
+        "${apt[@]}" "$@" >/dev/null
     fi
 }
 
