@@ -24,11 +24,12 @@ def pytest_collection_modifyitems(config, items):
             item.add_marker(skip)
 
 
-def pytest_report_header(config):
+def pytest_terminal_summary(terminalreporter):
+    # Said after the tests (pytest -q prints no header), before the summary line.
     if e2e.WIN32_EMULATED:
-        return (f"32-bit programs run under emulation: they see {e2e.total_phys_mb(32)} MB of memory "
-                f"(the machine's {e2e.total_phys_mb(64)} MB modulo 4 GB); the 32-bit tests' T is that")
-    return None
+        terminalreporter.write_line(
+            f"32-bit programs ran under emulation: they see {e2e.total_phys_mb(32)} MB of memory (the machine's "
+            f"{e2e.total_phys_mb(64)} MB modulo 4 GB), the T of the tests of a 32-bit program")
 
 
 @pytest.fixture(scope="session", autouse=True)
