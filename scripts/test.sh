@@ -21,6 +21,16 @@ build64=$root/build/win64
 mode=${1:-all}
 [ $# -gt 0 ] && shift
 
+# KORVIX_WIN32_PRIVATE=1 make test32: qemu is registered in a binfmt_misc of this run's own (a
+# user namespace; Linux 6.7 or later), so the kernel-wide entry stays as it is and no other
+# process on the machine runs 32-bit programs through it.
+if [ "$mode" = test32 ] && [ "${KORVIX_WIN32_PRIVATE:-}" = 1 ] && [ -z "${KORVIX_IN_PRIVATE_BINFMT:-}" ]; then
+    export KORVIX_IN_PRIVATE_BINFMT=1
+    exec unshare --user --map-root-user --mount bash -c \
+        'mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc || { echo "test32: no binfmt_misc of our own here (Linux 6.7 or later)" >&2; exit 1; }
+         exec "$0" "$@"' "$0" "$mode" "$@"
+fi
+
 started=$SECONDS
 if [ "$mode" = test32 ]; then "$root/scripts/setup.sh" win32; else "$root/scripts/setup.sh"; fi || exit 1
 . "$root/scripts/wine-lib.sh"
