@@ -291,12 +291,17 @@ def _proc_environ_has(pid: str, entry: bytes) -> bool:
 
 
 def _proc_argv(pid: str) -> list[str]:
-    """The arguments of a process; for a Wine process argv[0] is the program's Windows path."""
+    """The arguments of a process; for a Wine process argv[0] is the program's Windows path.
+    An emulated 32-bit Wine process shows the emulator's own arguments (qemu-i386-static, the
+    32-bit loader, then the program's): those of the program are what follows the loader."""
     try:
         with open(f"/proc/{pid}/cmdline", "rb") as f:
-            return [a.decode(errors="replace") for a in f.read().rstrip(b"\0").split(b"\0")]
+            argv = [a.decode(errors="replace") for a in f.read().rstrip(b"\0").split(b"\0")]
     except OSError:
         return []
+    if argv and os.path.basename(argv[0]).startswith("qemu-"):
+        argv = argv[2:]
+    return argv
 
 
 def _proc_cmdline(pid: str) -> str:
