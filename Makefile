@@ -1,6 +1,6 @@
 # The two commands of the README are the contract: `make run` and `make test`
 # set up everything they need on a fresh Debian 12 machine (as root).
-.PHONY: all setup build run test lint bench dist fuzz clean
+.PHONY: all setup build run test test-long test32 lint bench dist fuzz clean
 
 all: build
 
@@ -16,6 +16,15 @@ run: build
 
 test:
 	@scripts/test.sh
+
+# Everything that needs a 32-bit Windows (the 32-bit build's unit tests, its end-to-end tests,
+# the setup program's): under emulation where the machine refuses 32-bit programs (slow).
+test32:
+	@scripts/test.sh test32
+
+# make test with the whole lint (clang-tidy over every source file: minutes of both cores).
+test-long:
+	@scripts/test.sh long
 
 lint: setup
 	@scripts/lint.sh

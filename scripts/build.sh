@@ -5,12 +5,14 @@
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
-# The 32-bit unit tests are built only where 32-bit programs can run (see wine-lib.sh): they
-# are half of a build's compile time, spent for nothing on a machine that cannot run them.
-# The same test sources are compiled (and run) in the 64-bit build there.
-win32_tests=ON
-if [ "${KORVIX_WIN32_RUNS:-}" = 0 ] || { [ -z "${KORVIX_WIN32_RUNS:-}" ] && ! /usr/lib/wine/wine --version >/dev/null 2>&1; }; then
+# The 32-bit unit tests are built where 32-bit programs run natively, and for make test32
+# (KORVIX_WIN32_TESTS=ON): they are half of a build's compile time, spent for nothing where
+# make test runs the same test sources on the 64-bit build (see wine-lib.sh).
+win32_tests=${KORVIX_WIN32_TESTS:-}
+if [ -z "$win32_tests" ]; then
+    . "$root/scripts/wine-lib.sh"
     win32_tests=OFF
+    [ "$KORVIX_WIN32_RUNS" = 1 ] && [ "$KORVIX_WIN32_EMULATED" = 0 ] && win32_tests=ON
 fi
 for arch in win32:i686:$win32_tests win64:x86_64:ON; do
     IFS=: read -r name cpu tests <<<"$arch"

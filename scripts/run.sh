@@ -13,6 +13,7 @@ case $arch in
     *) echo "run: ARCH is win64 (the default) or win32, not '$arch'" >&2; exit 2 ;;
 esac
 program=$root/dist/$arch/Korvix.exe
+if [ "$arch" = win32 ]; then "$root/scripts/setup.sh" win32 || exit 1; fi
 . "$root/scripts/wine-lib.sh"
 if [ "$arch" = win32 ] && [ "$KORVIX_WIN32_RUNS" = 0 ]; then
     echo "run: this machine cannot run 32-bit programs; run the 64-bit build (ARCH=win64)" >&2

@@ -1,14 +1,17 @@
 # Wine helpers shared by the test, run and bench scripts (source it from bash).
 #
-#   korvix_template [win32]  build the template prefix once (cached, ~8 s); with win32 the template
-#                            of a 32-bit Windows, in build/wine/template32
+#   korvix_template [win32]  build the template prefix once (cached, ~8 s natively); with win32
+#                            the template of a 32-bit Windows, in build/wine/template32. Where
+#                            32-bit programs run under emulation, a 64-bit Windows able to run
+#                            them has its own template (build/wine/template-wow, minutes to build)
 #   korvix_prefix_new DIR [win32]
 #                            clone the template into DIR (~0.05 s): a private, throw-away prefix
 #   korvix_xvfb_start        start Xvfb on a free display, export DISPLAY
 #   korvix_wine_start        start the prefix's wineserver and services, detached from our pipes
 #   korvix_wine_stop         end every process of the prefix and write its registry to disk
 #   korvix_xvfb_stop
-#   korvix_session NAME      all of it for one script run: Xvfb, a throw-away prefix under /tmp
+#   korvix_session NAME [win32]
+#                            all of it for one script run: Xvfb, a throw-away prefix under /tmp
 #                            and its wineserver, ended and removed when the script exits
 
 KORVIX_ROOT=${KORVIX_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
@@ -19,13 +22,35 @@ KORVIX_DESKTOP=${KORVIX_DESKTOP:-1024x768}
 export WINEDEBUG=${WINEDEBUG:--all}
 
 # Some machines (sandboxed kernels) cannot execute 32-bit Linux programs, so Wine's 32-bit
-# half cannot run there: Wine then runs 64-bit only, and so can only the 64-bit build and the
-# 64-bit test programs. KORVIX_WIN32_RUNS tells the scripts and the end-to-end tests which.
+# half cannot run there natively. Where scripts/setup.sh could register qemu-user-static for
+# i386 programs (binfmt_misc), they run under emulation: correct but slow (a 32-bit program
+# takes about a minute to start), so the scripts then keep 64-bit Wine for everything 64-bit
+# and give 32-bit programs only to what needs them (make test32). Elsewhere Wine runs
+# 64-bit only. The scripts and the end-to-end tests read:
+#   KORVIX_WIN32_RUNS=1|0      whether 32-bit Windows programs run at all
+#   KORVIX_WIN32_EMULATED=1|0  whether they run under qemu's emulation
+# Set KORVIX_WIN32_RUNS=0 to run 64-bit only anyway.
+korvix_i386_emulated() {
+    local entry
+    for entry in /proc/sys/fs/binfmt_misc/*; do
+        [ -f "$entry" ] && grep -qx enabled "$entry" 2>/dev/null && grep -q '^interpreter .*qemu-i386' "$entry" &&
+            return 0
+    done
+    return 1
+}
 if [ -z "${KORVIX_WIN32_RUNS:-}" ]; then
     if /usr/lib/wine/wine --version >/dev/null 2>&1; then KORVIX_WIN32_RUNS=1; else KORVIX_WIN32_RUNS=0; fi
 fi
-export KORVIX_WIN32_RUNS
 if [ "$KORVIX_WIN32_RUNS" = 0 ]; then
+    KORVIX_WIN32_EMULATED=0
+elif [ -z "${KORVIX_WIN32_EMULATED:-}" ]; then
+    if korvix_i386_emulated; then KORVIX_WIN32_EMULATED=1; else KORVIX_WIN32_EMULATED=0; fi
+fi
+export KORVIX_WIN32_RUNS KORVIX_WIN32_EMULATED
+# Debian's `wine` starts every program through the 32-bit loader when wine32 is installed:
+# without it, or under emulation where it costs a minute, 64-bit Wine starts them (it hands a
+# 32-bit program on to the 32-bit loader itself).
+if [ "$KORVIX_WIN32_RUNS" = 0 ] || [ "$KORVIX_WIN32_EMULATED" = 1 ]; then
     case ":$PATH:" in *":$KORVIX_ROOT/scripts/wine64-only:"*) ;; *) export PATH="$KORVIX_ROOT/scripts/wine64-only:$PATH" ;; esac
 fi
 # No Mono/Gecko prompt; no menu entries or file associations written to the Linux home
@@ -34,16 +59,38 @@ export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
 korvix_winpath() { echo "Z:$(echo "$1" | tr / '\\')"; }
 
-korvix_template_dir() { [ "${1:-}" = win32 ] && echo "$KORVIX_TEMPLATE32" || echo "$KORVIX_TEMPLATE"; }
+# 64-bit Windows: the template of what runs now (32-bit programs natively, emulated, or not
+# at all: a prefix built without its 32-bit half cannot run them later).
+korvix_template_dir() {
+    if [ "${1:-}" = win32 ]; then
+        echo "$KORVIX_TEMPLATE32"
+    elif [ "$KORVIX_WIN32_RUNS" = 1 ] && [ "$KORVIX_WIN32_EMULATED" = 1 ]; then
+        echo "$KORVIX_WINE_DIR/template-wow"
+    else
+        echo "$KORVIX_TEMPLATE"
+    fi
+}
 
 korvix_template() {
     local arch=${1:-} template
     template=$(korvix_template_dir "$arch")
-    # A wine upgrade or a new desktop size makes a new template.
-    local key="$(wine --version) $KORVIX_DESKTOP v2${arch:+ $arch}"
+    # A wine upgrade, a new desktop size or another way of running 32-bit programs makes a new
+    # template.
+    local key="$(wine --version) $KORVIX_DESKTOP v2${arch:+ $arch} win32:$KORVIX_WIN32_RUNS$KORVIX_WIN32_EMULATED"
     [ "$(cat "$template/.korvix_ready" 2>/dev/null)" = "$key" ] && return 0
+    # Parallel test workers share the template: one builds it, the others wait for it.
+    mkdir -p "$KORVIX_WINE_DIR"
+    (
+        flock 9
+        [ "$(cat "$template/.korvix_ready" 2>/dev/null)" = "$key" ] && exit 0
+        korvix_template_build "$template" "$arch" "$key"
+    ) 9>"$template.lock"
+}
+
+korvix_template_build() {
+    local template=$1 arch=$2 key=$3
     echo "wine: building the template prefix in $template" >&2
-    rm -rf "$template"; mkdir -p "$KORVIX_WINE_DIR"
+    rm -rf "$template"
     (
         unset DISPLAY   # no X needed, and no window appears
         export WINEPREFIX=$template
@@ -123,7 +170,7 @@ korvix_session() {
     KORVIX_SESSION_DIR=$(mktemp -d "/tmp/korvix-$1.XXXXXX")
     trap 'korvix_wine_stop; korvix_xvfb_stop; rm -rf "$KORVIX_SESSION_DIR"' EXIT
     korvix_xvfb_start
-    korvix_prefix_new "$KORVIX_SESSION_DIR/prefix"
+    korvix_prefix_new "$KORVIX_SESSION_DIR/prefix" "${2:-}"
     export KORVIX_WINEPREFIX=$WINEPREFIX
     korvix_wine_start
 }
