@@ -38,9 +38,10 @@ BASELINE = BUILD / "bench" / "tray_baseline.exe"
 PROBE = BUILD / "bench" / "footprint_probe.exe"
 BASELINE_TITLE = "Korvix Footprint Baseline"
 MB = 1024 * 1024
-# Goals: private memory within 1.5 MB of the baseline, processor time at most 1.5 x.
+# Goals: private memory within 1.5 MB of the baseline; processor time of every process of the
+# prefix (the program and the Wine processes that serve it) at most 1.2 x the baseline's.
 PRIVATE_GOAL_MB = 1.5
-CPU_GOAL_RATIO = 1.5
+CPU_GOAL_RATIO = 1.2
 
 # Korvix's settings: memory, processor and status icons, all as charts, sampled every second.
 # The automatic free-ups keep their load defaults (critical at 90 % used, regular once a day),
@@ -97,6 +98,7 @@ class Subject:
         now = {"program": cpu_ns(self.pid)}
         for name, pids in self.helpers().items():
             now[name] = sum(cpu_ns(p) for p in pids)
+        now["prefix"] = sum(cpu_ns(p) for p, _ in self.desktop.prefix_processes())
         return now
 
     def probe(self, *args: str) -> dict[str, int]:
@@ -198,19 +200,20 @@ def main() -> int:
     print(row("processor time", *cpu["program"], "s per hour", 3))
     print(row("  wineserver serving it", *cpu["wineserver"], "s per hour", 3))
     print(row("  explorer (the tray) serving it", *cpu["explorer"], "s per hour", 3))
+    print(row("every process of the prefix", *cpu["prefix"], "s per hour", 3))
 
     private_diff = (median(korvix, "RssAnon") - median(baseline, "RssAnon")) / MB
-    korvix_cpu, baseline_cpu = cpu["program"]
+    korvix_cpu, baseline_cpu = cpu["prefix"]
     print(f"  goal: private memory within {PRIVATE_GOAL_MB} MB of the baseline: "
           f"{'met' if private_diff <= PRIVATE_GOAL_MB else 'NOT met'} ({private_diff:+.2f} MB)")
-    share = f"Korvix {korvix_cpu:.3f} s per hour, {korvix_cpu / 36:.3f} % of one processor"
+    share = f"Korvix's prefix {korvix_cpu:.3f} s per hour, {korvix_cpu / 36:.3f} % of one processor"
     if baseline_cpu > 0:
         cpu_ratio = korvix_cpu / baseline_cpu
-        print(f"  goal: processor time at most {CPU_GOAL_RATIO} x the baseline: "
-              f"{'met' if cpu_ratio <= CPU_GOAL_RATIO else 'NOT met'} ({cpu_ratio:.1f} x; {share})")
+        print(f"  goal: processor time of the prefix at most {CPU_GOAL_RATIO} x the baseline's: "
+              f"{'met' if cpu_ratio <= CPU_GOAL_RATIO else 'NOT met'} ({cpu_ratio:.2f} x; {share})")
     else:
-        print(f"  goal: processor time at most {CPU_GOAL_RATIO} x the baseline: "
-              f"{'met' if korvix_cpu == 0 else 'NOT met'} (the baseline never ran in {seconds:.0f} s; {share})")
+        print(f"  goal: processor time of the prefix at most {CPU_GOAL_RATIO} x the baseline's: "
+              f"{'met' if korvix_cpu == 0 else 'NOT met'} (the baseline's prefix never ran in {seconds:.0f} s; {share})")
     return 0
 
 

@@ -15,6 +15,11 @@ set(known
     # Not a known DLL, but the manifest binds version 6 through side-by-side assembly
     # redirection, which the search order does not reach.
     comctl32.dll)
+# Known, but kept out of a program that sits in the tray: each brings more DLLs and their heaps
+# with it (comdlg32 the printing stack, ole32 the COM runtime, comctl32 1.7 MB of its own under
+# Wine). They are loaded at first use (SystemLibraryFunction; comctl32 through its delay-load
+# library, src/framework/comctl32-delay.def).
+set(late comctl32.dll comdlg32.dll ole32.dll oleaut32.dll winspool.drv)
 execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
 if(failed)
     file(REMOVE ${PROGRAM})
@@ -28,11 +33,17 @@ foreach(line IN LISTS names)
     string(TOLOWER "${name}" lower)
     if(NOT lower IN_LIST known)
         list(APPEND foreign ${name})
+    elseif(lower IN_LIST late)
+        list(APPEND early ${name})
     endif()
 endforeach()
 if(NOT names)
     file(REMOVE ${PROGRAM})
     message(FATAL_ERROR "import check: no imports found in ${PROGRAM}")
+endif()
+if(early)
+    file(REMOVE ${PROGRAM})
+    message(FATAL_ERROR "import check: ${PROGRAM} imports ${early} at load time; load it at first use (SystemLibraryFunction or a delay-load library)")
 endif()
 if(foreign)
     file(REMOVE ${PROGRAM})

@@ -47,8 +47,8 @@ private:
 HWND TApplication::Handle() const noexcept { return window_ ? window_->Handle() : nullptr; }
 
 void TApplication::Initialize() {
-    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
-    ::InitCommonControlsEx(&controls);
+    // The common controls are registered by the first control that needs them
+    // (EnsureCommonControls), so a program in the tray never loads comctl32.
     if (!window_) window_ = std::make_unique<AppWindow>(*this);
     terminated_ = false;
 }

@@ -174,11 +174,20 @@ void TScrollBar::WMScroll(WORD code, WORD) {
     if (Position() != before && OnChange) OnChange(*this);
 }
 
+const wchar_t* CommonControlClass(const wchar_t* className) {
+    static const bool registered = [] {
+        INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+        return ::InitCommonControlsEx(&controls) != FALSE;
+    }();
+    static_cast<void>(registered);
+    return className;
+}
+
 // ---- THotKey ----
 THotKey::THotKey(HWND parent, int id, const RECT& bounds)
     : TControl({.parent = parent,
                 .id = id,
-                .className = HOTKEY_CLASSW,
+                .className = CommonControlClass(HOTKEY_CLASSW),
                 .style = WS_TABSTOP,
                 .exStyle = WS_EX_CLIENTEDGE,
                 .bounds = bounds}) {}

@@ -107,6 +107,11 @@ private:
     int LastPosition() const;
 };
 
+// The common controls (hotkey, list view) register their classes once comctl32 is loaded,
+// which waits for the first window that has one: a program in the tray never loads it. The
+// class name, after making sure it is registered.
+const wchar_t* CommonControlClass(const wchar_t* className);
+
 // The system's hotkey input control. Its value is a shortcut as the options keep it: the
 // virtual key in the low byte, 0x2000 Shift, 0x4000 Ctrl, 0x8000 Alt.
 class THotKey : public TControl {

@@ -2,6 +2,7 @@
 #include <vector>
 #include "uException.h"
 #include "uShell.h"
+#include "uSystemLibrary.h"
 
 std::wstring FilterToSystem(const std::wstring& filter) {
     std::wstring out = filter;
@@ -32,8 +33,13 @@ bool TOpenDialog::Execute(HWND owner) {
     ofn.Flags = Options | OFN_EXPLORER | OFN_NOCHANGEDIR;
     // The dialog hosts the shell's folder views, which are COM objects.
     EnterComApartment();
-    if (!::GetOpenFileNameW(&ofn)) {
-        DWORD error = ::CommDlgExtendedError();
+    using GetOpenFileNameFn = BOOL(WINAPI*)(OPENFILENAMEW*);
+    using ExtendedErrorFn = DWORD(WINAPI*)();
+    const auto getOpenFileName = SystemLibraryFunction<GetOpenFileNameFn>(L"comdlg32.dll", "GetOpenFileNameW");
+    const auto extendedError = SystemLibraryFunction<ExtendedErrorFn>(L"comdlg32.dll", "CommDlgExtendedError");
+    if (!getOpenFileName || !extendedError) throw EOSError(::GetLastError(), L"Cannot open the open-file dialog");
+    if (!getOpenFileName(&ofn)) {
+        DWORD error = extendedError();
         if (error != 0) throw EOSError(L"The open-file dialog failed (error " + std::to_wstring(error) + L")");
         return false;  // cancelled
     }

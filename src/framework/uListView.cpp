@@ -18,7 +18,7 @@ void TImageList::Clear() {
 TListView::TListView(HWND parent, int id, const RECT& bounds)
     : TControl({.parent = parent,
                 .id = id,
-                .className = WC_LISTVIEWW,
+                .className = CommonControlClass(WC_LISTVIEWW),
                 .style = WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS,
                 .exStyle = WS_EX_CLIENTEDGE,
                 .bounds = bounds}) {

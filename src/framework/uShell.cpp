@@ -1,6 +1,7 @@
 #include "uShell.h"
 #include <objbase.h>
 #include <shellapi.h>
+#include "uSystemLibrary.h"
 
 namespace {
 ShellOpenFunc g_func = nullptr;
@@ -38,11 +39,15 @@ std::wstring FolderOf(const std::wstring& path) {
 void EnterComApartment() {
     if (g_comEntered) return;
     // S_FALSE (already joined) must be paired with an uninitialise as well.
-    g_comEntered = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
+    using InitializeFn = HRESULT(WINAPI*)(void*, DWORD);
+    const auto initialize = SystemLibraryFunction<InitializeFn>(L"ole32.dll", "CoInitializeEx");
+    g_comEntered = initialize && SUCCEEDED(initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
 }
 
 void LeaveComApartment() {
     if (!g_comEntered) return;
     g_comEntered = false;
-    ::CoUninitialize();
+    using UninitializeFn = void(WINAPI*)();
+    // Entered means ole32 is loaded and stays so.
+    if (const auto uninitialize = SystemLibraryFunction<UninitializeFn>(L"ole32.dll", "CoUninitialize")) uninitialize();
 }

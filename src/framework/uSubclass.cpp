@@ -22,9 +22,16 @@ namespace {
 // GetWindowSubclass is exported by name only from comctl32 version 6 (and missing from the
 // 64-bit import library); ordinal 411 has it in every version that subclasses.
 using GetWindowSubclassFn = BOOL(WINAPI*)(HWND, SUBCLASSPROC, UINT_PTR, DWORD_PTR*);
+// comctl32 is delay-loaded: until a subclass has been set it may not be loaded at all, and
+// then no window can be subclassed either; only an entry found is kept.
 GetWindowSubclassFn GetWindowSubclassEntry() {
-    static const auto entry = reinterpret_cast<GetWindowSubclassFn>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"comctl32.dll"), MAKEINTRESOURCEA(411))));
+    static GetWindowSubclassFn entry = nullptr;
+    if (!entry) {
+        HMODULE comctl32 = ::GetModuleHandleW(L"comctl32.dll");
+        if (comctl32)
+            entry = reinterpret_cast<GetWindowSubclassFn>(
+                reinterpret_cast<void*>(::GetProcAddress(comctl32, MAKEINTRESOURCEA(411))));
+    }
     return entry;
 }
 }  // namespace

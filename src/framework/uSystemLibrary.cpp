@@ -1,5 +1,7 @@
 #include "uSystemLibrary.h"
 #include <string>
+#include <vector>
+#include "uHandles.h"
 
 #ifndef LOAD_LIBRARY_SEARCH_SYSTEM32
 #define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800
@@ -28,4 +30,21 @@ void RestrictDllSearch() {
         kernel ? reinterpret_cast<SetDirectoriesFunc>(::GetProcAddress(kernel, "SetDefaultDllDirectories")) : nullptr;
     if (setDirectories) setDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     ::SetDllDirectoryW(L"");
+}
+
+FARPROC SystemLibraryProc(const wchar_t* fileName, const char* procName) {
+    struct Loaded {
+        std::wstring name;
+        UniqueModule module;
+    };
+    // Main thread only, like every window; a handful of DLLs at most.
+    static std::vector<Loaded> loaded;
+    for (const Loaded& entry : loaded) {
+        if (entry.name == fileName) return ::GetProcAddress(entry.module.get(), procName);
+    }
+    UniqueModule module(LoadSystemLibrary(fileName));
+    if (!module) return nullptr;
+    FARPROC proc = ::GetProcAddress(module.get(), procName);
+    loaded.push_back({fileName, std::move(module)});
+    return proc;
 }

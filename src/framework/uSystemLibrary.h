@@ -9,3 +9,14 @@ HMODULE LoadSystemLibrary(const wchar_t* fileName);
 // come from the system folder only (where the system can restrict it: Windows 8, or 7 with
 // KB2533623), and never from the current folder.
 void RestrictDllSearch();
+
+// A function of a system DLL that only a window, a dialog or a launch needs: the DLL is loaded
+// from the system folder on first use and kept for the rest of the run, so a program that only
+// sits in the tray never maps it (the open-file dialog alone brings the printing stack with it).
+// Null when the DLL or the function cannot be had.
+FARPROC SystemLibraryProc(const wchar_t* fileName, const char* procName);
+
+template <typename Fn>
+Fn SystemLibraryFunction(const wchar_t* fileName, const char* procName) {
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(SystemLibraryProc(fileName, procName)));
+}

@@ -1,4 +1,5 @@
 #include "uTrayIcon.h"
+#include <cstring>
 #include <optional>
 #include <utility>
 #include "framework/uDpi.h"
@@ -224,7 +225,28 @@ void TTrayIcon::RenderSurface() {
     Draw(surfaceDC_.get());
 }
 
+std::vector<uint8_t> TTrayIcon::SurfacePixels() const {
+    BITMAP info{};
+    if (!::GetObjectW(color_.get(), sizeof(info), &info)) return {};
+    std::vector<uint8_t> bits(static_cast<size_t>(info.bmWidthBytes) * static_cast<size_t>(info.bmHeight));
+    const LONG size = static_cast<LONG>(bits.size());
+    if (bits.empty() || ::GetBitmapBits(color_.get(), size, bits.data()) != size) return {};
+    return bits;
+}
+
 void TTrayIcon::UpdateTray(bool forceReAdd) {
+    char tip[TrayTipLength + 1];
+    // The basic record ends after the first 64 bytes of szTip: at most 63 characters.
+    CopyAnsi(hint_, tip, sizeof(tip));
+    std::vector<uint8_t> pixels = customIcon_ ? std::vector<uint8_t>{} : SurfacePixels();
+    HWND taskbar = g_findTaskbar();
+    // A new taskbar (the shell restarted) or a failed call loses the icon: add it anew.
+    const bool reAdd = forceReAdd || lastUpdateFailed_ || taskbar != taskbar_;
+    const bool sameIcon = customIcon_ ? record_.hIcon == customIcon_.get()
+                                      : record_.hIcon && record_.hIcon == composedIcon_.get() && !pixels.empty() &&
+                                            pixels == shownPixels_;
+    if (!reAdd && sameIcon && std::strcmp(tip, record_.szTip) == 0) return;
+
     // The composed icon shown so far is released once the shell has the new one.
     UniqueIcon previous = std::move(composedIcon_);
     if (customIcon_) {
@@ -234,12 +256,10 @@ void TTrayIcon::UpdateTray(bool forceReAdd) {
         composedIcon_.reset(::CreateIconIndirect(&parts));
         record_.hIcon = composedIcon_.get();
     }
-    // The basic record ends after the first 64 bytes of szTip: at most 63 characters.
-    CopyAnsi(hint_, record_.szTip, TrayTipLength + 1);
-    HWND taskbar = g_findTaskbar();
-    // A new taskbar (the shell restarted) or a failed call loses the icon: add it anew.
+    std::memcpy(record_.szTip, tip, sizeof(tip));
+    shownPixels_ = std::move(pixels);
     bool ok;
-    if (forceReAdd || lastUpdateFailed_ || taskbar != taskbar_) {
+    if (reAdd) {
         Notify(NIM_DELETE);
         taskbar_ = taskbar;
         ok = Notify(NIM_ADD);

@@ -10,6 +10,7 @@
 #include <optional>
 #include <shellapi.h>
 #include <string>
+#include <vector>
 #include "framework/uHandles.h"
 #include "tray/uTrayPaint.h"
 
@@ -115,6 +116,7 @@ private:
     void LoadBaseIcon(int size);
     void RenderSurface();
     void UpdateTray(bool forceReAdd);
+    std::vector<uint8_t> SurfacePixels() const;
     bool Notify(DWORD message);
     // The hidden window's messages; nullopt asks for default processing.
     std::optional<LRESULT> WindowProc(UINT msg, WPARAM wParam, LPARAM lParam);
@@ -137,5 +139,8 @@ private:
     NOTIFYICONDATAA record_{};
     bool lastUpdateFailed_ = false;
     HWND taskbar_ = nullptr;
+    // The drawn picture the shell holds now: an update that would hand it the same picture and
+    // tip is not sent (each one costs the taskbar process a redraw, every sampling interval).
+    std::vector<uint8_t> shownPixels_;
     std::unique_ptr<TTrayIconWindow> window_;
 };

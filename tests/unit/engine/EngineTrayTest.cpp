@@ -128,9 +128,13 @@ TEST_F(EngineTrayTest, ANewTaskbarGetsEveryIconAddedAgain) {
     HWND memory = engine->Tray().Memory()->WindowHandle();
 
     g_trayCalls.clear();
+    fakes::Memory::availPhys = fakes::Memory::availPhys / 2;  // a new picture for the memory icon
     engine->TimerTimer();
     EXPECT_EQ(CallsFor(status, NIM_ADD), 0) << "an unchanged taskbar leaves the status icon alone";
     EXPECT_EQ(CallsFor(memory, NIM_MODIFY), 1);
+    g_trayCalls.clear();
+    engine->TimerTimer();
+    EXPECT_EQ(CallsFor(memory, NIM_MODIFY), 0) << "the same picture is not sent again";
 
     TaskbarStandIn taskbar;
     g_trayCalls.clear();
