@@ -1,7 +1,6 @@
 #include "skin/uSkin.h"
 #include <map>
 #include "framework/uHandles.h"
-#include "framework/uTrace.h"
 #include "skin/uSkinBinding.h"
 #include "skin/uSkinRender.h"
 
@@ -33,16 +32,6 @@ std::shared_ptr<const SkinModel> ReadSkin(const std::wstring& fileName) {
     }
 }
 
-void ReportSkinHandlerError(TSkin* skin, const Exception& error) {
-    if (skin && skin->OnError) {
-        try {
-            skin->OnError(error);
-            return;
-        } catch (...) {}
-    }
-    DebugTrace(std::wstring(error.ClassName()) + L": " + error.Message());
-}
-
 struct TSkin::Impl {
     std::shared_ptr<const SkinModel> model;
     std::shared_ptr<TSkinPainter> painter;
@@ -72,7 +61,7 @@ void TSkin::Load(const std::wstring& fileName) {
     impl_->fileName = fileName;
 }
 
-void TSkin::Unload() {
+void TSkin::Unload() noexcept {
     if (impl_->skinObject) impl_->skinObject->alive = false;
     impl_->skinObject.reset();
     impl_->painter.reset();
@@ -99,7 +88,7 @@ void TSkin::ApplyForm(HWND window, const std::wstring& formName) {
     impl_->Bind(this, window, form);
 }
 
-void TSkin::UnskinWindow(HWND window) { impl_->windows.erase(window); }
+void TSkin::UnskinWindow(HWND window) noexcept { impl_->windows.erase(window); }
 
 TSkinObject TSkin::WindowObject(HWND window) {
     auto it = impl_->windows.find(window);

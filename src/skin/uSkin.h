@@ -117,7 +117,7 @@ public:
     // Loads a skin file (replacing the loaded one); a missing or bad file throws and leaves
     // no skin loaded. Windows drawn before keep their look until they are unskinned.
     void Load(const std::wstring& fileName);
-    void Unload();
+    void Unload() noexcept;
     bool Loaded() const noexcept;
     const std::wstring& FileName() const noexcept;
 
@@ -128,7 +128,7 @@ public:
     // The window is drawn from the skin's form of that name.
     void ApplyForm(HWND window, const std::wstring& formName);
     // The window gets its plain look back; a window this skin does not draw is left alone.
-    void UnskinWindow(HWND window);
+    void UnskinWindow(HWND window) noexcept;
     TSkinObject WindowObject(HWND window);
 
     // Events. Handlers may unskin or destroy the window; the engine touches nothing after.
@@ -137,8 +137,9 @@ public:
     std::function<void(TSkinObject source, TMouseButton button, int x, int y)> OnMouseUp;
     std::function<void(TSkinObject source, int newPos)> OnScroll;
     std::function<void(TSkinObject source, int newPos)> OnScrollTrack;
-    // Errors thrown by the handlers above end here, never in the system's code (default: the
-    // debugger output).
+    // Errors thrown by the handlers above end here, never in the system's code; without a
+    // handler they go to the application's error sink (Application.HandleException), as the
+    // engine's own failures always do.
     std::function<void(const Exception& error)> OnError;
 
 private:

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <algorithm>
 #include <windowsx.h>
+#include "framework/uPaint.h"
 #include "skin/uSkinAnimation.h"
 #include "skin/uSkinBinding.h"
 #include "skin/uSkinRaster.h"
@@ -45,20 +46,24 @@ public:
         dpi_ = static_cast<int>(WindowDpi(window));
         style_ = ::GetWindowLongPtrW(window, GWL_STYLE);
         exStyle_ = ::GetWindowLongPtrW(window, GWL_EXSTYLE);
+    }
+
+    void Start() override {
         Attach();
         LONG_PTR style = style_ | WS_CLIPCHILDREN;
         LONG_PTR exStyle = exStyle_;
-        if (form.ownFrame && !(style_ & WS_CHILD)) {
+        if (form_.ownFrame && !(style_ & WS_CHILD)) {
             style &= ~(WS_CAPTION | WS_THICKFRAME);
             exStyle &= ~(WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE | WS_EX_CLIENTEDGE | WS_EX_STATICEDGE);
         }
-        ::SetWindowLongPtrW(window, GWL_STYLE, style);
-        ::SetWindowLongPtrW(window, GWL_EXSTYLE, exStyle);
+        ::SetWindowLongPtrW(window_, GWL_STYLE, style);
+        ::SetWindowLongPtrW(window_, GWL_EXSTYLE, exStyle);
         FitWindow(nullptr);
-        ::InvalidateRect(window, nullptr, FALSE);
+        ::InvalidateRect(window_, nullptr, FALSE);
     }
 
     ~TSkinFormWindow() override {
+        Detach();  // restoring the frame below sends messages that are no longer ours
         if (!::IsWindow(window_)) return;
         ::KillTimer(window_, AnimationTimer);
         ::KillTimer(window_, RepeatTimer);
@@ -92,7 +97,8 @@ public:
     }
 
 protected:
-    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+    const char* Place() const noexcept override { return "form"; }
+    LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam) override {
         POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
         switch (msg) {
             case WM_ERASEBKGND: return 1;
@@ -164,13 +170,8 @@ private:
     }
 
     void WMPaint() {
-        PAINTSTRUCT ps;
-        HDC dc = ::BeginPaint(window_, &ps);
-        struct EndPaintGuard {
-            HWND w;
-            PAINTSTRUCT* p;
-            ~EndPaintGuard() { ::EndPaint(w, p); }
-        } guard{window_, &ps};
+        PaintDC paint(window_);
+        HDC dc = paint.get();
         RECT client;
         ::GetClientRect(window_, &client);
         if (client.right > backWidth_ || client.bottom > backHeight_ || !back_) {
@@ -180,7 +181,7 @@ private:
         }
         UniqueMemoryDC backDC(::CreateCompatibleDC(dc));
         SelectGuard select(backDC.get(), back_.get());
-        const RECT& r = ps.rcPaint;
+        const RECT& r = paint.Area();
         ::IntersectClipRect(backDC.get(), r.left, r.top, r.right, r.bottom);
         // What the form does not cover keeps the root's colour.
         UniqueBrush root(::CreateSolidBrush(SkinColorValue(tree_->nodes[0].color)));
@@ -248,8 +249,8 @@ private:
         std::shared_ptr<TSkinTree> tree = tree_;
         try {
             call();
-        } catch (const Exception& e) {
-            ReportSkinHandlerError(tree->alive ? skin : nullptr, e);
+        } catch (...) {
+            ReportSkinHandlerError(tree->alive ? skin : nullptr, std::current_exception());
         }
     }
 
@@ -525,5 +526,7 @@ private:
 
 std::unique_ptr<TSkinBinding> CreateFormBinding(HWND window, std::shared_ptr<TSkinPainter> painter, TSkinEventSink sink,
                                                 const SkinForm& form) {
-    return std::make_unique<TSkinFormWindow>(window, std::move(painter), std::move(sink), form);
+    auto binding = std::make_unique<TSkinFormWindow>(window, std::move(painter), std::move(sink), form);
+    binding->Start();
+    return binding;
 }

@@ -25,7 +25,7 @@ private:
 };
 }  // namespace
 
-UniqueBitmap CreateSkinDib(int width, int height, const uint32_t* pixels) {
+UniqueBitmap CreateSkinDib(int width, int height, const uint32_t* pixels, uint32_t** out) {
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
     bi.bmiHeader.biWidth = std::max(width, 1);
@@ -39,6 +39,7 @@ UniqueBitmap CreateSkinDib(int width, int height, const uint32_t* pixels) {
         throw ESkinError(L"Cannot create a drawing surface of " + std::to_wstring(width) + L"x" +
                          std::to_wstring(height) + L" pixels");
     if (pixels) std::memcpy(bits, pixels, size_t(width) * height * 4);
+    if (out) *out = static_cast<uint32_t*>(bits);
     return dib;
 }
 

@@ -16,7 +16,7 @@
 #include "framework/uForm.h"
 #include "framework/uHandles.h"
 #include "framework/uTimer.h"
-#include "shell/uHTMLHelp.h"
+#include "help/uHTMLHelp.h"
 #include "skin/uSkin.h"
 #include "tray/cPChart2.h"
 #include "ui/uAnimationList.h"

@@ -183,3 +183,13 @@ COLORREF ScreenPixel(HWND window, int x, int y) {
     ::ReleaseDC(window, dc);
     return c;
 }
+
+std::string RichDialogSkin() {
+    std::string text = MiniSkin;
+    const std::string list = "  list #101010 #FAFAFA\n";
+    text.replace(text.find(list), list.size(),
+                 "  list #101010 #FAFAFA #FFFFFF #FF0000\n"
+                 "  button default blue #FFFFFF\n"
+                 "  scrollbar track thumb hot\n");
+    return text;
+}

@@ -10,8 +10,8 @@
 #include <vector>
 #include "framework/uApplication.h"
 #include "framework/uMessageBox.h"
+#include "help/uHTMLHelp.h"
 #include "legacy/uMessages.h"
-#include "shell/uHTMLHelp.h"
 #include "skin/SkinTestSupport.h"
 #include "support/TestSupport.h"
 #include "ui/PageFixture.h"
