@@ -23,6 +23,12 @@ RECT Union(const RECT& a, const RECT& b) {
     return r;
 }
 
+// Posted by a skinned form to itself to tell the animations that ended.
+UINT AnimationEndedMessage() {
+    static const UINT message = ::RegisterWindowMessageW(L"KorvixSkinAnimationEnded");
+    return message;
+}
+
 bool Interactive(TSkinElementKind kind) {
     return kind == TSkinElementKind::Button || kind == TSkinElementKind::ScrollBar;
 }
@@ -89,12 +95,18 @@ public:
     }
     void StartAnimation(int node, int animation) override {
         InvalidateNode(node);
-        animator_->Start(node, animation, ::GetTickCount());
+        // One moment for both: the animation's first frames apply as they are, however long
+        // the machine takes between the two calls.
+        const unsigned now = ::GetTickCount();
+        std::vector<TSkinAnimator::Ended> ended;
+        animator_->Start(node, animation, now, ended);
         std::vector<int> changed;
-        animator_->Step(::GetTickCount(), changed);
+        animator_->Step(now, changed, ended);
         for (int n : changed) InvalidateNode(n);
         if (animator_->Running()) ::SetTimer(window_, AnimationTimer, FramePeriod(), nullptr);
+        TellEnded(ended);
     }
+    bool AnimationRunning(int node) const override { return animator_->RunningOn(node); }
 
 protected:
     const char* Place() const noexcept override { return "form"; }
@@ -133,7 +145,12 @@ protected:
                     return DefaultProc(msg, wParam, lParam);
                 return 0;
             case WM_DPICHANGED: WMDpiChanged(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam)); return 0;
-            default: return DefaultProc(msg, wParam, lParam);
+            default:
+                if (msg == AnimationEndedMessage()) {
+                    WMAnimationEnded();
+                    return 0;
+                }
+                return DefaultProc(msg, wParam, lParam);
         }
     }
 
@@ -498,9 +515,32 @@ private:
     void WMAnimationTimer() {
         for (int n : animator_->RunningNodes()) InvalidateNode(n);
         std::vector<int> changed;
-        bool running = animator_->Step(::GetTickCount(), changed);
+        std::vector<TSkinAnimator::Ended> ended;
+        bool running = animator_->Step(::GetTickCount(), changed, ended);
         for (int n : changed) InvalidateNode(n);
         if (!running) ::KillTimer(window_, AnimationTimer);
+        TellEnded(ended);
+    }
+
+    // The ends are told from a message of their own: the program may start the next
+    // animations from its handler, which must not run inside the call that started these.
+    void TellEnded(const std::vector<TSkinAnimator::Ended>& ended) {
+        if (ended.empty()) return;
+        bool posted = !ended_.empty();
+        ended_.insert(ended_.end(), ended.begin(), ended.end());
+        if (!posted) ::PostMessageW(window_, AnimationEndedMessage(), 0, 0);
+    }
+
+    void WMAnimationEnded() {
+        auto tree = tree_;
+        std::vector<TSkinAnimator::Ended> ended = std::move(ended_);
+        ended_.clear();
+        if (!sink_.skin || !sink_.skin->OnAnimationEnd) return;
+        for (const TSkinAnimator::Ended& e : ended) {
+            std::wstring name = tree->nodes[e.node].design->animations[e.animation].name;
+            Guard([&] { sink_.skin->OnAnimationEnd(TSkinAccess::Object(tree, e.node), name); });
+            if (!tree->alive) return;
+        }
     }
 
     void WMDpiChanged(int dpi, const RECT* suggested) {
@@ -521,6 +561,7 @@ private:
     int repeatNode_ = -1, repeatDelta_ = 0;
     POINT repeatPoint_{};
     bool showFocus_ = false, tracking_ = false;
+    std::vector<TSkinAnimator::Ended> ended_;  // told at the next AnimationEndedMessage
 };
 }  // namespace
 

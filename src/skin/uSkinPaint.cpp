@@ -241,12 +241,19 @@ void TSkinPainter::PaintContent(HDC dc, const TSkinTree& tree, int index, const 
             bool hot = index == state.hot && (state.pressed < 0 || state.pressed == index);
             int look = index == state.pressed && index == state.hot ? sbPushed : hot ? sbHot : sbNormal;
             const SkinButtonState& s = node.states[look];
-            DrawSection(dc, s.Section.Name, r, dpi);
+            std::wstring section = s.Section.Name;
+            TSkinColor color = s.Color;
+            if (node.checked) section += L"_checked";
+            if (node.pressed) {
+                section += L"_pressed";
+                color = {uint8_t(~color.b0), uint8_t(~color.b1), uint8_t(~color.b2)};
+            }
+            DrawSection(dc, section, r, dpi);
             RECT text = r;
             int pad = e->align == SkinAlign::Center ? 0 : ScaleDesign(8, dpi);
             text.left += pad;
             text.right -= pad;
-            DrawText(dc, node.text, text, font, s.Color, e->align, e->valign, false, dpi);
+            DrawText(dc, node.text, text, font, color, e->align, e->valign, false, dpi);
             break;
         }
         case TSkinElementKind::ScrollBar: PaintScrollBar(dc, node, r, dpi); break;

@@ -21,8 +21,6 @@ constexpr int kDesignWidth = 507, kDesignHeight = 307;
 constexpr RECT kSkinNeededLabel{8, 8, 8 + 241, 8 + 65};
 constexpr RECT kLoadSkinButton{8, 88, 8 + 249, 88 + 25};
 constexpr int kLabelID = 1, kButtonID = 2;
-// Animation waits count in ticks of this length.
-constexpr int kTickMs = 250;
 constexpr const wchar_t* kLoadSkinText = L"Load Skin";
 constexpr const wchar_t* kSkinNeededText =
     L"Korvix requires a skin file to show the main window. Please load a skin. If your skin is valid it will "
@@ -75,6 +73,7 @@ TfrmMain::TfrmMain(TKorvixOptions& options, UINT timerMs) : options_(options), t
     skin_.OnMouseUp = [this](TSkinObject source, TMouseButton, int, int) { SkinMouseUp(source); };
     skin_.OnScroll = [this](TSkinObject source, int newPos) { SkinScroll(source, newPos); };
     skin_.OnScrollTrack = [this](TSkinObject source, int newPos) { SkinScrollTrack(source, newPos); };
+    skin_.OnAnimationEnd = [this](TSkinObject, const std::wstring&) { SkinAnimationEnd(); };
     // An error in a handler is the user's to see, as anywhere else in the program.
     skin_.OnError = [](const Exception&) { Application.HandleException(std::current_exception()); };
     timer_.OnTimer = [this] { TimerTimer(); };
@@ -121,7 +120,6 @@ void TfrmMain::FormCreate() {
     tracking_ = TSliderTracking{};
     currentPage_ = pgNone;
     animations_.Clear();
-    waitTicks_ = 0;
     animating_ = false;
     timer_.SetEnabled(true);
 
@@ -290,7 +288,6 @@ void TfrmMain::SwitchSkin() {
     if (!skinLoaded_) ShowSkinNeeded();
     // The new skin shows its home page: nothing is open, nothing waits to play.
     animations_.Clear();
-    waitTicks_ = 0;
     animating_ = false;
     currentPage_ = pgNone;
     RefreshPages(ocAll);
@@ -352,28 +349,41 @@ void TfrmMain::ApplySkinColors() {
 
 // ---- Timer, animations, status ----
 void TfrmMain::TimerTimer() {
-    if (waitTicks_ > 0) {
-        --waitTicks_;
-    } else if (animations_.Count() == 0) {
-        animating_ = false;
-    } else {
+    // A page switch starts at the tick after its click; its later steps follow the skin's
+    // animation-ended event.
+    if (!animating_ && animations_.Count() > 0) {
         animating_ = true;
         AnimationStep();
     }
     if (pendingStatus_) SetStatusText(*pendingStatus_, false);
 }
 
+// Plays the queue's steps until one leaves animations playing (their end plays the next)
+// or the queue has run empty, which ends the switch.
 void TfrmMain::AnimationStep() {
-    int longest = 0;
-    while (std::unique_ptr<TSkinAnimation> item = animations_.TakeFirst()) {
-        if (item->Name == OptionsQueueItem) {
-            RefreshPages(ocAll);
-        } else {
-            longest = std::max(longest, PlayAnimation(root_, item->Name));
+    try {
+        while (animations_.Count() > 0) {
+            while (std::unique_ptr<TSkinAnimation> item = animations_.TakeFirst()) {
+                if (item->RefreshPages)
+                    RefreshPages(ocAll);
+                else
+                    PlayAnimation(root_, item->Name);
+                if (!item->PlayWithNext) break;
+            }
+            if (root_ && root_.AnimationRunning()) return;
         }
-        if (!item->PlayWithNext) break;
+    } catch (...) {
+        // The rest of a failed switch is dropped: the window must take page clicks again.
+        animations_.Clear();
+        animating_ = false;
+        throw;
     }
-    waitTicks_ = longest / kTickMs;
+    animating_ = false;
+}
+
+void TfrmMain::SkinAnimationEnd() {
+    // The step is over once every animation it started has ended.
+    if (animating_ && !(root_ && root_.AnimationRunning())) AnimationStep();
 }
 
 void TfrmMain::TogglePage(int page) { ShowPage(TogglePageTarget(page, currentPage_)); }
@@ -385,7 +395,7 @@ void TfrmMain::ShowPage(int page) {
     if (change.ClearPressedID) ClearPressed(root_, change.ClearPressedID);
     currentPage_ = page;
     if (change.SetPressedID) SetPressed(root_, change.SetPressedID);
-    for (const TSkinAnimation& item : change.Queue) animations_.Add(item.Name, item.PlayWithNext);
+    for (const TSkinAnimation& item : change.Queue) animations_.Add(item);
 }
 
 void TfrmMain::SetStatusText(const std::wstring& text, bool deferred) {

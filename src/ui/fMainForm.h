@@ -1,6 +1,7 @@
 // The settings window: drawn entirely by its own skin control from the skin's form "Korvix",
-// one option page at a time with the skin's hide and show animations paced by a 250 ms
-// timer, the performance chart on the skin's `chart` element, the engine's status line,
+// one option page at a time with the skin's hide and show animations (a switch starts at the
+// next tick of a 250 ms timer; each later step when the skin tells that the animations of the
+// one before have ended), the performance chart on the skin's `chart` element, the engine's status line,
 // and help. Without a usable skin it becomes a small plain window that asks for a skin file.
 // Created on demand (TKorvixWindows) and freed when closed. The option pages' controls are
 // fMainPages.cpp.
@@ -65,7 +66,6 @@ public:
     int CurrentPage() const noexcept { return currentPage_; }
     bool SkinLoaded() const noexcept { return skinLoaded_; }
     bool Animating() const noexcept { return animating_; }
-    int WaitTicks() const noexcept { return waitTicks_; }
     int QueuedAnimations() const noexcept { return animations_.Count(); }
     bool ContextHelpMode() const noexcept { return contextHelpMode_; }
     bool SwallowClick() const noexcept { return swallowClick_; }
@@ -88,6 +88,7 @@ protected:
 
 private:
     void AnimationStep();
+    void SkinAnimationEnd();
     void TakeElementReferences();
     void SetUpScrollBars();
     void ApplySkinColors();
@@ -114,7 +115,6 @@ private:
     // The elements the pages write, by element number; a skin may lack any of them.
     std::map<int32_t, TSkinObject> elements_;
     TSkinAnimationList animations_;
-    int waitTicks_ = 0;
     bool animating_ = false;
     bool contextHelpMode_ = false;
     bool swallowClick_ = false;

@@ -156,6 +156,9 @@ EventLog::EventLog(TSkin& skin) {
     skin.OnScrollTrack = [this](TSkinObject s, int pos) {
         lines.push_back("ScrollTrack " + Narrow8(s.Name()) + " " + std::to_string(pos));
     };
+    skin.OnAnimationEnd = [this](TSkinObject s, const std::wstring& animation) {
+        lines.push_back("AnimationEnd " + Narrow8(s.Name()) + " " + Narrow8(animation));
+    };
 }
 
 std::vector<std::string> EventLog::Take() {

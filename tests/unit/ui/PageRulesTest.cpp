@@ -108,9 +108,13 @@ TEST(PageConversionsTest, ScrollBarsReachExactlyTheirRanges) {
 }
 
 TEST(PageSwitchTest, HideShowQueueAndButtonLooks) {
+    // The refresh of every page is an item of its own kind, named "(refresh)" here.
     auto names = [](const TPageSwitch& s) {
         std::vector<std::pair<std::wstring, bool>> out;
-        for (const TSkinAnimation& a : s.Queue) out.emplace_back(a.Name, a.PlayWithNext);
+        for (const TSkinAnimation& a : s.Queue) {
+            EXPECT_TRUE(a.RefreshPages == a.Name.empty()) << "a refresh carries no animation name";
+            out.emplace_back(a.RefreshPages ? L"(refresh)" : a.Name, a.PlayWithNext);
+        }
         return out;
     };
     using Queue = std::vector<std::pair<std::wstring, bool>>;
@@ -119,17 +123,17 @@ TEST(PageSwitchTest, HideShowQueueAndButtonLooks) {
     EXPECT_EQ(regularToCritical.SetPressedID, idCritical);
     EXPECT_EQ(names(regularToCritical), (Queue{{L"regular_hide", true},
                                                {L"idle_hide", false},
-                                               {L"___OPTIONS", true},
+                                               {L"(refresh)", true},
                                                {L"critical_show", true},
                                                {L"idle_show", false}}));
     TPageSwitch openAbout = PageSwitch(pgNone, pgAbout);
     EXPECT_EQ(openAbout.ClearPressedID, 0);
     EXPECT_EQ(openAbout.SetPressedID, 0);  // the about button has no pressed look
-    EXPECT_EQ(names(openAbout), (Queue{{L"___OPTIONS", true}, {L"about_show", false}}));
+    EXPECT_EQ(names(openAbout), (Queue{{L"(refresh)", true}, {L"about_show", false}}));
     TPageSwitch closeMisc = PageSwitch(pgMisc, pgNone);
     EXPECT_EQ(closeMisc.ClearPressedID, idMisc);
     EXPECT_EQ(closeMisc.SetPressedID, 0);
-    EXPECT_EQ(names(closeMisc), (Queue{{L"misc_hide", false}, {L"___OPTIONS", true}}));
+    EXPECT_EQ(names(closeMisc), (Queue{{L"misc_hide", false}, {L"(refresh)", true}}));
     EXPECT_EQ(TogglePageTarget(pgManual, pgManual), pgNone);
     EXPECT_EQ(TogglePageTarget(pgManual, pgStartup), pgManual);
     EXPECT_EQ(std::wstring(PageRow(pgAbout).HelpTopic), L"overview.htm");
