@@ -10,6 +10,7 @@
 #include "framework/uException.h"
 #include "skin/uSkinTypes.h"
 
+class TSkinSource;
 class TSkinStatic;
 class TSkinButton;
 class TSkinScrollBar;
@@ -129,6 +130,9 @@ public:
     // Loads a skin file (replacing the loaded one); a missing or bad file throws and leaves
     // no skin loaded. Windows drawn before keep their look until they are unskinned.
     void Load(const std::wstring& fileName);
+    // Files are read and decoded through `source` from now on, so every TSkin on the same
+    // source shares a file they both hold (null: each load reads its file).
+    void SetSource(std::shared_ptr<TSkinSource> source) noexcept;
     void Unload() noexcept;
     bool Loaded() const noexcept;
     const std::wstring& FileName() const noexcept;

@@ -13,6 +13,7 @@
 #include "ui/uPageRules.h"
 #include "ui/uSkinHelper.h"
 #include "ui/uSkinNames.h"
+#include "ui/uSkinService.h"
 
 namespace {
 // The designed window: its client area (replaced by the skin's form) and the two plain
@@ -37,23 +38,6 @@ RECT ScaleRect(const RECT& r, UINT dpi) {
     return {ScaleToDpi(r.left, dpi), ScaleToDpi(r.top, dpi), ScaleToDpi(r.right, dpi), ScaleToDpi(r.bottom, dpi)};
 }
 
-// The system's message font at the window's scale.
-HFONT CreateMessageFont(UINT dpi, int points = 0) {
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof(metrics);
-    LOGFONTW font{};
-    if (::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
-        font = metrics.lfMessageFont;
-        // The metrics are at the system's scale; the window may be on a monitor of another.
-        UINT systemDpi = WindowDpi(nullptr);
-        if (systemDpi != dpi && systemDpi != 0) font.lfHeight = ::MulDiv(font.lfHeight, int(dpi), int(systemDpi));
-    } else {
-        ::wcscpy_s(font.lfFaceName, L"Tahoma");
-        font.lfHeight = -ScaleToDpi(11, dpi);
-    }
-    if (points > 0) font.lfHeight = -::MulDiv(points, int(dpi), 72);
-    return ::CreateFontIndirectW(&font);
-}
 }  // namespace
 
 POINT SavedMainWindowPosition() { return g_savedPosition; }
@@ -63,11 +47,10 @@ TSkinFileChooser SetSkinFileChooser(TSkinFileChooser chooser) {
     return std::exchange(g_chooseSkinFile, chooser ? chooser : &RunOpenDialog);
 }
 
-std::wstring SkinLoadErrorText(const std::wstring& fileName) {
-    return ReplaceAll(L"There was an error loading the skin (%1). Please load a different skin.", L"%1", fileName);
-}
-
-TfrmMain::TfrmMain(TKorvixOptions& options, UINT timerMs) : options_(options), timer_(*this, timerMs) {
+TfrmMain::TfrmMain(const TWindowContext& context, UINT timerMs)
+    : context_(context), options_(context.Options), timer_(*this, timerMs) {
+    // A file the engine's shared control holds as well is read and decoded once.
+    context_.Skins.Serve(skin_);
     skin_.OnSkinEvent = [this](TSkinObject source, const std::wstring& name) { SkinSkinEvent(source, name); };
     skin_.OnMouseDown = [this](TSkinObject source, TMouseButton, int, int) { SkinMouseDown(source); };
     skin_.OnMouseUp = [this](TSkinObject source, TMouseButton, int, int) { SkinMouseUp(source); };
@@ -161,9 +144,7 @@ void TfrmMain::FormDestroy() {
     HideTaskbarButton();
     elements_.clear();
     root_ = {};
-    try {
-        skin_.Unload();
-    } catch (const Exception&) {}
+    skin_.Unload();
 }
 
 LRESULT TfrmMain::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -209,21 +190,19 @@ void TfrmMain::LoadSkin(bool report) {
         }
         SetBranding(root_);
         skinLoaded_ = true;
-        ApplySkinColors();
-    } catch (const Exception&) {
+        TSkinService::ApplyChartColors(root_, *chart_);
+        skinError_.clear();
+    } catch (const Exception& e) {
         skinLoaded_ = false;
+        skinError_ = e.Message();
         ShowSkinNeeded();
-        if (report) ReportSkinError(path);
+        if (report) ReportSkinError(path, skinError_);
     }
 }
 
 void TfrmMain::UnloadSkin() {
-    try {
-        skin_.UnskinWindow(Handle());
-    } catch (const Exception&) {}
-    try {
-        skin_.Unload();
-    } catch (const Exception&) {}
+    skin_.UnskinWindow(Handle());
+    skin_.Unload();
     elements_.clear();
     root_ = {};
 }
@@ -255,8 +234,8 @@ bool TfrmMain::ChooseSkinFile(std::wstring& fileName) {
     return true;
 }
 
-void TfrmMain::ReportSkinError(const std::wstring& fileName) {
-    ShowMessageBox(Handle(), SkinLoadErrorText(fileName), ProductName, MB_OK | MB_ICONERROR);
+void TfrmMain::ReportSkinError(const std::wstring& fileName, const std::wstring& detail) {
+    ShowMessageBox(Handle(), TSkinService::ErrorText(fileName, detail), ProductName, MB_OK | MB_ICONERROR);
 }
 
 void TfrmMain::cmdLoadSkinClick() {
@@ -279,6 +258,7 @@ void TfrmMain::SwitchSkin() {
     UnloadSkin();
     LoadSkin(false);
     bool newSkinFailed = false;
+    std::wstring newSkinError = skinError_;
     if (!skinLoaded_) {
         options_.SetSkin(previous);
         UnloadSkin();
@@ -291,20 +271,19 @@ void TfrmMain::SwitchSkin() {
     animating_ = false;
     currentPage_ = pgNone;
     RefreshPages(ocAll);
-    if (newSkinFailed) ReportSkinError(chosen);
+    if (newSkinFailed) ReportSkinError(chosen, newSkinError);
 }
 
 void TfrmMain::PlaceChart() {
     PlaceOnElement(chart_->Handle(), root_, ElementName(idChart));
     UINT dpi = WindowDpi(Handle());
-    chartFont_.reset(CreateMessageFont(dpi, kChartFontPoints));
-    chart_->SetScaleFont(chartFont_.get());
+    chart_->SetScaleFont(context_.Skins.MessageFont(dpi, kChartFontPoints));
 }
 
 void TfrmMain::SetFallbackFont() {
-    fallbackFont_.reset(CreateMessageFont(WindowDpi(Handle())));
-    lblSkinNeeded_->SetFont(fallbackFont_.get());
-    cmdLoadSkin_->SetFont(fallbackFont_.get());
+    HFONT font = context_.Skins.MessageFont(WindowDpi(Handle()));
+    lblSkinNeeded_->SetFont(font);
+    cmdLoadSkin_->SetFont(font);
 }
 
 void TfrmMain::TakeElementReferences() {
@@ -332,19 +311,6 @@ void TfrmMain::SetUpScrollBars() {
         bar.SetPage(setup.PageSize);
         bar.SetStep(setup.SmallStep);
     }
-}
-
-void TfrmMain::ApplySkinColors() {
-    auto color = [this](int32_t id, COLORREF current) {
-        return static_cast<COLORREF>(SkinColor(root_.Find(ElementName(id)), current));
-    };
-    TPerformanceChart& chart = *chart_;
-    chart.SetColor(color(idChartBackColor, chart.Color()));
-    chart.SetDataColor(color(idChartForeColor, chart.DataColor()));
-    chart.SetCPUColor(color(idChartCpuColor, chart.CPUColor()));
-    chart.SetAdjustColor(color(idChartLineColor, chart.AdjustColor()));
-    chart.SetAdjustColor2(color(idChartLine2Color, chart.AdjustColor2()));
-    chart.SetFontColor(color(idChartFontColor, chart.FontColor()));
 }
 
 // ---- Timer, animations, status ----

@@ -22,13 +22,15 @@
 #include "tray/cPChart2.h"
 #include "ui/uAnimationList.h"
 #include "ui/uPageActions.h"
+#include "ui/uWindowContext.h"
 
 class TKorvixOptions;
 
 class TfrmMain : public TForm {
 public:
     // `timerMs`: the period of the page timer (tests drive the ticks themselves with 0).
-    explicit TfrmMain(TKorvixOptions& options, UINT timerMs = 250);
+    // The options, the engine's requests and the skin service come from the window's creator.
+    explicit TfrmMain(const TWindowContext& context, UINT timerMs = 250);
     ~TfrmMain() override;
 
     // ---- What the engine asks of the window ----
@@ -91,14 +93,14 @@ private:
     void SkinAnimationEnd();
     void TakeElementReferences();
     void SetUpScrollBars();
-    void ApplySkinColors();
     void PlaceChart();
     void CentreOnScreen();
     bool ChooseSkinFile(std::wstring& fileName);
-    void ReportSkinError(const std::wstring& fileName);
+    void ReportSkinError(const std::wstring& fileName, const std::wstring& detail);
     void OptionClick(int32_t id);
     void SetFallbackFont();
 
+    TWindowContext context_;
     TKorvixOptions& options_;
     TSkin skin_;
     TTimer timer_;
@@ -106,8 +108,8 @@ private:
     std::unique_ptr<TPerformanceChart> chart_;
     std::unique_ptr<TLabel> lblSkinNeeded_;
     std::unique_ptr<TButton> cmdLoadSkin_;
-    UniqueFont chartFont_;
-    UniqueFont fallbackFont_;
+    // What the loader said about the last skin that failed.
+    std::wstring skinError_;
 
     int currentPage_ = 0;
     bool skinLoaded_ = false;
@@ -131,6 +133,3 @@ void ForgetMainWindowPosition();
 // file dialog). Answers whether a file was chosen.
 using TSkinFileChooser = bool (*)(TOpenDialog& dialog, HWND owner);
 TSkinFileChooser SetSkinFileChooser(TSkinFileChooser chooser);
-
-// "There was an error loading the skin (%1). Please load a different skin."
-std::wstring SkinLoadErrorText(const std::wstring& fileName);

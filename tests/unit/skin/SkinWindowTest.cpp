@@ -152,6 +152,9 @@ TEST_F(SkinnedWindow, AnimationsPlayToTheirEndAndReturnAtOnce) {
     // Hidden again: the hide animation fades it out, then hides it.
     panel.StartAnimation(1);
     ASSERT_TRUE(PumpUntil([&] { return ScreenPixel(Wnd(), 105, 100) == RGB(0xF0, 0xF0, 0xF0); }, 3000));
+    ASSERT_TRUE(PumpUntil([&] { return !panel.AnimationRunning(); }, 3000));
+    PumpMessages();
+    log.Take();  // the ends of both animations
     Mouse(Wnd(), WM_LBUTTONDOWN, 105, 100);
     Mouse(Wnd(), WM_LBUTTONUP, 105, 100);
     EXPECT_EQ(log.Take().at(0), "SkinEvent Mini OnMouseDown");  // a hidden element takes no clicks

@@ -21,6 +21,8 @@
 #include "ui/uPageRules.h"
 #include "ui/uSkinHelper.h"
 #include "ui/uSkinNames.h"
+#include "ui/uSkinService.h"
+#include "ui/uWindowContext.h"
 
 namespace {
 struct ShownBox {
@@ -140,7 +142,7 @@ protected:
     }
 
     TfrmMain& Open() {
-        form_ = Application.CreateForm<TfrmMain>(O(), 0u);
+        form_ = Application.CreateForm<TfrmMain>(Context(), 0u);
         form_->Show();
         PumpMessages();
         return *form_;
@@ -197,8 +199,12 @@ protected:
         return requests;
     }
 
+    TWindowContext Context() { return {O(), requests_, skins_}; }
+
     TfrmMain* form_ = nullptr;
     std::unique_ptr<MessageRecorder> engine_;
+    TSkinService skins_;
+    TEngineMessages requests_{[] { return EngineWindow; }};
 
 private:
     MessageBoxFunc previousBox_ = nullptr;
@@ -236,16 +242,17 @@ TEST_F(MainFormTest, DefaultSkinLoadsWithCaptionsChartAndScrollBarsForTheMachine
 TEST_F(MainFormTest, ASkinThatCannotBeUsedShowsTheFallbackAndNamesTheFile) {
     struct Case {
         const char* what;
-        std::wstring skin;   // the option's value
-        std::wstring named;  // what the message names
+        std::wstring skin;    // the option's value
+        std::wstring named;   // what the message names
+        std::wstring detail;  // part of what the loader said, which follows the message
     };
     const std::wstring missing = ShippedSkin(L"no such skin.skn");
     const Case cases[] = {
-        {"missing file", missing, L""},
-        {"no chart element", FixturePath(L"missing_chart.skn"), FixturePath(L"missing_chart.skn")},
+        {"missing file", missing, L"", L"The skin file was not found"},
+        {"no chart element", FixturePath(L"missing_chart.skn"), FixturePath(L"missing_chart.skn"), L"chart"},
         {"manual_scroll is a static", FixturePath(L"manual_scroll_static.skn"),
-         FixturePath(L"manual_scroll_static.skn")},
-        {"not a skin", FixturePath(L"not_a_skin.skn"), FixturePath(L"not_a_skin.skn")},
+         FixturePath(L"manual_scroll_static.skn"), L"manual_scroll"},
+        {"not a skin", FixturePath(L"not_a_skin.skn"), FixturePath(L"not_a_skin.skn"), L"line 1:"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -262,8 +269,11 @@ TEST_F(MainFormTest, ASkinThatCannotBeUsedShowsTheFallbackAndNamesTheFile) {
         EXPECT_EQ(form.cmdLoadSkin().Text(), L"Load Skin");
         ASSERT_EQ(g_boxes.size(), 1u);
         EXPECT_EQ(g_boxes[0].owner, form.Handle());
-        EXPECT_EQ(g_boxes[0].text,
-                  L"There was an error loading the skin (" + c.named + L"). Please load a different skin.");
+        // The message as it always read, then what the loader said (with the line of a fault).
+        const std::wstring told =
+            L"There was an error loading the skin (" + c.named + L"). Please load a different skin.\r\n\r\n";
+        EXPECT_EQ(g_boxes[0].text.substr(0, told.size()), told);
+        EXPECT_NE(g_boxes[0].text.find(c.detail, told.size()), std::wstring::npos) << Narrow8(g_boxes[0].text);
         EXPECT_EQ(g_boxes[0].caption, L"Korvix Professional");
         EXPECT_EQ(g_boxes[0].type, UINT(MB_OK | MB_ICONERROR));
         CloseForm();
@@ -304,8 +314,11 @@ TEST_F(MainFormTest, SwitchingToABrokenSkinBringsThePreviousOneBackAndNamesTheBr
     EXPECT_EQ(form.QueuedAnimations(), 0);
     EXPECT_FALSE(Pressed(L"misc"));
     ASSERT_EQ(g_boxes.size(), 1u);
-    EXPECT_EQ(g_boxes[0].text,
-              L"There was an error loading the skin (" + g_chosenSkin + L"). Please load a different skin.");
+    // The broken file is named, with the loader's reason after it.
+    const std::wstring told =
+        L"There was an error loading the skin (" + g_chosenSkin + L"). Please load a different skin.\r\n\r\n";
+    EXPECT_EQ(g_boxes[0].text.substr(0, told.size()), told);
+    EXPECT_NE(g_boxes[0].text.find(L"chart", told.size()), std::wstring::npos);
 
     // A good one replaces it, and the pages show the options again.
     g_boxes.clear();
@@ -516,7 +529,7 @@ TEST_F(MainFormTest, StatusTextsWaitForTheTickAndOnlyTheLatestIsWritten) {
     EXPECT_FALSE(form.PendingStatus().has_value());
 
     // Through the engine's side: deferred as well.
-    TKorvixWindows windows(O());
+    TKorvixWindows windows(Context());
     windows.ShowStatusLine(L"monitoring");
     EXPECT_EQ(Text(L"StatusStatic"), L"working (37% done)");
     form.TimerTimer();
@@ -638,7 +651,7 @@ TEST_F(MainFormTest, ClosingTheWindowStoresTheOptionsAndFreesIt) {
 
 // ---- The engine's side ----
 TEST_F(MainFormTest, EngineWindowsShowOneMainWindowFindItAndFreeIt) {
-    TKorvixWindows windows(O());
+    TKorvixWindows windows(Context());
     EXPECT_EQ(windows.FindMainWindow(), nullptr);
     HWND shown = windows.ShowMainWindow();
     ASSERT_NE(shown, nullptr);
