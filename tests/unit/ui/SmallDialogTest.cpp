@@ -1,6 +1,7 @@
 // The skinned dialog base, the hotkey dialog and its flow, the ask-defaults dialog and its flow.
 #include <gtest/gtest.h>
 #include "DialogFixture.h"
+#include "framework/uHandles.h"
 #include "ui/fAskDefaults.h"
 #include "ui/fHotkey2.h"
 
@@ -204,4 +205,36 @@ TEST_F(AskDefaultsFlowTest, YesAppliesTheDefaultsWithOneAnnouncementNoAndEscapeC
             EXPECT_TRUE(Announced().empty());
         }
     }
+}
+
+TEST_F(SkinnedDialogTest, TheServiceReadsAFileOnceForTheDialogsAndAWindowOfItsOwnAndAgainOnceChanged) {
+    // The dialogs' shared control and a control of its own (as the main window has) on one service.
+    wchar_t dir[MAX_PATH], temp[MAX_PATH];
+    ::GetTempPathW(MAX_PATH, dir);
+    ::GetTempFileNameW(dir, L"skn", 0, temp);
+    const std::wstring path = temp;
+    ASSERT_TRUE(::CopyFileW(ShippedSkin(L"default.skn").c_str(), temp, FALSE));
+    skins.UseDialogSkin(path);
+    TSkin own;
+    skins.Serve(own);
+    own.Load(path);
+    EXPECT_EQ(skins.Reads(), 1);
+    EXPECT_TRUE(own.Loaded());
+    // A file changed on disk since is read again.
+    {
+        UniqueKernelHandle file(
+            ::CreateFileW(temp, FILE_APPEND_DATA, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        const char more[] = "\n# changed\n";
+        DWORD written = 0;
+        ASSERT_TRUE(::WriteFile(file.get(), more, DWORD(sizeof(more) - 1), &written, nullptr));
+    }
+    own.Load(path);
+    EXPECT_EQ(skins.Reads(), 2);
+    // A file that fails is reported with the loader's message, and remembered by nobody.
+    EXPECT_THROW(own.Load(ShippedSkin(L"no such skin.skn")), ESkinError);
+    EXPECT_EQ(skins.Reads(), 3);
+    own.Unload();
+    skins.ShareDialogSkinOf(nullptr);
+    engine->Skin.Unload();
+    ::DeleteFileW(temp);
 }
