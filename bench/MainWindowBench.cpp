@@ -15,6 +15,8 @@
 #include "support/GuiObjects.h"
 #include "ui/fMainForm.h"
 #include "ui/uPageRules.h"
+#include "ui/uSkinService.h"
+#include "ui/uWindowContext.h"
 
 namespace {
 constexpr int kWarmUp = 5;
@@ -24,8 +26,16 @@ using bench::PrivateBytes;
 using bench::Pump;
 using bench::Seconds;
 
+// As the program makes them once: the skin service the windows share (a reopened window does
+// not read its skin file again) and the engine's requests.
+TWindowContext Context() {
+    static TSkinService skins;
+    static TEngineMessages engine([] { return EngineWindow; });
+    return {*Options, engine, skins};
+}
+
 void Cycle() {
-    TfrmMain* form = Application.CreateForm<TfrmMain>(*Options, 0u);
+    TfrmMain* form = Application.CreateForm<TfrmMain>(Context(), 0u);
     form->Show();
     ::UpdateWindow(form->Handle());
     Pump();

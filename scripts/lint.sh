@@ -30,12 +30,10 @@ below = {
     "tray": ["framework", "probes", "settings", "legacy"],
     "skin": ["framework"],
     "engine": ["framework", "probes", "settings", "legacy", "tray", "skin"],
-    "ui": ["framework", "probes", "settings", "legacy", "tray", "skin", "engine"],
-    "shell": ["framework", "probes", "settings", "legacy", "tray", "skin", "engine", "ui"],
+    "help": ["framework"],
+    "ui": ["framework", "probes", "settings", "legacy", "tray", "skin", "engine", "help"],
+    "shell": ["framework", "probes", "settings", "legacy", "tray", "skin", "engine", "help", "ui"],
 }
-# Context help (korvix_help) lives in src/shell but is a library on the framework alone,
-# so the windows of src/ui may use it.
-help_headers = {"shell/uHTMLHelp.h"}
 bad = 0
 for path in sys.argv[1:]:
     parts = path.split("/")
@@ -44,8 +42,6 @@ for path in sys.argv[1:]:
     allowed = set(below[parts[1]] + [parts[1]])
     for n, line in enumerate(open(path, encoding="utf-8"), 1):
         m = re.match(r'\s*#\s*include\s+"([^/"]+)/([^"]+)"', line)
-        if m and parts[1] == "ui" and f"{m.group(1)}/{m.group(2)}" in help_headers:
-            continue
         if m and m.group(1) not in allowed:
             print(f"{path}:{n}: {parts[1]} must not include {m.group(1)}/ (a layer above it)")
             bad = 1

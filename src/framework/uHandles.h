@@ -83,6 +83,8 @@ using UniqueRegion = UniqueGdi<HRGN>;
 class WindowDC {
 public:
     explicit WindowDC(HWND wnd) noexcept : wnd_(wnd), dc_(::GetDC(wnd)) {}
+    // `wholeWindow`: the frame as well (GetWindowDC), for drawing a non-client edge.
+    WindowDC(HWND wnd, bool wholeWindow) noexcept : wnd_(wnd), dc_(wholeWindow ? ::GetWindowDC(wnd) : ::GetDC(wnd)) {}
     WindowDC(const WindowDC&) = delete;
     WindowDC& operator=(const WindowDC&) = delete;
     ~WindowDC() {

@@ -6,6 +6,19 @@
 #include "legacy/uKorvixOptions.h"
 #include "legacy/uMessages.h"
 #include "ui/uKorvixWindows.h"
+#include "ui/uSkinService.h"
+#include "ui/uWindowContext.h"
+
+namespace {
+// The composition root: the one skin service, the engine as the windows ask it (through the
+// engine window's messages) and the options, handed to every window of src/ui.
+TKorvixWindows& KorvixWindows() {
+    static TSkinService skins;
+    static TEngineMessages engine([] { return EngineWindow; });
+    static TKorvixWindows windows(TWindowContext{*Options, engine, skins});
+    return windows;
+}
+}  // namespace
 
 TForm::CreateParams TfrmLaunch::FormParams() {
     return {.className = L"TfrmLaunch",
@@ -51,11 +64,9 @@ void TfrmLaunch::LaunchStart() {
         Application.Terminate();
         return;
     }
-    Application.CreateForm<TfrmEngine>(*Options, EngineWindows());
+    TfrmEngine* engine = Application.CreateForm<TfrmEngine>(*Options, EngineWindows());
+    KorvixWindows().ConnectEngine(*engine);
 }
 
 // The windows above the engine: the main window and the Free-and-Run manager.
-IEngineWindows& TfrmLaunch::EngineWindows() {
-    static TKorvixWindows windows(*Options);
-    return windows;
-}
+IEngineWindows& TfrmLaunch::EngineWindows() { return KorvixWindows(); }

@@ -9,12 +9,12 @@
 #include "framework/uShell.h"
 #include "framework/uSystemLibrary.h"
 #include "framework/uText.h"
+#include "help/uHTMLHelp.h"
 #include "legacy/uGlobals.h"
 #include "legacy/uKorvixOptions.h"
 #include "legacy/uMessages.h"
 #include "probes/jovCPUUsage.h"
 #include "shell/fLaunchForm.h"
-#include "shell/uHTMLHelp.h"
 #include "shell/uStartup.h"
 
 namespace {

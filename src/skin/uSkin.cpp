@@ -1,13 +1,14 @@
 #include "skin/uSkin.h"
 #include <map>
 #include "framework/uHandles.h"
-#include "framework/uTrace.h"
 #include "skin/uSkinBinding.h"
 #include "skin/uSkinRender.h"
+#include "skin/uSkinSource.h"
 
 namespace {
 std::string ReadSkinText(const std::wstring& fileName) {
-    if (fileName.empty()) throw ESkinError(L"No skin file given");
+    // The options give an empty name for a skin file that does not exist.
+    if (fileName.empty()) throw ESkinError(L"The skin file was not found");
     UniqueKernelHandle file(::CreateFileW(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                           FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) throw ESkinError(L"Cannot open the skin file " + fileName);
@@ -33,17 +34,8 @@ std::shared_ptr<const SkinModel> ReadSkin(const std::wstring& fileName) {
     }
 }
 
-void ReportSkinHandlerError(TSkin* skin, const Exception& error) {
-    if (skin && skin->OnError) {
-        try {
-            skin->OnError(error);
-            return;
-        } catch (...) {}
-    }
-    DebugTrace(std::wstring(error.ClassName()) + L": " + error.Message());
-}
-
 struct TSkin::Impl {
+    std::shared_ptr<TSkinSource> source;
     std::shared_ptr<const SkinModel> model;
     std::shared_ptr<TSkinPainter> painter;
     std::shared_ptr<TSkinTree> skinObject;
@@ -66,13 +58,21 @@ TSkin::~TSkin() { impl_->windows.clear(); }
 
 void TSkin::Load(const std::wstring& fileName) {
     Unload();
-    auto model = ReadSkin(fileName);
-    impl_->painter = std::make_shared<TSkinPainter>(model);
-    impl_->model = std::move(model);
+    TLoadedSkin loaded;
+    if (impl_->source) {
+        loaded = impl_->source->Open(fileName);
+    } else {
+        loaded.model = ReadSkin(fileName);
+        loaded.painter = std::make_shared<TSkinPainter>(loaded.model);
+    }
+    impl_->painter = std::move(loaded.painter);
+    impl_->model = std::move(loaded.model);
     impl_->fileName = fileName;
 }
 
-void TSkin::Unload() {
+void TSkin::SetSource(std::shared_ptr<TSkinSource> source) noexcept { impl_->source = std::move(source); }
+
+void TSkin::Unload() noexcept {
     if (impl_->skinObject) impl_->skinObject->alive = false;
     impl_->skinObject.reset();
     impl_->painter.reset();
@@ -99,7 +99,7 @@ void TSkin::ApplyForm(HWND window, const std::wstring& formName) {
     impl_->Bind(this, window, form);
 }
 
-void TSkin::UnskinWindow(HWND window) { impl_->windows.erase(window); }
+void TSkin::UnskinWindow(HWND window) noexcept { impl_->windows.erase(window); }
 
 TSkinObject TSkin::WindowObject(HWND window) {
     auto it = impl_->windows.find(window);

@@ -10,6 +10,7 @@
 #include "framework/uException.h"
 #include "skin/uSkinTypes.h"
 
+class TSkinSource;
 class TSkinStatic;
 class TSkinButton;
 class TSkinScrollBar;
@@ -41,8 +42,12 @@ public:
     std::wstring AnimationName(int index) const;
     int FrameCount(int index) const;
     SkinFrameRecord Frame(int index, int frame) const;
-    // Starts the animation and returns at once; the window's animation timer plays it.
+    // Starts the animation and returns at once; the window's animation timer plays it, and
+    // the skin's OnAnimationEnd tells when it has ended.
     void StartAnimation(int index) const;
+    // Whether an animation of this element or of one beneath it plays now (never for the skin
+    // object, whose animations jump to their end).
+    bool AnimationRunning() const;
 
     // The colour of a window root; any other element throws.
     TSkinColor Color() const;
@@ -80,6 +85,14 @@ public:
     // Index 0 normal, 1 hot, 2 pushed (TSkinButtonLook).
     SkinButtonState GetState(int index) const;
     void SetState(int index, const SkinButtonState& state) const;
+    // Element state: a pressed button draws each look's section with "_pressed" appended and
+    // its caption in the inverse colour; a checked one with "_checked" (before "_pressed" when
+    // both). A skin without such sections falls back to the plain ones. Setting the state it
+    // has changes nothing; a change repaints the button.
+    void SetPressed(bool pressed) const;
+    bool Pressed() const;
+    void SetChecked(bool checked) const;
+    bool Checked() const;
 
 private:
     friend class TSkinObject;
@@ -117,7 +130,10 @@ public:
     // Loads a skin file (replacing the loaded one); a missing or bad file throws and leaves
     // no skin loaded. Windows drawn before keep their look until they are unskinned.
     void Load(const std::wstring& fileName);
-    void Unload();
+    // Files are read and decoded through `source` from now on, so every TSkin on the same
+    // source shares a file they both hold (null: each load reads its file).
+    void SetSource(std::shared_ptr<TSkinSource> source) noexcept;
+    void Unload() noexcept;
     bool Loaded() const noexcept;
     const std::wstring& FileName() const noexcept;
 
@@ -128,7 +144,7 @@ public:
     // The window is drawn from the skin's form of that name.
     void ApplyForm(HWND window, const std::wstring& formName);
     // The window gets its plain look back; a window this skin does not draw is left alone.
-    void UnskinWindow(HWND window);
+    void UnskinWindow(HWND window) noexcept;
     TSkinObject WindowObject(HWND window);
 
     // Events. Handlers may unskin or destroy the window; the engine touches nothing after.
@@ -137,8 +153,13 @@ public:
     std::function<void(TSkinObject source, TMouseButton button, int x, int y)> OnMouseUp;
     std::function<void(TSkinObject source, int newPos)> OnScroll;
     std::function<void(TSkinObject source, int newPos)> OnScrollTrack;
-    // Errors thrown by the handlers above end here, never in the system's code (default: the
-    // debugger output).
+    // An animation of a window's element has ended: played to its end, or stopped because
+    // another one started on the same element. Delivered from the message loop, after the
+    // call that started or stopped it has returned.
+    std::function<void(TSkinObject element, const std::wstring& animation)> OnAnimationEnd;
+    // Errors thrown by the handlers above end here, never in the system's code; without a
+    // handler they go to the application's error sink (Application.HandleException), as the
+    // engine's own failures always do.
     std::function<void(const Exception& error)> OnError;
 
 private:

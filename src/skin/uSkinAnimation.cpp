@@ -31,7 +31,9 @@ const SkinAnimation& TSkinAnimator::AnimationOf(const Run& run) const {
     return tree_.nodes[run.node].design->animations[run.animation];
 }
 
-void TSkinAnimator::Start(int node, int animation, unsigned now) {
+void TSkinAnimator::Start(int node, int animation, unsigned now, std::vector<Ended>& ended) {
+    for (const Run& r : running_)
+        if (r.node == node) ended.push_back({r.node, r.animation});
     running_.erase(std::remove_if(running_.begin(), running_.end(), [&](const Run& r) { return r.node == node; }),
                    running_.end());
     Run run{node, animation, 0, now, 0, 0, 0};
@@ -47,7 +49,7 @@ void TSkinAnimator::EnterFrame(Run& run) {
     run.fromDy = n.dy;
 }
 
-bool TSkinAnimator::Step(unsigned now, std::vector<int>& changed) {
+bool TSkinAnimator::Step(unsigned now, std::vector<int>& changed, std::vector<Ended>& ended) {
     for (size_t i = 0; i < running_.size();) {
         Run& run = running_[i];
         TSkinNode& n = tree_.nodes[run.node];
@@ -74,9 +76,10 @@ bool TSkinAnimator::Step(unsigned now, std::vector<int>& changed) {
             }
             EnterFrame(run);
         }
-        if (finished)
+        if (finished) {
+            ended.push_back({run.node, run.animation});
             running_.erase(running_.begin() + i);
-        else
+        } else
             ++i;
     }
     return !running_.empty();

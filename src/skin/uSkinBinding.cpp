@@ -1,6 +1,6 @@
 #include "skin/uSkinBinding.h"
 #include <windows.h>
-#include <commctrl.h>
+#include "framework/uApplication.h"
 
 namespace {
 // Our subclass id: one per window and binding.
@@ -12,39 +12,31 @@ TSkinBinding::TSkinBinding(HWND window, std::shared_ptr<TSkinPainter> painter, T
 
 TSkinBinding::~TSkinBinding() {
     if (tree_) tree_->alive = false;
-    if (attached_) ::RemoveWindowSubclass(window_, &TSkinBinding::SubclassProc, SubclassId);
 }
 
-void TSkinBinding::Attach() {
-    if (!::SetWindowSubclass(window_, &TSkinBinding::SubclassProc, SubclassId, reinterpret_cast<DWORD_PTR>(this)))
-        throw ESkinError(L"Cannot draw the window with the skin (subclassing failed)");
-    attached_ = true;
-}
+void TSkinBinding::Attach() { TSkinSubclass::Attach(window_, SubclassId); }
 
-LRESULT TSkinBinding::DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-    return ::DefSubclassProc(window_, msg, wParam, lParam);
-}
-
-void TSkinBinding::NotifyDestroyed() {
-    ::RemoveWindowSubclass(window_, &TSkinBinding::SubclassProc, SubclassId);
-    attached_ = false;
+void TSkinBinding::WindowDestroyed() noexcept {
     if (tree_) tree_->alive = false;
-    if (sink_.windowDestroyed) sink_.windowDestroyed(window_);  // frees this binding
+    try {
+        if (sink_.windowDestroyed) sink_.windowDestroyed(window_);  // frees this binding
+    } catch (...) {
+        ReportSkinFailure(nullptr, WM_NCDESTROY, std::current_exception());
+    }
 }
 
-LRESULT CALLBACK TSkinBinding::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                            DWORD_PTR data) {
-    auto* self = reinterpret_cast<TSkinBinding*>(data);
-    if (msg == WM_NCDESTROY) {
-        LRESULT result = ::DefSubclassProc(hwnd, msg, wParam, lParam);
-        self->NotifyDestroyed();
-        return result;
-    }
-    // Nothing escapes a window procedure: an error of the skin's drawing leaves the message
-    // to the window's own procedure.
+void ReportSkinHandlerError(TSkin* skin, std::exception_ptr error) noexcept {
     try {
-        return self->WndProc(msg, wParam, lParam);
-    } catch (const Exception&) {
-    } catch (const std::exception&) {}
-    return ::DefSubclassProc(hwnd, msg, wParam, lParam);
+        if (skin && skin->OnError) {
+            try {
+                std::rethrow_exception(error);
+            } catch (const Exception& e) {
+                skin->OnError(e);
+                return;
+            } catch (...) {}
+        }
+    } catch (...) {
+        // OnError failed itself: what it was told reaches the sink below.
+    }
+    Application.HandleException(std::move(error));
 }

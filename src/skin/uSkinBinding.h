@@ -7,6 +7,7 @@
 #include <memory>
 #include "skin/uSkin.h"
 #include "skin/uSkinPaint.h"
+#include "skin/uSkinSubclass.h"
 #include "skin/uSkinTree.h"
 
 // Where a binding delivers the events of its window: the TSkin that drew it.
@@ -16,32 +17,26 @@ struct TSkinEventSink {
     std::function<void(HWND)> windowDestroyed;
 };
 
-class TSkinBinding {
+class TSkinBinding : public TSkinSubclass {
 public:
     TSkinBinding(HWND window, std::shared_ptr<TSkinPainter> painter, TSkinEventSink sink);
-    virtual ~TSkinBinding();
-    TSkinBinding(const TSkinBinding&) = delete;
-    TSkinBinding& operator=(const TSkinBinding&) = delete;
+    ~TSkinBinding() override;
 
     HWND Window() const { return window_; }
     const std::shared_ptr<TSkinTree>& Tree() const { return tree_; }
+    // Subclasses the window and gives it the skin's look; the factories call it once the
+    // object is complete, and free the object when it throws.
+    virtual void Start() = 0;
 
 protected:
-    // Installs the subclass; the derived constructor calls it once its state is ready.
+    // Subclasses the window (Start of the derived class).
     void Attach();
-    virtual LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) = 0;
-    LRESULT DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam);
-    void NotifyDestroyed();
+    void WindowDestroyed() noexcept override;
 
     HWND window_;
     std::shared_ptr<TSkinPainter> painter_;
     TSkinEventSink sink_;
     std::shared_ptr<TSkinTree> tree_;
-
-private:
-    static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                         DWORD_PTR data);
-    bool attached_ = false;
 };
 
 std::unique_ptr<TSkinBinding> CreateFormBinding(HWND window, std::shared_ptr<TSkinPainter> painter, TSkinEventSink sink,
@@ -49,8 +44,9 @@ std::unique_ptr<TSkinBinding> CreateFormBinding(HWND window, std::shared_ptr<TSk
 std::unique_ptr<TSkinBinding> CreateDialogBinding(HWND window, std::shared_ptr<TSkinPainter> painter,
                                                   TSkinEventSink sink);
 
-// An exception thrown by an event handler goes to the skin's OnError (default: debugger output).
-void ReportSkinHandlerError(TSkin* skin, const Exception& error);
+// An exception thrown by an event handler goes to the skin's OnError; without one, or when the
+// handler has freed the skin, to the application's error sink.
+void ReportSkinHandlerError(TSkin* skin, std::exception_ptr error) noexcept;
 
 // The look a skinned dialog gives its children; TSkinLabel draws with it. Null when the
 // window is not a skinned dialog.

@@ -1,6 +1,7 @@
 #include "skin/uSkinDialogScrollBar.h"
 #include <algorithm>
 #include <windowsx.h>
+#include "framework/uPaint.h"
 #include "skin/uSkinModel.h"
 #include "skin/uSkinRaster.h"
 
@@ -45,18 +46,20 @@ TSkinDialogScrollBar::TSkinDialogScrollBar(HWND bar, HWND dialog, std::shared_pt
       dialog_(dialog),
       painter_(std::move(painter)),
       style_(style),
-      horizontal_((::GetWindowLongPtrW(bar, GWL_STYLE) & SBS_VERT) == 0) {
-    ::SetWindowSubclass(bar_, &TSkinDialogScrollBar::Proc, kSubclassId, reinterpret_cast<DWORD_PTR>(this));
+      horizontal_((::GetWindowLongPtrW(bar, GWL_STYLE) & SBS_VERT) == 0) {}
+
+void TSkinDialogScrollBar::Start() {
+    Attach(bar_, kSubclassId);
     ::InvalidateRect(bar_, nullptr, FALSE);
 }
 
 TSkinDialogScrollBar::~TSkinDialogScrollBar() {
+    Detach();
     if (!::IsWindow(bar_)) return;
     if (tracking_ || pressed_ != None) {
         ::KillTimer(bar_, kRepeatTimer);
         if (::GetCapture() == bar_) ::ReleaseCapture();
     }
-    ::RemoveWindowSubclass(bar_, &TSkinDialogScrollBar::Proc, kSubclassId);
     ::InvalidateRect(bar_, nullptr, TRUE);
 }
 
@@ -141,18 +144,12 @@ void TSkinDialogScrollBar::Repeat() {
     ::SetTimer(bar_, kRepeatTimer, kRepeatMs, nullptr);
 }
 
-LRESULT CALLBACK TSkinDialogScrollBar::Proc(HWND, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
-    return reinterpret_cast<TSkinDialogScrollBar*>(data)->Handle(msg, wParam, lParam);
-}
-
 LRESULT TSkinDialogScrollBar::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
         case WM_ERASEBKGND: return 1;
         case WM_PAINT: {
-            PAINTSTRUCT ps;
-            HDC dc = ::BeginPaint(bar_, &ps);
-            Paint(dc);
-            ::EndPaint(bar_, &ps);
+            PaintDC paint(bar_);
+            Paint(paint.get());
             return 0;
         }
         // The control would draw itself at once, around the paint cycle: it redraws in ours.
@@ -160,12 +157,12 @@ LRESULT TSkinDialogScrollBar::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
         case SBM_SETPOS:
         case SBM_SETRANGEREDRAW: {
             if (msg == SBM_SETRANGEREDRAW) msg = SBM_SETRANGE;
-            LRESULT result = ::DefSubclassProc(bar_, msg, msg == SBM_SETRANGE ? wParam : FALSE, lParam);
+            LRESULT result = DefaultProc(msg, msg == SBM_SETRANGE ? wParam : FALSE, lParam);
             ::InvalidateRect(bar_, nullptr, FALSE);
             return result;
         }
         case SBM_GETSCROLLINFO: {
-            LRESULT result = ::DefSubclassProc(bar_, msg, wParam, lParam);
+            LRESULT result = DefaultProc(msg, wParam, lParam);
             auto* info = reinterpret_cast<SCROLLINFO*>(lParam);
             if (tracking_ && info && (info->fMask & SIF_TRACKPOS)) info->nTrackPos = trackPos_;
             return result;
@@ -173,7 +170,7 @@ LRESULT TSkinDialogScrollBar::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_ENABLE:
         case WM_SETFOCUS:
         case WM_KILLFOCUS: {
-            LRESULT result = ::DefSubclassProc(bar_, msg, wParam, lParam);
+            LRESULT result = DefaultProc(msg, wParam, lParam);
             if (msg == WM_SETFOCUS) ::HideCaret(bar_);  // the system's blinking thumb: ours is a ring
             ::InvalidateRect(bar_, nullptr, FALSE);
             return result;
@@ -243,7 +240,7 @@ LRESULT TSkinDialogScrollBar::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
     }
-    return ::DefSubclassProc(bar_, msg, wParam, lParam);
+    return DefaultProc(msg, wParam, lParam);
 }
 
 void TSkinDialogScrollBar::Paint(HDC target) {

@@ -6,17 +6,18 @@
 #include <windows.h>
 #include <memory>
 #include "skin/uSkinPaint.h"
+#include "skin/uSkinSubclass.h"
 
 struct SkinDialogStyle;
 
-class TSkinDialogScrollBar {
+class TSkinDialogScrollBar final : public TSkinSubclass {
 public:
-    // `background`: a brush continuing the dialog's background (its origin at the dialog's).
     TSkinDialogScrollBar(HWND bar, HWND dialog, std::shared_ptr<TSkinPainter> painter, const SkinDialogStyle& style);
-    ~TSkinDialogScrollBar();
-    TSkinDialogScrollBar(const TSkinDialogScrollBar&) = delete;
-    TSkinDialogScrollBar& operator=(const TSkinDialogScrollBar&) = delete;
+    ~TSkinDialogScrollBar() override;
+    // Subclasses the control and repaints it in the skin's look.
+    void Start();
 
+    // `background`: a brush continuing the dialog's background (its origin at the dialog's).
     void SetLook(HBRUSH background, int dpi);
 
     // Where the parts lie in a bar of `length` x `thickness` pixels (along its axis): the
@@ -30,8 +31,8 @@ public:
 
 private:
     enum Part { None, PrevArrow, PrevPage, Thumb, NextPage, NextArrow };
-    static LRESULT CALLBACK Proc(HWND bar, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data);
-    LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    const char* Place() const noexcept override { return "scrollbar"; }
     void Paint(HDC dc);
     Geometry Current(RECT* client = nullptr) const;
     Part HitTest(POINT at) const;

@@ -5,8 +5,10 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <string>
+#include <utility>
 #include <vector>
 #include <windowsx.h>
+#include "framework/uPaint.h"
 #include "skin/uSkinBinding.h"
 #include "skin/uSkinDialogScrollBar.h"
 
@@ -22,22 +24,51 @@ std::wstring ClassOf(HWND window) {
     return name;
 }
 
+class TSkinDialogWindow;
+
+// What the dialog subclasses on a child control: the button it draws, the hotkey control it
+// recolours, the edge it flattens. Each goes through the engine's one procedure.
+enum class TChildHook { Button, Hotkey, Edge };
+
+class TChildSubclass final : public TSkinSubclass {
+public:
+    TChildSubclass(TSkinDialogWindow& dialog, TChildHook hook) : dialog_(dialog), hook_(hook) {}
+    void Start(HWND child, UINT_PTR id) { Attach(child, id); }
+    LRESULT Pass(UINT msg, WPARAM wParam, LPARAM lParam) { return DefaultProc(msg, wParam, lParam); }
+
+protected:
+    LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    const char* Place() const noexcept override {
+        return hook_ == TChildHook::Button ? "button" : hook_ == TChildHook::Hotkey ? "hotkey" : "edge";
+    }
+
+private:
+    TSkinDialogWindow& dialog_;
+    TChildHook hook_;
+};
+
 class TSkinDialogWindow : public TSkinBinding {
 public:
+    // What can fail comes first, before the window or a child is touched.
     TSkinDialogWindow(HWND window, std::shared_ptr<TSkinPainter> painter, TSkinEventSink sink)
         : TSkinBinding(window, std::move(painter), std::move(sink)), style_(painter_->Model().dialog) {
         if (!style_.present) throw ESkinError(L"The skin has no dialog style");
         tree_ = BuildDialogTree(painter_->ModelPtr());
         dpi_ = static_cast<int>(WindowDpi(window));
         editBrush_.reset(::CreateSolidBrush(SkinColorValue(style_.editBack)));
-        Attach();
-        ::SetPropW(window, DialogProp, reinterpret_cast<HANDLE>(this));
         Rebuild();
-        for (HWND child = ::GetWindow(window, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) Adopt(child);
-        ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
+    }
+
+    void Start() override {
+        Attach();
+        for (HWND child = ::GetWindow(window_, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) Adopt(child);
+        // The look is published (TSkinLabel reads it) once it is complete.
+        ::SetPropW(window_, DialogProp, reinterpret_cast<HANDLE>(this));
+        ::RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_FRAME);
     }
 
     ~TSkinDialogWindow() override {
+        Detach();
         if (!::IsWindow(window_)) return;
         ::RemovePropW(window_, DialogProp);
         for (Child& c : children_) Restore(c);
@@ -47,7 +78,8 @@ public:
     const TSkinDialogLook& Look() const { return look_; }
 
 protected:
-    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+    const char* Place() const noexcept override { return "dialog"; }
+    LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam) override {
         switch (msg) {
             case WM_ERASEBKGND: EraseBackground(reinterpret_cast<HDC>(wParam)); return 1;
             case WM_CTLCOLORSTATIC:
@@ -98,10 +130,12 @@ private:
         bool hotkey = false;
         COLORREF listColors[3] = {};
         std::shared_ptr<TSkinDialogScrollBar> scrollBar;
+        std::shared_ptr<TChildSubclass> look, edge;  // the button or hotkey hook; the flat edge
     };
 
     // The dialog's background at its current size, and a brush that continues it under controls.
     void Rebuild() {
+        SkinFaultPoint("dialog.rebuild", 0);
         RECT client{};
         ::GetClientRect(window_, &client);
         int w = std::max<int>(client.right, 1), h = std::max<int>(client.bottom, 1);
@@ -132,8 +166,9 @@ private:
     }
 
     void Adopt(HWND child) {
-        Child c{child, reinterpret_cast<HFONT>(::SendMessageW(child, WM_GETFONT, 0, 0)),
-                ::GetWindowLongPtrW(child, GWL_STYLE)};
+        children_.push_back(Child{child, reinterpret_cast<HFONT>(::SendMessageW(child, WM_GETFONT, 0, 0)),
+                                  ::GetWindowLongPtrW(child, GWL_STYLE)});
+        Child& c = children_.back();
         std::wstring cls = ClassOf(child);
         LONG_PTR type = c.style & BS_TYPEMASK;
         if (_wcsicmp(cls.c_str(), L"Button") == 0 && (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON)) {
@@ -141,16 +176,17 @@ private:
             c.ownerDrawn = true;
             c.isDefault = type == BS_DEFPUSHBUTTON;
             ::SetWindowLongPtrW(child, GWL_STYLE, (c.style & ~LONG_PTR(BS_TYPEMASK)) | BS_OWNERDRAW);
-            ::SetWindowSubclass(child, &TSkinDialogWindow::ButtonProc, ButtonSubclassId,
-                                reinterpret_cast<DWORD_PTR>(this));
+            c.look = std::make_shared<TChildSubclass>(*this, TChildHook::Button);
+            c.look->Start(child, ButtonSubclassId);
         } else if (style_.hasScrollBar && _wcsicmp(cls.c_str(), WC_SCROLLBARW) == 0 &&
                    !(c.style & (SBS_SIZEBOX | SBS_SIZEGRIP))) {
             c.scrollBar = std::make_shared<TSkinDialogScrollBar>(child, window_, painter_, style_);
             c.scrollBar->SetLook(backgroundBrush_.get(), dpi_);
+            c.scrollBar->Start();
         } else if (style_.hasEdit && _wcsicmp(cls.c_str(), HOTKEY_CLASSW) == 0) {
             c.hotkey = true;
-            ::SetWindowSubclass(child, &TSkinDialogWindow::HotkeyProc, HotkeySubclassId,
-                                reinterpret_cast<DWORD_PTR>(this));
+            c.look = std::make_shared<TChildSubclass>(*this, TChildHook::Hotkey);
+            c.look->Start(child, HotkeySubclassId);
         } else if (_wcsicmp(cls.c_str(), WC_LISTVIEWW) == 0) {
             c.listView = true;
             c.listColors[0] = ListView_GetBkColor(child);
@@ -166,29 +202,27 @@ private:
             // The sunken 3-D edge (of an edit, a list, any control) becomes a flat line in the
             // skin's colour (same width, so the control's layout does not move).
             c.flatEdge = true;
-            ::SetWindowSubclass(child, &TSkinDialogWindow::EdgeProc, EditSubclassId, reinterpret_cast<DWORD_PTR>(this));
+            c.edge = std::make_shared<TChildSubclass>(*this, TChildHook::Edge);
+            c.edge->Start(child, EditSubclassId);
             ::SetWindowPos(child, nullptr, 0, 0, 0, 0,
                            SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
         }
         ::SendMessageW(child, WM_SETFONT, WPARAM(look_.font), FALSE);
-        children_.push_back(c);
     }
 
     void Restore(Child& c) {
         c.scrollBar.reset();
+        c.look.reset();
+        bool framed = std::exchange(c.edge, nullptr) != nullptr;
         if (!::IsWindow(c.window)) return;
         if (c.ownerDrawn) {
-            ::RemoveWindowSubclass(c.window, &TSkinDialogWindow::ButtonProc, ButtonSubclassId);
             // Keep the default-button bit the dialog manager may have moved meanwhile.
             LONG_PTR now = ::GetWindowLongPtrW(c.window, GWL_STYLE) & ~LONG_PTR(BS_TYPEMASK);
             ::SetWindowLongPtrW(c.window, GWL_STYLE, now | (c.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON));
         }
-        if (c.hotkey) ::RemoveWindowSubclass(c.window, &TSkinDialogWindow::HotkeyProc, HotkeySubclassId);
-        if (c.flatEdge) {
-            ::RemoveWindowSubclass(c.window, &TSkinDialogWindow::EdgeProc, EditSubclassId);
+        if (framed)
             ::SetWindowPos(c.window, nullptr, 0, 0, 0, 0,
                            SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-        }
         if (c.listView) {
             ListView_SetBkColor(c.window, c.listColors[0]);
             ListView_SetTextColor(c.window, c.listColors[1]);
@@ -280,9 +314,10 @@ private:
         }
     }
 
-    static LRESULT CALLBACK ButtonProc(HWND button, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
-        auto* self = reinterpret_cast<TSkinDialogWindow*>(data);
-        Child* c = self->Find(button);
+public:
+    LRESULT ButtonMessage(TChildSubclass& hook, UINT msg, WPARAM wParam, LPARAM lParam) {
+        HWND button = hook.Subclassed();
+        Child* c = Find(button);
         if (c && msg == WM_MOUSEMOVE && !c->hot) {
             c->hot = true;
             TRACKMOUSEEVENT tme{sizeof(tme), TME_LEAVE, button, 0};
@@ -294,36 +329,33 @@ private:
         } else if (msg == WM_ERASEBKGND) {
             return 1;  // the owner draws every pixel
         }
-        return ::DefSubclassProc(button, msg, wParam, lParam);
+        return hook.Pass(msg, wParam, lParam);
     }
 
     // The system's hotkey control draws its text in the window colours whatever its parent
     // answers: it paints black on white into a buffer, which becomes the skin's edit text on
     // the edit background (grey edge pixels of the letters in between, so the text stays smooth).
-    static LRESULT CALLBACK HotkeyProc(HWND control, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
+    LRESULT HotkeyMessage(TChildSubclass& hook, UINT msg, WPARAM wParam, LPARAM lParam) {
         if (msg == WM_ERASEBKGND) return 1;
-        if (msg != WM_PAINT || wParam) return ::DefSubclassProc(control, msg, wParam, lParam);
-        auto* self = reinterpret_cast<TSkinDialogWindow*>(data);
-        PAINTSTRUCT ps;
-        HDC dc = ::BeginPaint(control, &ps);
+        if (msg != WM_PAINT || wParam) return hook.Pass(msg, wParam, lParam);
+        HWND control = hook.Subclassed();
+        PaintDC paint(control);
+        HDC dc = paint.get();
         RECT r{};
         ::GetClientRect(control, &r);
         if (r.right > 0 && r.bottom > 0) {
-            BITMAPINFO bi{};
-            bi.bmiHeader = {sizeof(bi.bmiHeader), r.right, -r.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-            void* bits = nullptr;
-            UniqueBitmap buffer(::CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+            uint32_t* pixel = nullptr;
+            UniqueBitmap buffer = CreateSkinDib(r.right, r.bottom, nullptr, &pixel);
             UniqueMemoryDC mem(::CreateCompatibleDC(dc));
-            if (buffer && mem && bits) {
+            if (mem) {
                 SelectGuard select(mem.get(), buffer.get());
                 ::FillRect(mem.get(), &r, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
-                self->plainPainting_ = control;
-                ::DefSubclassProc(control, WM_PAINT, reinterpret_cast<WPARAM>(mem.get()), 0);
-                self->plainPainting_ = nullptr;
+                plainPainting_ = control;
+                hook.Pass(WM_PAINT, reinterpret_cast<WPARAM>(mem.get()), 0);
+                plainPainting_ = nullptr;
                 ::GdiFlush();
-                const uint32_t text = SkinColorValue(self->style_.editText);
-                const uint32_t back = SkinColorValue(self->style_.editBack);
-                auto* pixel = static_cast<uint32_t*>(bits);
+                const uint32_t text = SkinColorValue(style_.editText);
+                const uint32_t back = SkinColorValue(style_.editBack);
                 for (size_t i = 0, n = size_t(r.right) * size_t(r.bottom); i < n; ++i) {
                     const uint32_t p = pixel[i];
                     // How dark the pixel is: 0 for the white background, 255 for black text.
@@ -337,42 +369,51 @@ private:
                 ::BitBlt(dc, 0, 0, r.right, r.bottom, mem.get(), 0, 0, SRCCOPY);
             }
         }
-        ::EndPaint(control, &ps);
         return 0;
     }
 
     // Draws the non-client edge of a control as one line of the border colour around one of
     // the control's background, then lets the system draw any scroll bars.
-    static LRESULT CALLBACK EdgeProc(HWND control, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
-        if (msg != WM_NCPAINT) return ::DefSubclassProc(control, msg, wParam, lParam);
-        LRESULT result = ::DefSubclassProc(control, msg, wParam, lParam);
-        auto* self = reinterpret_cast<TSkinDialogWindow*>(data);
-        HDC dc = ::GetWindowDC(control);
+    LRESULT EdgeMessage(TChildSubclass& hook, UINT msg, WPARAM wParam, LPARAM lParam) {
+        if (msg != WM_NCPAINT) return hook.Pass(msg, wParam, lParam);
+        LRESULT result = hook.Pass(msg, wParam, lParam);
+        HWND control = hook.Subclassed();
+        WindowDC dc(control, true);
         RECT r{};
         ::GetWindowRect(control, &r);
         ::OffsetRect(&r, -r.left, -r.top);
-        UniqueBrush border(::CreateSolidBrush(SkinColorValue(self->style_.editBorder)));
-        UniqueBrush back(::CreateSolidBrush(SkinColorValue(self->style_.editBack)));
-        ::FrameRect(dc, &r, border.get());
+        UniqueBrush border(::CreateSolidBrush(SkinColorValue(style_.editBorder)));
+        UniqueBrush back(::CreateSolidBrush(SkinColorValue(style_.editBack)));
+        ::FrameRect(dc.get(), &r, border.get());
         ::InflateRect(&r, -1, -1);
-        ::FrameRect(dc, &r, back.get());
-        ::ReleaseDC(control, dc);
+        ::FrameRect(dc.get(), &r, back.get());
         return result;
     }
 
+private:
     const SkinDialogStyle& style_;
     int dpi_ = 96;
     UniqueBitmap background_;
     UniqueBrush backgroundBrush_, editBrush_;
     TSkinDialogLook look_{};
-    HWND plainPainting_ = nullptr;  // the hotkey control painting into HotkeyProc's buffer
+    HWND plainPainting_ = nullptr;  // the hotkey control painting into HotkeyMessage's buffer
     std::vector<Child> children_;
 };
 }  // namespace
 
+LRESULT TChildSubclass::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (hook_) {
+        case TChildHook::Button: return dialog_.ButtonMessage(*this, msg, wParam, lParam);
+        case TChildHook::Hotkey: return dialog_.HotkeyMessage(*this, msg, wParam, lParam);
+        default: return dialog_.EdgeMessage(*this, msg, wParam, lParam);
+    }
+}
+
 std::unique_ptr<TSkinBinding> CreateDialogBinding(HWND window, std::shared_ptr<TSkinPainter> painter,
                                                   TSkinEventSink sink) {
-    return std::make_unique<TSkinDialogWindow>(window, std::move(painter), std::move(sink));
+    auto binding = std::make_unique<TSkinDialogWindow>(window, std::move(painter), std::move(sink));
+    binding->Start();
+    return binding;
 }
 
 const TSkinDialogLook* DialogLookOf(HWND dialog) {

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <algorithm>
 #include <windowsx.h>
+#include "framework/uPaint.h"
 #include "skin/uSkinAnimation.h"
 #include "skin/uSkinBinding.h"
 #include "skin/uSkinRaster.h"
@@ -20,6 +21,12 @@ RECT Union(const RECT& a, const RECT& b) {
     RECT r;
     ::UnionRect(&r, &a, &b);
     return r;
+}
+
+// Posted by a skinned form to itself to tell the animations that ended.
+UINT AnimationEndedMessage() {
+    static const UINT message = ::RegisterWindowMessageW(L"KorvixSkinAnimationEnded");
+    return message;
 }
 
 bool Interactive(TSkinElementKind kind) {
@@ -45,20 +52,24 @@ public:
         dpi_ = static_cast<int>(WindowDpi(window));
         style_ = ::GetWindowLongPtrW(window, GWL_STYLE);
         exStyle_ = ::GetWindowLongPtrW(window, GWL_EXSTYLE);
+    }
+
+    void Start() override {
         Attach();
         LONG_PTR style = style_ | WS_CLIPCHILDREN;
         LONG_PTR exStyle = exStyle_;
-        if (form.ownFrame && !(style_ & WS_CHILD)) {
+        if (form_.ownFrame && !(style_ & WS_CHILD)) {
             style &= ~(WS_CAPTION | WS_THICKFRAME);
             exStyle &= ~(WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE | WS_EX_CLIENTEDGE | WS_EX_STATICEDGE);
         }
-        ::SetWindowLongPtrW(window, GWL_STYLE, style);
-        ::SetWindowLongPtrW(window, GWL_EXSTYLE, exStyle);
+        ::SetWindowLongPtrW(window_, GWL_STYLE, style);
+        ::SetWindowLongPtrW(window_, GWL_EXSTYLE, exStyle);
         FitWindow(nullptr);
-        ::InvalidateRect(window, nullptr, FALSE);
+        ::InvalidateRect(window_, nullptr, FALSE);
     }
 
     ~TSkinFormWindow() override {
+        Detach();  // restoring the frame below sends messages that are no longer ours
         if (!::IsWindow(window_)) return;
         ::KillTimer(window_, AnimationTimer);
         ::KillTimer(window_, RepeatTimer);
@@ -84,15 +95,22 @@ public:
     }
     void StartAnimation(int node, int animation) override {
         InvalidateNode(node);
-        animator_->Start(node, animation, ::GetTickCount());
+        // One moment for both: the animation's first frames apply as they are, however long
+        // the machine takes between the two calls.
+        const unsigned now = ::GetTickCount();
+        std::vector<TSkinAnimator::Ended> ended;
+        animator_->Start(node, animation, now, ended);
         std::vector<int> changed;
-        animator_->Step(::GetTickCount(), changed);
+        animator_->Step(now, changed, ended);
         for (int n : changed) InvalidateNode(n);
         if (animator_->Running()) ::SetTimer(window_, AnimationTimer, FramePeriod(), nullptr);
+        TellEnded(ended);
     }
+    bool AnimationRunning(int node) const override { return animator_->RunningOn(node); }
 
 protected:
-    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+    const char* Place() const noexcept override { return "form"; }
+    LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam) override {
         POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
         switch (msg) {
             case WM_ERASEBKGND: return 1;
@@ -127,7 +145,12 @@ protected:
                     return DefaultProc(msg, wParam, lParam);
                 return 0;
             case WM_DPICHANGED: WMDpiChanged(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam)); return 0;
-            default: return DefaultProc(msg, wParam, lParam);
+            default:
+                if (msg == AnimationEndedMessage()) {
+                    WMAnimationEnded();
+                    return 0;
+                }
+                return DefaultProc(msg, wParam, lParam);
         }
     }
 
@@ -164,13 +187,8 @@ private:
     }
 
     void WMPaint() {
-        PAINTSTRUCT ps;
-        HDC dc = ::BeginPaint(window_, &ps);
-        struct EndPaintGuard {
-            HWND w;
-            PAINTSTRUCT* p;
-            ~EndPaintGuard() { ::EndPaint(w, p); }
-        } guard{window_, &ps};
+        PaintDC paint(window_);
+        HDC dc = paint.get();
         RECT client;
         ::GetClientRect(window_, &client);
         if (client.right > backWidth_ || client.bottom > backHeight_ || !back_) {
@@ -180,7 +198,7 @@ private:
         }
         UniqueMemoryDC backDC(::CreateCompatibleDC(dc));
         SelectGuard select(backDC.get(), back_.get());
-        const RECT& r = ps.rcPaint;
+        const RECT& r = paint.Area();
         ::IntersectClipRect(backDC.get(), r.left, r.top, r.right, r.bottom);
         // What the form does not cover keeps the root's colour.
         UniqueBrush root(::CreateSolidBrush(SkinColorValue(tree_->nodes[0].color)));
@@ -248,8 +266,8 @@ private:
         std::shared_ptr<TSkinTree> tree = tree_;
         try {
             call();
-        } catch (const Exception& e) {
-            ReportSkinHandlerError(tree->alive ? skin : nullptr, e);
+        } catch (...) {
+            ReportSkinHandlerError(tree->alive ? skin : nullptr, std::current_exception());
         }
     }
 
@@ -497,9 +515,32 @@ private:
     void WMAnimationTimer() {
         for (int n : animator_->RunningNodes()) InvalidateNode(n);
         std::vector<int> changed;
-        bool running = animator_->Step(::GetTickCount(), changed);
+        std::vector<TSkinAnimator::Ended> ended;
+        bool running = animator_->Step(::GetTickCount(), changed, ended);
         for (int n : changed) InvalidateNode(n);
         if (!running) ::KillTimer(window_, AnimationTimer);
+        TellEnded(ended);
+    }
+
+    // The ends are told from a message of their own: the program may start the next
+    // animations from its handler, which must not run inside the call that started these.
+    void TellEnded(const std::vector<TSkinAnimator::Ended>& ended) {
+        if (ended.empty()) return;
+        bool posted = !ended_.empty();
+        ended_.insert(ended_.end(), ended.begin(), ended.end());
+        if (!posted) ::PostMessageW(window_, AnimationEndedMessage(), 0, 0);
+    }
+
+    void WMAnimationEnded() {
+        auto tree = tree_;
+        std::vector<TSkinAnimator::Ended> ended = std::move(ended_);
+        ended_.clear();
+        if (!sink_.skin || !sink_.skin->OnAnimationEnd) return;
+        for (const TSkinAnimator::Ended& e : ended) {
+            std::wstring name = tree->nodes[e.node].design->animations[e.animation].name;
+            Guard([&] { sink_.skin->OnAnimationEnd(TSkinAccess::Object(tree, e.node), name); });
+            if (!tree->alive) return;
+        }
     }
 
     void WMDpiChanged(int dpi, const RECT* suggested) {
@@ -520,10 +561,13 @@ private:
     int repeatNode_ = -1, repeatDelta_ = 0;
     POINT repeatPoint_{};
     bool showFocus_ = false, tracking_ = false;
+    std::vector<TSkinAnimator::Ended> ended_;  // told at the next AnimationEndedMessage
 };
 }  // namespace
 
 std::unique_ptr<TSkinBinding> CreateFormBinding(HWND window, std::shared_ptr<TSkinPainter> painter, TSkinEventSink sink,
                                                 const SkinForm& form) {
-    return std::make_unique<TSkinFormWindow>(window, std::move(painter), std::move(sink), form);
+    auto binding = std::make_unique<TSkinFormWindow>(window, std::move(painter), std::move(sink), form);
+    binding->Start();
+    return binding;
 }

@@ -29,8 +29,7 @@ void TSkinLabel::Paint(HDC dc) {
     }
     SelectGuard selectFont(mem.get(), look ? look->font : Font());
     ::SetBkMode(mem.get(), TRANSPARENT);
-    ::SetTextColor(mem.get(), look ? COLORREF(look->text.b2 | look->text.b1 << 8 | look->text.b0 << 16)
-                                   : ::GetSysColor(COLOR_BTNTEXT));
+    ::SetTextColor(mem.get(), look ? SkinColorValue(look->text) : ::GetSysColor(COLOR_BTNTEXT));
     ::DrawTextW(mem.get(), caption_.c_str(), int(caption_.size()), &r, DT_WORDBREAK | DT_NOPREFIX);
     ::BitBlt(dc, 0, 0, r.right, r.bottom, mem.get(), 0, 0, SRCCOPY);
 }

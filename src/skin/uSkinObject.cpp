@@ -81,6 +81,18 @@ void TSkinObject::StartAnimation(int index) const {
     }
 }
 
+bool TSkinObject::AnimationRunning() const {
+    Node();
+    if (!tree_->host) return false;
+    auto running = [this](auto& self, int index) -> bool {
+        if (tree_->host->AnimationRunning(index)) return true;
+        for (int child : tree_->nodes[index].children)
+            if (self(self, child)) return true;
+        return false;
+    };
+    return running(running, index_);
+}
+
 TSkinColor TSkinObject::Color() const {
     const TSkinNode& n = Node();
     if (n.kind != TSkinElementKind::Root || !n.hasColor) WrongKind(n, L"window root");
@@ -145,6 +157,20 @@ void TSkinButton::SetState(int index, const SkinButtonState& state) const {
     Node().states[StateIndex(index)] = state;
     Repaint(*tree_, index_);
 }
+
+namespace {
+void ChangeState(TSkinTree& tree, int index, bool TSkinNode::*field, bool value) {
+    TSkinNode& n = tree.Node(index);
+    if (n.*field == value) return;
+    n.*field = value;
+    Repaint(tree, index);
+}
+}  // namespace
+
+void TSkinButton::SetPressed(bool pressed) const { ChangeState(*tree_, index_, &TSkinNode::pressed, pressed); }
+bool TSkinButton::Pressed() const { return Node().pressed; }
+void TSkinButton::SetChecked(bool checked) const { ChangeState(*tree_, index_, &TSkinNode::checked, checked); }
+bool TSkinButton::Checked() const { return Node().checked; }
 
 namespace {
 // Every change keeps the position among the reachable ones, as a scroll bar of the system does.

@@ -25,7 +25,7 @@ private:
 };
 }  // namespace
 
-UniqueBitmap CreateSkinDib(int width, int height, const uint32_t* pixels) {
+UniqueBitmap CreateSkinDib(int width, int height, const uint32_t* pixels, uint32_t** out) {
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
     bi.bmiHeader.biWidth = std::max(width, 1);
@@ -39,6 +39,7 @@ UniqueBitmap CreateSkinDib(int width, int height, const uint32_t* pixels) {
         throw ESkinError(L"Cannot create a drawing surface of " + std::to_wstring(width) + L"x" +
                          std::to_wstring(height) + L" pixels");
     if (pixels) std::memcpy(bits, pixels, size_t(width) * height * 4);
+    if (out) *out = static_cast<uint32_t*>(bits);
     return dib;
 }
 
@@ -240,12 +241,19 @@ void TSkinPainter::PaintContent(HDC dc, const TSkinTree& tree, int index, const 
             bool hot = index == state.hot && (state.pressed < 0 || state.pressed == index);
             int look = index == state.pressed && index == state.hot ? sbPushed : hot ? sbHot : sbNormal;
             const SkinButtonState& s = node.states[look];
-            DrawSection(dc, s.Section.Name, r, dpi);
+            std::wstring section = s.Section.Name;
+            TSkinColor color = s.Color;
+            if (node.checked) section += L"_checked";
+            if (node.pressed) {
+                section += L"_pressed";
+                color = {uint8_t(~color.b0), uint8_t(~color.b1), uint8_t(~color.b2)};
+            }
+            DrawSection(dc, section, r, dpi);
             RECT text = r;
             int pad = e->align == SkinAlign::Center ? 0 : ScaleDesign(8, dpi);
             text.left += pad;
             text.right -= pad;
-            DrawText(dc, node.text, text, font, s.Color, e->align, e->valign, false, dpi);
+            DrawText(dc, node.text, text, font, color, e->align, e->valign, false, dpi);
             break;
         }
         case TSkinElementKind::ScrollBar: PaintScrollBar(dc, node, r, dpi); break;

@@ -58,5 +58,6 @@ private:
     std::map<std::pair<int, int>, UniqueFont> fonts_;
 };
 
-// A 32-bit top-down DIB section of the given size (bits may be null); throws ESkinError.
-UniqueBitmap CreateSkinDib(int width, int height, const uint32_t* pixels = nullptr);
+// The one maker of drawing surfaces: a 32-bit top-down DIB section of the given size, filled
+// from `pixels` when given; `bits` receives its pixel memory when asked for. Throws ESkinError.
+UniqueBitmap CreateSkinDib(int width, int height, const uint32_t* pixels = nullptr, uint32_t** bits = nullptr);

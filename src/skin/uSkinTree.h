@@ -24,6 +24,9 @@ struct TSkinNode {
     SkinButtonState states[3];
     SkinScrollValues scroll;
     bool hidden = false;
+    // Element state a program sets: a button drawn pressed (the open page, the chosen option)
+    // and checked (a ticked box), in the skin's looks for them.
+    bool pressed = false, checked = false;
     int alpha = 255;
     double dx = 0, dy = 0;  // animation offset, design pixels
 };
@@ -36,6 +39,8 @@ public:
     // The element's rectangle changed or its look did: repaint what it covered and covers.
     virtual void InvalidateNode(int index) = 0;
     virtual void StartAnimation(int node, int animation) = 0;
+    // Whether an animation of that node plays now.
+    virtual bool AnimationRunning(int node) const = 0;
 };
 
 struct TSkinTree {

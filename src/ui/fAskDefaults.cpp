@@ -24,10 +24,10 @@ void TfrmAskDefaults::LayoutControls() {
     cmdNo->SetBounds(ScaleRect(200, 64, 75, 25));
 }
 
-void RunAskDefaultsFlow(TForm& owner) {
-    TOneUseDialog<TfrmAskDefaults> dialog(owner);
-    dialog->UseSkin(Options->SkinFileName());
+void RunAskDefaultsFlow(TForm& owner, const TWindowContext& context) {
+    TOneUseDialog<TfrmAskDefaults> dialog(owner, context.Skins);
+    dialog->UseSkin(context.Options.SkinFileName());
     int result = dialog->ShowModal();
     dialog.Free();
-    if (result == mrYes) Options->ApplyDefaults();
+    if (result == mrYes) context.Options.ApplyDefaults();
 }

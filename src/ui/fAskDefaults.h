@@ -4,10 +4,11 @@
 #include "framework/uControls.h"
 #include "skin/uSkinLabel.h"
 #include "ui/fSkinned.h"
+#include "ui/uWindowContext.h"
 
 class TfrmAskDefaults : public TfrmSkinned {
 public:
-    explicit TfrmAskDefaults(TForm* owner) : TfrmSkinned(owner) {}
+    TfrmAskDefaults(TForm* owner, TSkinService& skins) : TfrmSkinned(owner, skins) {}
 
     std::unique_ptr<TSkinLabel> lblExplain;
     std::unique_ptr<TButton> cmdYes;
@@ -22,4 +23,4 @@ protected:
 
 // Asks in a dialog owned by `owner` (the main window) and applies the defaults on Yes. The
 // dialog is freed in every case; a failure reaches the caller after that.
-void RunAskDefaultsFlow(TForm& owner);
+void RunAskDefaultsFlow(TForm& owner, const TWindowContext& context);

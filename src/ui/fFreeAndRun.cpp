@@ -1,7 +1,6 @@
 #include "ui/fFreeAndRun.h"
 #include <algorithm>
 #include <shellapi.h>
-#include "engine/fEngineForm.h"
 #include "framework/uApplication.h"
 #include "framework/uDpi.h"
 #include "framework/uMessageBox.h"
@@ -140,7 +139,7 @@ void TfrmFreeAndRun::FormCreate() {
     ControlsCreated();
     FormDpiChanged(Dpi());
     // The options answer at once with every flag, which builds the list.
-    Options->RegisterListener(Handle());
+    options_.RegisterListener(Handle());
 }
 
 void TfrmFreeAndRun::CreateImages() {
@@ -190,30 +189,9 @@ void TfrmFreeAndRun::FormShow() {
 }
 
 void TfrmFreeAndRun::ReadChartColors() {
-    TSkinObject skin;
-    try {
-        TfrmEngine* engine = SharedSkinHolder();
-        if (!engine || !engine->Skin.Loaded()) return;
-        skin = engine->Skin.SkinObject();
-    } catch (const Exception&) {
-        return;
-    }
-    auto color = [&](int32_t id, COLORREF current) {
-        TSkinObject element;
-        try {
-            element = skin.Find(ElementName(id));
-        } catch (const Exception&) {
-            return current;
-        }
-        return static_cast<COLORREF>(SkinColor(element, current));
-    };
-    TPerformanceChart& c = *PerformanceChart;
-    c.SetColor(color(401, c.Color()));
-    c.SetDataColor(color(402, c.DataColor()));
-    c.SetCPUColor(color(403, c.CPUColor()));
-    c.SetAdjustColor(color(404, c.AdjustColor()));
-    c.SetAdjustColor2(color(406, c.AdjustColor2()));
-    c.SetFontColor(color(405, c.FontColor()));
+    TSkin* skin = Skins().DialogSkin();
+    if (!skin) return;
+    TSkinService::ApplyChartColors(skin->SkinObject(), *PerformanceChart);
 }
 
 void TfrmFreeAndRun::RefreshChart() { PerformanceChart->Invalidate(); }
@@ -232,12 +210,12 @@ LRESULT TfrmFreeAndRun::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
 TFreeAndRunItem* TfrmFreeAndRun::SelectedEntry() const {
     const int index = ListView->Selected();
     if (index < 0) return nullptr;
-    return Options->FreeAndRunList().FindByID(static_cast<int32_t>(ListView->ItemData(index)));
+    return options_.FreeAndRunList().FindByID(static_cast<int32_t>(ListView->ItemData(index)));
 }
 
 void TfrmFreeAndRun::RebuildList() {
     ListView->BeginUpdate();
-    TFreeAndRunList& list = Options->FreeAndRunList();
+    TFreeAndRunList& list = options_.FreeAndRunList();
     const TFreeAndRunItem* remembered = SelectedEntry();
     const int32_t rememberedId = remembered ? remembered->ID : -1;
     ListView->Clear();
@@ -292,21 +270,21 @@ void TfrmFreeAndRun::txtNameChange() {
     if (TFreeAndRunItem* entry = SelectedEntry()) entry->Name = Trimmed(txtName->Text());
 }
 
-void TfrmFreeAndRun::txtNameExit() { Options->Notify(ocFreeAndRun); }
+void TfrmFreeAndRun::txtNameExit() { options_.Notify(ocFreeAndRun); }
 
 void TfrmFreeAndRun::cmdAddClick() {
     if (!OpenDialog.Execute(Handle())) return;
     auto entry = std::make_unique<TFreeAndRunItem>();
     entry->FileToRun = OpenDialog.FileName;
     entry->MBToFree = TotalPhysMB / 2;
-    Options->AddFreeAndRun(std::move(entry));
+    options_.AddFreeAndRun(std::move(entry));
 }
 
 void TfrmFreeAndRun::cmdRemoveClick() {
     TFreeAndRunItem* entry = SelectedEntry();
     if (!entry) return;
-    Options->FreeAndRunList().Remove(entry);  // the entry is destroyed here
-    Options->Notify(ocFreeAndRun);
+    options_.FreeAndRunList().Remove(entry);  // the entry is destroyed here
+    options_.Notify(ocFreeAndRun);
 }
 
 void TfrmFreeAndRun::cmdBrowseClick() {
@@ -318,7 +296,7 @@ void TfrmFreeAndRun::cmdBrowseClick() {
     if (!entry) return;
     entry->FileToRun = OpenDialog.FileName;
     txtProgramPath->SetText(entry->FileToRun);
-    Options->Notify(ocFreeAndRun);
+    options_.Notify(ocFreeAndRun);
 }
 
 void TfrmFreeAndRun::cmdCloseClick() { Close(); }
@@ -326,10 +304,10 @@ void TfrmFreeAndRun::cmdCloseClick() { Close(); }
 // A failed save is shown; the dialog goes all the same, and the options are written again
 // when the program ends.
 void TfrmFreeAndRun::FormDestroy() {
-    Options->UnregisterListener(Handle());
-    Options->Notify(ocFreeAndRun);
+    options_.UnregisterListener(Handle());
+    options_.Notify(ocFreeAndRun);
     try {
-        Options->SaveOptions();
+        options_.SaveOptions();
     } catch (...) {
         Application.HandleException(std::current_exception());
     }
@@ -339,18 +317,18 @@ void TfrmFreeAndRun::FormDestroy() {
 // ---- The manager as the engine reaches it ----
 TfrmFreeAndRun* FindFreeAndRunDialog() { return Application.FindForm<TfrmFreeAndRun>(); }
 
-void ShowFreeAndRunDialog() {
+void ShowFreeAndRunDialog(TForm* owner, const TWindowContext& context) {
     TfrmFreeAndRun* dialog = FindFreeAndRunDialog();
-    if (!dialog) dialog = Application.CreateForm<TfrmFreeAndRun>(SharedSkinHolder());
+    if (!dialog) dialog = Application.CreateForm<TfrmFreeAndRun>(owner, context);
     try {
-        dialog->UseSkin(Options->SkinFileName());
-    } catch (const Exception&) {
-        ShowMessageBox(nullptr, SkinErrorText(Options->Skin()), ProductName, MB_OK | MB_ICONERROR);
+        dialog->UseSkin(context.Options.SkinFileName());
+    } catch (const Exception& e) {
+        ShowMessageBox(nullptr, TSkinService::ErrorText(context.Options.Skin(), e.Message()), ProductName,
+                       MB_OK | MB_ICONERROR);
     }
     if (dialog->Visible()) {
         // Open already: a skin switched meanwhile is taken now.
-        TfrmEngine* engine = SharedSkinHolder();
-        if (engine && engine->Skin.Loaded() && engine->SkinFile() != dialog->SkinnedWith()) {
+        if (context.Skins.DialogSkin() && context.Skins.DialogSkinFile() != dialog->SkinnedWith()) {
             dialog->ApplySkin();
             dialog->ReadChartColors();
         }

@@ -11,6 +11,7 @@
 #include "skin/uSkinLabel.h"
 #include "tray/cPChart2.h"
 #include "ui/fSkinned.h"
+#include "ui/uWindowContext.h"
 
 class TFreeAndRunItem;
 
@@ -25,7 +26,8 @@ TFreeAndRunLayout FreeAndRunLayout(int width, int height, UINT dpi);
 
 class TfrmFreeAndRun : public TfrmSkinned {
 public:
-    explicit TfrmFreeAndRun(TForm* owner) : TfrmSkinned(owner) {}
+    TfrmFreeAndRun(TForm* owner, const TWindowContext& context)
+        : TfrmSkinned(owner, context.Skins), options_(context.Options) {}
 
     // ---- Handlers ----
     void ListViewSelectItem(int index, bool selected);
@@ -39,7 +41,7 @@ public:
     void RebuildList();
     // After every sample: the chart repaints from the histories.
     void RefreshChart();
-    // The skin's chart colours (elements 401 to 406 of the loaded skin).
+    // The chart colours of the shared control's skin, by their element names.
     void ReadChartColors();
 
     // The entry of the selected item; null without a selection, or when the entry has left
@@ -77,16 +79,17 @@ private:
     void CreateImages();
     void EnableEditing(bool enabled);
 
+    TKorvixOptions& options_;
     std::unique_ptr<TImageList> images_;
 };
 
 // ---- The manager as the engine reaches it (through the windows interface of the shell) ----
 // The open manager, or null.
 TfrmFreeAndRun* FindFreeAndRunDialog();
-// Brings the open manager forward, or creates it owned by the engine window; loads the
-// configured skin into the shared control first (a skin that cannot be loaded is told, and
-// the manager shows its plain look). Does not wait for the manager.
-void ShowFreeAndRunDialog();
+// Brings the open manager forward, or creates it owned by `owner` (the engine window); loads
+// the configured skin into the shared control first (a skin that cannot be loaded is told,
+// and the manager shows its plain look). Does not wait for the manager.
+void ShowFreeAndRunDialog(TForm* owner, const TWindowContext& context);
 void RepaintFreeAndRunChart();
 // Destroys the open manager (at shutdown and on the engine's fatal path).
 void FreeFreeAndRunDialog();

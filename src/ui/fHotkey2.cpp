@@ -1,24 +1,23 @@
 #include "ui/fHotkey2.h"
 #include "framework/uApplication.h"
 #include "framework/uMessageBox.h"
-#include "legacy/uGlobals.h"
 #include "legacy/uKorvixOptions.h"
 #include "legacy/uMessages.h"
 
 namespace {
 enum : int { idHotKey = 100 };
 
-// Sent, not posted: the engine has released the keys before the dialog opens and has
-// registered them again before the flow returns.
-struct HotkeysReleased {
-    HotkeysReleased() {
-        if (EngineWindow) ::SendMessageW(EngineWindow, WM_HOTKEYSRELEASE, 0, 0);
-    }
-    ~HotkeysReleased() {
-        if (EngineWindow) ::SendMessageW(EngineWindow, WM_HOTKEYSRESTORE, 0, 0);
-    }
+// The engine has released the keys before the dialog opens and registers them again before
+// the flow returns, however it ends.
+class HotkeysReleased {
+public:
+    explicit HotkeysReleased(IEngineRequests& engine) : engine_(engine) { engine_.ReleaseHotkeys(); }
+    ~HotkeysReleased() { engine_.RestoreHotkeys(); }
     HotkeysReleased(const HotkeysReleased&) = delete;
     HotkeysReleased& operator=(const HotkeysReleased&) = delete;
+
+private:
+    IEngineRequests& engine_;
 };
 }  // namespace
 
@@ -59,18 +58,20 @@ void TfrmHotkey2::cmdCancelClick() {
     Close();
 }
 
-void RunHotkeyFlow(TForm& owner, int preset) {
-    TOneUseDialog<TfrmHotkey2> dialog(owner);
-    dialog->SetHotKey(Options->Hotkey(preset));
+void RunHotkeyFlow(TForm& owner, const TWindowContext& context, int preset) {
+    TKorvixOptions& options = context.Options;
+    TOneUseDialog<TfrmHotkey2> dialog(owner, context.Skins);
+    dialog->SetHotKey(options.Hotkey(preset));
     // The dialog is freed before the keys are registered again.
-    HotkeysReleased released;
+    HotkeysReleased released(context.Engine);
     try {
-        dialog->UseSkin(Options->SkinFileName());
+        dialog->UseSkin(options.SkinFileName());
         dialog->ShowModal();
-    } catch (const Exception&) {
-        ShowMessageBox(owner.Handle(), SkinErrorText(Options->Skin()), ProductName, MB_OK | MB_ICONERROR);
+    } catch (const Exception& e) {
+        ShowMessageBox(owner.Handle(), TSkinService::ErrorText(options.Skin(), e.Message()), ProductName,
+                       MB_OK | MB_ICONERROR);
     }
     // The setter announces a change only when the value differs.
-    if (dialog->Accepted) Options->SetHotkey(preset, dialog->HotKey());
+    if (dialog->Accepted) options.SetHotkey(preset, dialog->HotKey());
     dialog.Free();
 }

@@ -7,10 +7,11 @@
 #include "framework/uControls.h"
 #include "skin/uSkinLabel.h"
 #include "ui/fSkinned.h"
+#include "ui/uWindowContext.h"
 
 class TfrmHotkey2 : public TfrmSkinned {
 public:
-    explicit TfrmHotkey2(TForm* owner) : TfrmSkinned(owner) {}
+    TfrmHotkey2(TForm* owner, TSkinService& skins) : TfrmSkinned(owner, skins) {}
 
     // The control's shortcut: virtual key in the low byte, 0x2000 Shift, 0x4000 Ctrl, 0x8000 Alt.
     int32_t HotKey() const;
@@ -34,7 +35,7 @@ protected:
 };
 
 // The hotkey of preset 1, 2 or 3, defined by the user in the dialog owned by `owner` (the
-// main window): the engine's hotkeys are released (sent WM_HOTKEYSRELEASE) before the dialog
-// opens and restored (sent WM_HOTKEYSRESTORE) in every case once it is gone. A skin that
-// cannot be loaded is reported in a message box owned by `owner`, and the dialog is not shown.
-void RunHotkeyFlow(TForm& owner, int preset);
+// main window): the engine's hotkeys are released before the dialog opens and restored in
+// every case once it is gone. A skin that cannot be loaded is reported in a message box owned
+// by `owner`, and the dialog is not shown.
+void RunHotkeyFlow(TForm& owner, const TWindowContext& context, int preset);

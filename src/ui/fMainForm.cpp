@@ -13,6 +13,7 @@
 #include "ui/uPageRules.h"
 #include "ui/uSkinHelper.h"
 #include "ui/uSkinNames.h"
+#include "ui/uSkinService.h"
 
 namespace {
 // The designed window: its client area (replaced by the skin's form) and the two plain
@@ -21,8 +22,6 @@ constexpr int kDesignWidth = 507, kDesignHeight = 307;
 constexpr RECT kSkinNeededLabel{8, 8, 8 + 241, 8 + 65};
 constexpr RECT kLoadSkinButton{8, 88, 8 + 249, 88 + 25};
 constexpr int kLabelID = 1, kButtonID = 2;
-// Animation waits count in ticks of this length.
-constexpr int kTickMs = 250;
 constexpr const wchar_t* kLoadSkinText = L"Load Skin";
 constexpr const wchar_t* kSkinNeededText =
     L"Korvix requires a skin file to show the main window. Please load a skin. If your skin is valid it will "
@@ -39,23 +38,6 @@ RECT ScaleRect(const RECT& r, UINT dpi) {
     return {ScaleToDpi(r.left, dpi), ScaleToDpi(r.top, dpi), ScaleToDpi(r.right, dpi), ScaleToDpi(r.bottom, dpi)};
 }
 
-// The system's message font at the window's scale.
-HFONT CreateMessageFont(UINT dpi, int points = 0) {
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof(metrics);
-    LOGFONTW font{};
-    if (::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
-        font = metrics.lfMessageFont;
-        // The metrics are at the system's scale; the window may be on a monitor of another.
-        UINT systemDpi = WindowDpi(nullptr);
-        if (systemDpi != dpi && systemDpi != 0) font.lfHeight = ::MulDiv(font.lfHeight, int(dpi), int(systemDpi));
-    } else {
-        ::wcscpy_s(font.lfFaceName, L"Tahoma");
-        font.lfHeight = -ScaleToDpi(11, dpi);
-    }
-    if (points > 0) font.lfHeight = -::MulDiv(points, int(dpi), 72);
-    return ::CreateFontIndirectW(&font);
-}
 }  // namespace
 
 POINT SavedMainWindowPosition() { return g_savedPosition; }
@@ -65,16 +47,16 @@ TSkinFileChooser SetSkinFileChooser(TSkinFileChooser chooser) {
     return std::exchange(g_chooseSkinFile, chooser ? chooser : &RunOpenDialog);
 }
 
-std::wstring SkinLoadErrorText(const std::wstring& fileName) {
-    return ReplaceAll(L"There was an error loading the skin (%1). Please load a different skin.", L"%1", fileName);
-}
-
-TfrmMain::TfrmMain(TKorvixOptions& options, UINT timerMs) : options_(options), timer_(*this, timerMs) {
+TfrmMain::TfrmMain(const TWindowContext& context, UINT timerMs)
+    : context_(context), options_(context.Options), timer_(*this, timerMs) {
+    // A file the engine's shared control holds as well is read and decoded once.
+    context_.Skins.Serve(skin_);
     skin_.OnSkinEvent = [this](TSkinObject source, const std::wstring& name) { SkinSkinEvent(source, name); };
     skin_.OnMouseDown = [this](TSkinObject source, TMouseButton, int, int) { SkinMouseDown(source); };
     skin_.OnMouseUp = [this](TSkinObject source, TMouseButton, int, int) { SkinMouseUp(source); };
     skin_.OnScroll = [this](TSkinObject source, int newPos) { SkinScroll(source, newPos); };
     skin_.OnScrollTrack = [this](TSkinObject source, int newPos) { SkinScrollTrack(source, newPos); };
+    skin_.OnAnimationEnd = [this](TSkinObject, const std::wstring&) { SkinAnimationEnd(); };
     // An error in a handler is the user's to see, as anywhere else in the program.
     skin_.OnError = [](const Exception&) { Application.HandleException(std::current_exception()); };
     timer_.OnTimer = [this] { TimerTimer(); };
@@ -121,7 +103,6 @@ void TfrmMain::FormCreate() {
     tracking_ = TSliderTracking{};
     currentPage_ = pgNone;
     animations_.Clear();
-    waitTicks_ = 0;
     animating_ = false;
     timer_.SetEnabled(true);
 
@@ -163,9 +144,7 @@ void TfrmMain::FormDestroy() {
     HideTaskbarButton();
     elements_.clear();
     root_ = {};
-    try {
-        skin_.Unload();
-    } catch (const Exception&) {}
+    skin_.Unload();
 }
 
 LRESULT TfrmMain::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -211,21 +190,19 @@ void TfrmMain::LoadSkin(bool report) {
         }
         SetBranding(root_);
         skinLoaded_ = true;
-        ApplySkinColors();
-    } catch (const Exception&) {
+        TSkinService::ApplyChartColors(root_, *chart_);
+        skinError_.clear();
+    } catch (const Exception& e) {
         skinLoaded_ = false;
+        skinError_ = e.Message();
         ShowSkinNeeded();
-        if (report) ReportSkinError(path);
+        if (report) ReportSkinError(path, skinError_);
     }
 }
 
 void TfrmMain::UnloadSkin() {
-    try {
-        skin_.UnskinWindow(Handle());
-    } catch (const Exception&) {}
-    try {
-        skin_.Unload();
-    } catch (const Exception&) {}
+    skin_.UnskinWindow(Handle());
+    skin_.Unload();
     elements_.clear();
     root_ = {};
 }
@@ -257,8 +234,8 @@ bool TfrmMain::ChooseSkinFile(std::wstring& fileName) {
     return true;
 }
 
-void TfrmMain::ReportSkinError(const std::wstring& fileName) {
-    ShowMessageBox(Handle(), SkinLoadErrorText(fileName), ProductName, MB_OK | MB_ICONERROR);
+void TfrmMain::ReportSkinError(const std::wstring& fileName, const std::wstring& detail) {
+    ShowMessageBox(Handle(), TSkinService::ErrorText(fileName, detail), ProductName, MB_OK | MB_ICONERROR);
 }
 
 void TfrmMain::cmdLoadSkinClick() {
@@ -281,6 +258,7 @@ void TfrmMain::SwitchSkin() {
     UnloadSkin();
     LoadSkin(false);
     bool newSkinFailed = false;
+    std::wstring newSkinError = skinError_;
     if (!skinLoaded_) {
         options_.SetSkin(previous);
         UnloadSkin();
@@ -290,24 +268,22 @@ void TfrmMain::SwitchSkin() {
     if (!skinLoaded_) ShowSkinNeeded();
     // The new skin shows its home page: nothing is open, nothing waits to play.
     animations_.Clear();
-    waitTicks_ = 0;
     animating_ = false;
     currentPage_ = pgNone;
     RefreshPages(ocAll);
-    if (newSkinFailed) ReportSkinError(chosen);
+    if (newSkinFailed) ReportSkinError(chosen, newSkinError);
 }
 
 void TfrmMain::PlaceChart() {
     PlaceOnElement(chart_->Handle(), root_, ElementName(idChart));
     UINT dpi = WindowDpi(Handle());
-    chartFont_.reset(CreateMessageFont(dpi, kChartFontPoints));
-    chart_->SetScaleFont(chartFont_.get());
+    chart_->SetScaleFont(context_.Skins.MessageFont(dpi, kChartFontPoints));
 }
 
 void TfrmMain::SetFallbackFont() {
-    fallbackFont_.reset(CreateMessageFont(WindowDpi(Handle())));
-    lblSkinNeeded_->SetFont(fallbackFont_.get());
-    cmdLoadSkin_->SetFont(fallbackFont_.get());
+    HFONT font = context_.Skins.MessageFont(WindowDpi(Handle()));
+    lblSkinNeeded_->SetFont(font);
+    cmdLoadSkin_->SetFont(font);
 }
 
 void TfrmMain::TakeElementReferences() {
@@ -337,43 +313,43 @@ void TfrmMain::SetUpScrollBars() {
     }
 }
 
-void TfrmMain::ApplySkinColors() {
-    auto color = [this](int32_t id, COLORREF current) {
-        return static_cast<COLORREF>(SkinColor(root_.Find(ElementName(id)), current));
-    };
-    TPerformanceChart& chart = *chart_;
-    chart.SetColor(color(idChartBackColor, chart.Color()));
-    chart.SetDataColor(color(idChartForeColor, chart.DataColor()));
-    chart.SetCPUColor(color(idChartCpuColor, chart.CPUColor()));
-    chart.SetAdjustColor(color(idChartLineColor, chart.AdjustColor()));
-    chart.SetAdjustColor2(color(idChartLine2Color, chart.AdjustColor2()));
-    chart.SetFontColor(color(idChartFontColor, chart.FontColor()));
-}
-
 // ---- Timer, animations, status ----
 void TfrmMain::TimerTimer() {
-    if (waitTicks_ > 0) {
-        --waitTicks_;
-    } else if (animations_.Count() == 0) {
-        animating_ = false;
-    } else {
+    // A page switch starts at the tick after its click; its later steps follow the skin's
+    // animation-ended event.
+    if (!animating_ && animations_.Count() > 0) {
         animating_ = true;
         AnimationStep();
     }
     if (pendingStatus_) SetStatusText(*pendingStatus_, false);
 }
 
+// Plays the queue's steps until one leaves animations playing (their end plays the next)
+// or the queue has run empty, which ends the switch.
 void TfrmMain::AnimationStep() {
-    int longest = 0;
-    while (std::unique_ptr<TSkinAnimation> item = animations_.TakeFirst()) {
-        if (item->Name == OptionsQueueItem) {
-            RefreshPages(ocAll);
-        } else {
-            longest = std::max(longest, PlayAnimation(root_, item->Name));
+    try {
+        while (animations_.Count() > 0) {
+            while (std::unique_ptr<TSkinAnimation> item = animations_.TakeFirst()) {
+                if (item->RefreshPages)
+                    RefreshPages(ocAll);
+                else
+                    PlayAnimation(root_, item->Name);
+                if (!item->PlayWithNext) break;
+            }
+            if (root_ && root_.AnimationRunning()) return;
         }
-        if (!item->PlayWithNext) break;
+    } catch (...) {
+        // The rest of a failed switch is dropped: the window must take page clicks again.
+        animations_.Clear();
+        animating_ = false;
+        throw;
     }
-    waitTicks_ = longest / kTickMs;
+    animating_ = false;
+}
+
+void TfrmMain::SkinAnimationEnd() {
+    // The step is over once every animation it started has ended.
+    if (animating_ && !(root_ && root_.AnimationRunning())) AnimationStep();
 }
 
 void TfrmMain::TogglePage(int page) { ShowPage(TogglePageTarget(page, currentPage_)); }
@@ -385,7 +361,7 @@ void TfrmMain::ShowPage(int page) {
     if (change.ClearPressedID) ClearPressed(root_, change.ClearPressedID);
     currentPage_ = page;
     if (change.SetPressedID) SetPressed(root_, change.SetPressedID);
-    for (const TSkinAnimation& item : change.Queue) animations_.Add(item.Name, item.PlayWithNext);
+    for (const TSkinAnimation& item : change.Queue) animations_.Add(item);
 }
 
 void TfrmMain::SetStatusText(const std::wstring& text, bool deferred) {

@@ -1,6 +1,7 @@
 // The settings window: drawn entirely by its own skin control from the skin's form "Korvix",
-// one option page at a time with the skin's hide and show animations paced by a 250 ms
-// timer, the performance chart on the skin's `chart` element, the engine's status line,
+// one option page at a time with the skin's hide and show animations (a switch starts at the
+// next tick of a 250 ms timer; each later step when the skin tells that the animations of the
+// one before have ended), the performance chart on the skin's `chart` element, the engine's status line,
 // and help. Without a usable skin it becomes a small plain window that asks for a skin file.
 // Created on demand (TKorvixWindows) and freed when closed. The option pages' controls are
 // fMainPages.cpp.
@@ -16,18 +17,20 @@
 #include "framework/uForm.h"
 #include "framework/uHandles.h"
 #include "framework/uTimer.h"
-#include "shell/uHTMLHelp.h"
+#include "help/uHTMLHelp.h"
 #include "skin/uSkin.h"
 #include "tray/cPChart2.h"
 #include "ui/uAnimationList.h"
 #include "ui/uPageActions.h"
+#include "ui/uWindowContext.h"
 
 class TKorvixOptions;
 
 class TfrmMain : public TForm {
 public:
     // `timerMs`: the period of the page timer (tests drive the ticks themselves with 0).
-    explicit TfrmMain(TKorvixOptions& options, UINT timerMs = 250);
+    // The options, the engine's requests and the skin service come from the window's creator.
+    explicit TfrmMain(const TWindowContext& context, UINT timerMs = 250);
     ~TfrmMain() override;
 
     // ---- What the engine asks of the window ----
@@ -65,7 +68,6 @@ public:
     int CurrentPage() const noexcept { return currentPage_; }
     bool SkinLoaded() const noexcept { return skinLoaded_; }
     bool Animating() const noexcept { return animating_; }
-    int WaitTicks() const noexcept { return waitTicks_; }
     int QueuedAnimations() const noexcept { return animations_.Count(); }
     bool ContextHelpMode() const noexcept { return contextHelpMode_; }
     bool SwallowClick() const noexcept { return swallowClick_; }
@@ -88,16 +90,17 @@ protected:
 
 private:
     void AnimationStep();
+    void SkinAnimationEnd();
     void TakeElementReferences();
     void SetUpScrollBars();
-    void ApplySkinColors();
     void PlaceChart();
     void CentreOnScreen();
     bool ChooseSkinFile(std::wstring& fileName);
-    void ReportSkinError(const std::wstring& fileName);
+    void ReportSkinError(const std::wstring& fileName, const std::wstring& detail);
     void OptionClick(int32_t id);
     void SetFallbackFont();
 
+    TWindowContext context_;
     TKorvixOptions& options_;
     TSkin skin_;
     TTimer timer_;
@@ -105,8 +108,8 @@ private:
     std::unique_ptr<TPerformanceChart> chart_;
     std::unique_ptr<TLabel> lblSkinNeeded_;
     std::unique_ptr<TButton> cmdLoadSkin_;
-    UniqueFont chartFont_;
-    UniqueFont fallbackFont_;
+    // What the loader said about the last skin that failed.
+    std::wstring skinError_;
 
     int currentPage_ = 0;
     bool skinLoaded_ = false;
@@ -114,7 +117,6 @@ private:
     // The elements the pages write, by element number; a skin may lack any of them.
     std::map<int32_t, TSkinObject> elements_;
     TSkinAnimationList animations_;
-    int waitTicks_ = 0;
     bool animating_ = false;
     bool contextHelpMode_ = false;
     bool swallowClick_ = false;
@@ -131,6 +133,3 @@ void ForgetMainWindowPosition();
 // file dialog). Answers whether a file was chosen.
 using TSkinFileChooser = bool (*)(TOpenDialog& dialog, HWND owner);
 TSkinFileChooser SetSkinFileChooser(TSkinFileChooser chooser);
-
-// "There was an error loading the skin (%1). Please load a different skin."
-std::wstring SkinLoadErrorText(const std::wstring& fileName);

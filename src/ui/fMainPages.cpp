@@ -62,8 +62,9 @@ void TfrmMain::SkinSkinEvent(const TSkinObject& source, const std::wstring& even
 }
 
 void TfrmMain::OptionClick(int32_t id) {
-    TClickResult result = PageClick(options_, id, currentPage_, EngineWindow);
+    TClickResult result = PageClick(options_, id, currentPage_);
     switch (result.Effect) {
+        case TClickEffect::FreeUpRequest: context_.Engine.RequestFreeUp(result.Value); break;
         case TClickEffect::HotkeyDialog: SetHotkeyClick(result.Value); break;
         case TClickEffect::AskDefaults: DefaultSettingsClick(); break;
         default: break;
@@ -71,10 +72,10 @@ void TfrmMain::OptionClick(int32_t id) {
 }
 
 // The hotkey dialog, with the engine's hotkeys released while it records.
-void TfrmMain::SetHotkeyClick(int preset) { RunHotkeyFlow(*this, preset); }
+void TfrmMain::SetHotkeyClick(int preset) { RunHotkeyFlow(*this, context_, preset); }
 
 // The ask-defaults dialog, and the defaults applied when the user says yes.
-void TfrmMain::DefaultSettingsClick() { RunAskDefaultsFlow(*this); }
+void TfrmMain::DefaultSettingsClick() { RunAskDefaultsFlow(*this, context_); }
 
 void TfrmMain::SkinScrollTrack(const TSkinObject& source, int newPos) {
     tracking_.SkinScrollTrack(options_, SourceID(source), currentPage_, newPos);

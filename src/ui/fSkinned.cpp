@@ -1,6 +1,5 @@
 #include "ui/fSkinned.h"
 #include <algorithm>
-#include "engine/fEngineForm.h"
 #include "framework/uApplication.h"
 #include "framework/uControls.h"
 #include "framework/uDpi.h"
@@ -10,12 +9,6 @@
 namespace {
 constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | WS_CLIPCHILDREN;
 constexpr DWORD kSizeableStyle = WS_OVERLAPPEDWINDOW & ~WS_MINIMIZEBOX;
-
-UINT ScreenDpi() {
-    WindowDC screen(nullptr);
-    int dpi = screen.get() ? ::GetDeviceCaps(screen.get(), LOGPIXELSY) : 0;
-    return dpi > 0 ? static_cast<UINT>(dpi) : StandardDpi;
-}
 
 // The work area of the monitor that shows most of `window` (the primary one without a window).
 RECT WorkAreaOf(HWND window) {
@@ -37,41 +30,31 @@ POINT CentredOn(const RECT& around, const RECT& work, int width, int height) {
 }
 }  // namespace
 
-TfrmEngine* SharedSkinHolder() { return Application.FindForm<TfrmEngine>(); }
+TfrmSkinned::TfrmSkinned(TForm* owner, TSkinService& skins)
+    : owner_(owner), skins_(skins), color_(::GetSysColor(COLOR_BTNFACE)) {}
 
-std::wstring SkinErrorText(const std::wstring& skin) {
-    return ReplaceAll(L"There was an error loading the skin (%1). Please load a different skin.", L"%1", skin);
-}
+void TfrmSkinned::UseSkin(const std::wstring& path) { skins_.UseDialogSkin(path); }
 
-TfrmSkinned::TfrmSkinned(TForm* owner) : owner_(owner), color_(::GetSysColor(COLOR_BTNFACE)) {}
-
-void TfrmSkinned::UseSkin(const std::wstring& path) {
-    TfrmEngine* engine = SharedSkinHolder();
-    if (!engine) throw ESkinError(L"There is no engine window to hold the skin");
-    engine->SetSkinFile(path);
-}
-
+// A skin that cannot draw the dialog leaves it plain, as a dialog without a skin is.
 void TfrmSkinned::ApplySkin() {
-    TfrmEngine* engine = SharedSkinHolder();
-    if (!engine) return;
+    TSkin* skin = skins_.DialogSkin();
+    if (!skin) return;
     try {
-        engine->Skin.SkinWindow(Handle());
-    } catch (...) {
-        return;  // the plain look
+        skin->SkinWindow(Handle());
+    } catch (const Exception&) {
+        return;
     }
-    skinnedWith_ = engine->SkinFile();
+    skinnedWith_ = skins_.DialogSkinFile();
     try {
-        root_ = engine->Skin.WindowObject(Handle());
+        root_ = skin->WindowObject(Handle());
         color_ = SkinColorValue(root_.Color());
-    } catch (...) {
+    } catch (const Exception&) {
         root_ = {};
     }
 }
 
 void TfrmSkinned::UnskinWindow() noexcept {
-    try {
-        if (TfrmEngine* engine = SharedSkinHolder()) engine->Skin.UnskinWindow(Handle());
-    } catch (...) {}
+    if (TSkin* skin = skins_.DialogSkin()) skin->UnskinWindow(Handle());
     root_ = {};
     skinnedWith_.clear();
 }
@@ -82,25 +65,7 @@ RECT TfrmSkinned::ScaleRect(int x, int y, int width, int height) const {
     return {Scale(x), Scale(y), Scale(x + width), Scale(y + height)};
 }
 
-HFONT TfrmSkinned::DialogFont() {
-    std::wstring key = L"message@" + std::to_wstring(dpi_);
-    auto& font = fonts_[key];
-    if (!font) {
-        NONCLIENTMETRICSW metrics{};
-        metrics.cbSize = sizeof(metrics);
-        LOGFONTW face{};
-        if (::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
-            face = metrics.lfMessageFont;
-            // The system gives it for the screen's scale; the dialog may be on another monitor.
-            face.lfHeight = ::MulDiv(face.lfHeight, static_cast<int>(dpi_), static_cast<int>(ScreenDpi()));
-        } else {
-            ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof(face), &face);
-            face.lfHeight = -::MulDiv(8, static_cast<int>(dpi_), 72);
-        }
-        font.reset(::CreateFontIndirectW(&face));
-    }
-    return font.get();
-}
+HFONT TfrmSkinned::DialogFont() { return skins_.MessageFont(dpi_); }
 
 HFONT TfrmSkinned::ScaledFont(const wchar_t* face, int points) {
     std::wstring key = std::wstring(face) + L"@" + std::to_wstring(points) + L"@" + std::to_wstring(dpi_);
@@ -120,7 +85,7 @@ HFONT TfrmSkinned::ScaledFont(const wchar_t* face, int points) {
 
 TForm::CreateParams TfrmSkinned::FormParams() {
     HWND owner = owner_ ? owner_->Handle() : nullptr;
-    dpi_ = owner ? WindowDpi(owner) : ScreenDpi();
+    dpi_ = WindowDpi(owner);
     const DWORD style = Sizeable() ? kSizeableStyle : kDialogStyle;
     const DWORD exStyle =
         Sizeable() ? WS_EX_APPWINDOW | WS_EX_CONTROLPARENT : WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;

@@ -1,8 +1,8 @@
 // The base of Korvix's skinned dialogs: plain windows with standard controls that the skin
 // engine redraws in the skin's dialog style. The dialogs own no skin control: they use the
-// engine window's, which holds the current skin file. A dialog lays itself out for its
-// monitor's display scale from lengths given at 100 % and again when it moves to a monitor
-// of another scale; its plain font is the system's message font at that scale.
+// engine window's, which holds the current skin file, through the skin service they are given. A dialog lays itself out
+// for its monitor's display scale from lengths given at 100 % and again when it moves to a monitor of another scale;
+// its plain font is the system's message font at that scale.
 #pragma once
 #include <windows.h>
 #include <map>
@@ -11,19 +11,13 @@
 #include "framework/uForm.h"
 #include "framework/uHandles.h"
 #include "skin/uSkin.h"
-
-class TfrmEngine;
-
-// The engine window that holds the skin control shared by the dialogs, or null.
-TfrmEngine* SharedSkinHolder();
-// What the user is told when the skin `skin` (the option as stored) cannot be loaded.
-std::wstring SkinErrorText(const std::wstring& skin);
+#include "ui/uSkinService.h"
 
 class TfrmSkinned : public TForm {
 public:
-    // Passes the path to the engine window's SetSkinFile, which loads it into the shared
-    // control when it differs from the file loaded there. Throws when the file cannot be
-    // loaded, and when there is no engine window.
+    // Passes the path to the engine window's SetSkinFile (through the service), which loads it
+    // into the shared control when it differs from the file loaded there. Throws when the file
+    // cannot be loaded, and when there is no engine window.
     void UseSkin(const std::wstring& path);
     // Skins the window with the shared control's skin and keeps its root element; the
     // dialog's background colour becomes the root's colour. Failures are ignored: the dialog
@@ -39,7 +33,8 @@ public:
 protected:
     // `owner`: the form whose window owns the dialog's (the dialog stays above it); none for
     // a dialog of its own.
-    explicit TfrmSkinned(TForm* owner);
+    TfrmSkinned(TForm* owner, TSkinService& skins);
+    TSkinService& Skins() const noexcept { return skins_; }
 
     // The window class, and the client size at 100 % (455 x 370 unless a dialog says otherwise).
     virtual const wchar_t* FormClassName() const = 0;
@@ -58,7 +53,8 @@ protected:
     // A design length (100 %) at the dialog's display scale, and a design rectangle.
     int Scale(int length) const;
     RECT ScaleRect(int x, int y, int width, int height) const;
-    // The dialog's plain font at its display scale (what its controls are given).
+    // The dialog's plain font at its display scale (what its controls are given): the system's
+    // message font, from the service.
     HFONT DialogFont();
     // A font of `face` and `points` at the dialog's display scale, kept for the dialog's life.
     HFONT ScaledFont(const wchar_t* face, int points);
@@ -75,6 +71,7 @@ private:
     void UnskinWindow() noexcept;
 
     TForm* owner_;
+    TSkinService& skins_;
     UINT dpi_ = 96;
     TSkinObject root_;
     std::wstring skinnedWith_;
@@ -90,7 +87,9 @@ private:
 template <typename T>
 class TOneUseDialog {
 public:
-    explicit TOneUseDialog(TForm& owner) : form_(Application.CreateForm<T>(&owner)) {}
+    template <typename... Args>
+    explicit TOneUseDialog(TForm& owner, Args&&... args)
+        : form_(Application.CreateForm<T>(&owner, std::forward<Args>(args)...)) {}
     ~TOneUseDialog() { Free(); }
     TOneUseDialog(const TOneUseDialog&) = delete;
     TOneUseDialog& operator=(const TOneUseDialog&) = delete;

@@ -1,8 +1,8 @@
 #include "uAnimationList.h"
 
-void TSkinAnimationList::Add(const std::wstring& name, bool playWithNext) {
-    items_.push_back(std::make_unique<TSkinAnimation>(TSkinAnimation{name, playWithNext}));
-}
+void TSkinAnimationList::Add(const std::wstring& name, bool playWithNext) { Add(TSkinAnimation{name, playWithNext}); }
+
+void TSkinAnimationList::Add(const TSkinAnimation& item) { items_.push_back(std::make_unique<TSkinAnimation>(item)); }
 
 void TSkinAnimationList::CheckIndex(int index) const {
     if (index < 0 || index >= Count()) {

@@ -12,6 +12,10 @@ struct TSkinAnimation {
     std::wstring Name;
     // The next queued item starts in the same step as this one.
     bool PlayWithNext = false;
+    // Not an animation: every page is refreshed at this point of the queue (between a page
+    // switch's hide and show animations).
+    bool RefreshPages = false;
+    bool operator==(const TSkinAnimation&) const = default;
 };
 
 class TSkinAnimationList {
@@ -21,6 +25,7 @@ public:
     TSkinAnimationList& operator=(const TSkinAnimationList&) = delete;
 
     void Add(const std::wstring& name, bool playWithNext);
+    void Add(const TSkinAnimation& item);
     int Count() const { return static_cast<int>(items_.size()); }
     // Throw EListError for an index outside 0..Count-1.
     TSkinAnimation& Item(int index);

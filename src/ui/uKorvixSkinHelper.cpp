@@ -4,9 +4,9 @@
 #include "ui/uSkinTranslate.h"
 
 namespace {
-void IgnoringFailure(const TSkinObject& root, int32_t id, bool (*rule)(SkinButtonState&)) {
+void CheckIgnoringFailure(const TSkinObject& root, int32_t id, bool checked) {
     try {
-        ChangeButtonLook(root, ElementName(id), rule);
+        SetButtonChecked(root, ElementName(id), checked);
     } catch (const Exception&) {}
 }
 
@@ -21,10 +21,10 @@ void Brand(const TSkinObject& root, int32_t id, const wchar_t* sectionName) {
 }
 }  // namespace
 
-void SetPressed(const TSkinObject& root, int32_t id) { ChangeButtonLook(root, ElementName(id), PressRecord); }
-void ClearPressed(const TSkinObject& root, int32_t id) { ChangeButtonLook(root, ElementName(id), UnpressRecord); }
-void SetChecked(const TSkinObject& root, int32_t id) { IgnoringFailure(root, id, CheckRecord); }
-void ClearChecked(const TSkinObject& root, int32_t id) { IgnoringFailure(root, id, UncheckRecord); }
+void SetPressed(const TSkinObject& root, int32_t id) { SetButtonPressed(root, ElementName(id), true); }
+void ClearPressed(const TSkinObject& root, int32_t id) { SetButtonPressed(root, ElementName(id), false); }
+void SetChecked(const TSkinObject& root, int32_t id) { CheckIgnoringFailure(root, id, true); }
+void ClearChecked(const TSkinObject& root, int32_t id) { CheckIgnoringFailure(root, id, false); }
 
 void TranslateSkin(const TSkinObject& root) {
     try {

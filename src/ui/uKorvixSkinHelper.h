@@ -1,5 +1,6 @@
-// The element operations of Korvix's own windows, by element number: pressed and checked
-// looks of its buttons, the captions after every skin load, and the branding images.
+// The element operations of Korvix's own windows, by element number: the pressed and checked
+// state of its buttons (drawn in the skin's looks for them), the captions after every skin load, and the branding
+// images.
 #pragma once
 #include <cstdint>
 #include "skin/uSkin.h"

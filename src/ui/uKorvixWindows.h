@@ -6,13 +6,18 @@
 #include <windows.h>
 #include <string>
 #include "engine/uEngineWindows.h"
+#include "ui/uWindowContext.h"
 
-class TKorvixOptions;
+class TfrmEngine;
 class TfrmMain;
 
 class TKorvixWindows final : public IEngineWindows {
 public:
-    explicit TKorvixWindows(TKorvixOptions& options) : options_(options) {}
+    // The options, the engine's requests and the skin service every window is given.
+    explicit TKorvixWindows(const TWindowContext& context) : context_(context) {}
+    // Once the engine window exists: its skin control becomes the one the dialogs share (on
+    // the service), and it owns the Free-and-Run manager.
+    void ConnectEngine(TfrmEngine& engine);
 
     HWND ShowMainWindow() override;
     HWND FindMainWindow() override;
@@ -25,5 +30,6 @@ public:
     static TfrmMain* MainWindow();
 
 private:
-    TKorvixOptions& options_;
+    TWindowContext context_;
+    TfrmEngine* engine_ = nullptr;
 };

@@ -110,7 +110,7 @@ const TSlideRow SlideTable[] = {
 };
 }  // namespace
 
-TClickResult PageClick(TKorvixOptions& options, int32_t id, int page, HWND engineWindow) {
+TClickResult PageClick(TKorvixOptions& options, int32_t id, int page) {
     for (const TClickRow& row : ClickTable) {
         if (row.ID != id) continue;
         if (row.Apply) {
@@ -120,7 +120,6 @@ TClickResult PageClick(TKorvixOptions& options, int32_t id, int page, HWND engin
         if (row.Effect != TClickEffect::FreeUpRequest) return {row.Effect, row.Value};
         int32_t amount = TotalPhysMB - options.Manual();
         if (amount <= 0) return {};
-        ::PostMessageW(engineWindow, WM_FREEUPREQUEST, static_cast<WPARAM>(amount), 0);
         return {TClickEffect::FreeUpRequest, amount};
     }
     return {};

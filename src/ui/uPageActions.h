@@ -11,7 +11,7 @@ class TKorvixOptions;
 // What is left for the window to do after a click.
 enum class TClickEffect : uint8_t {
     None,           // nothing, or only options changed
-    FreeUpRequest,  // a free-up of Value megabytes was requested from the engine window
+    FreeUpRequest,  // a free-up of Value megabytes (above 0) for the engine
     HotkeyDialog,   // the hotkey dialog for preset Value
     AskDefaults,    // the ask-defaults dialog; on yes, ApplyDefaults
 };
@@ -22,9 +22,10 @@ struct TClickResult {
     bool operator==(const TClickResult&) const = default;
 };
 
-// Acts on a click on the element `id` while `page` is open. The manual free-up posts
-// WM_FREEUPREQUEST to `engineWindow`, and only for an amount above 0 MB.
-TClickResult PageClick(TKorvixOptions& options, int32_t id, int page, HWND engineWindow);
+// Acts on a click on the element `id` while `page` is open: changes the options the click
+// table names, and returns what is left for the window to carry out (the manual free-up only
+// for an amount above 0 MB).
+TClickResult PageClick(TKorvixOptions& options, int32_t id, int page);
 // Moves the option of the slider `id` to `position`; answers whether the slider has one
 // on this page.
 bool PageSlider(TKorvixOptions& options, int32_t id, int page, int32_t position);

@@ -30,7 +30,7 @@ TPageSwitch PageSwitch(int fromPage, int toPage) {
     TPageSwitch change;
     change.ClearPressedID = from.ButtonID;
     QueuePage(change.Queue, from.HideAnimation, from.IdlePanel, L"idle_hide");
-    change.Queue.push_back({OptionsQueueItem, true});
+    change.Queue.push_back({.PlayWithNext = true, .RefreshPages = true});
     QueuePage(change.Queue, to.ShowAnimation, to.IdlePanel, L"idle_show");
     change.SetPressedID = to.ButtonID;
     return change;

@@ -23,9 +23,6 @@ enum : int {
     pgMisc = 7,
 };
 
-// The queue item that refreshes every page between the hide and the show animations.
-constexpr const wchar_t* OptionsQueueItem = L"___OPTIONS";
-
 struct TPageRow {
     int Page;
     int32_t ButtonID;  // 0: the page's button has no pressed look

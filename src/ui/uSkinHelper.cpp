@@ -2,57 +2,18 @@
 #include <algorithm>
 
 namespace {
-const std::wstring Pressed = L"_pressed";
-const std::wstring Checked = L"_checked";
-
-bool Marked(const std::wstring& name, const std::wstring& suffix) {
-    return name.size() > suffix.size() && name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
-
-void Invert(TSkinColor& c) {
-    c.b0 = uint8_t(~c.b0);
-    c.b1 = uint8_t(~c.b1);
-    c.b2 = uint8_t(~c.b2);
+TSkinButton ButtonBeneath(const TSkinObject& root, const std::wstring& name) {
+    TSkinObject element = root ? root.Find(name) : TSkinObject();
+    return element ? element.AsButton() : TSkinButton();
 }
 }  // namespace
 
-bool PressRecord(SkinButtonState& state) {
-    if (Marked(state.Section.Name, Pressed)) return false;
-    state.Section.Name += Pressed;
-    Invert(state.Color);
-    return true;
+void SetButtonPressed(const TSkinObject& root, const std::wstring& name, bool pressed) {
+    if (TSkinButton button = ButtonBeneath(root, name)) button.SetPressed(pressed);
 }
 
-bool UnpressRecord(SkinButtonState& state) {
-    if (!Marked(state.Section.Name, Pressed)) return false;
-    state.Section.Name.resize(state.Section.Name.size() - Pressed.size());
-    Invert(state.Color);
-    return true;
-}
-
-bool CheckRecord(SkinButtonState& state) {
-    if (Marked(state.Section.Name, Checked)) return false;
-    state.Section.Name += Checked;
-    return true;
-}
-
-bool UncheckRecord(SkinButtonState& state) {
-    if (!Marked(state.Section.Name, Checked)) return false;
-    state.Section.Name.resize(state.Section.Name.size() - Checked.size());
-    return true;
-}
-
-void ChangeButtonLook(const TSkinObject& root, const std::wstring& name, bool (*rule)(SkinButtonState&)) {
-    if (!root) return;
-    TSkinObject element = root.Find(name);
-    if (!element) return;
-    TSkinButton button = element.AsButton();
-    for (int i = sbNormal; i <= sbPushed; ++i) {
-        SkinButtonState state = button.GetState(i);
-        rule(state);
-        button.SetState(i, state);
-    }
-    button.Refresh();
+void SetButtonChecked(const TSkinObject& root, const std::wstring& name, bool checked) {
+    if (TSkinButton button = ButtonBeneath(root, name)) button.SetChecked(checked);
 }
 
 namespace {

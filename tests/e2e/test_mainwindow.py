@@ -348,7 +348,9 @@ def test_switching_to_the_dark_skin_then_to_a_broken_one_keeps_the_dark_one(desk
     broken = broken_skin(desktop)
     assert desktop.ctl("filedlg", "Load Skin", broken) == "ok"
     text = desktop.ctl("msgbox", PRODUCT, 15000)
-    assert text == f"There was an error loading the skin ({broken}). Please load a different skin."
+    # The message as specified, then what the loader said, with the line of the fault.
+    assert text.startswith(f"There was an error loading the skin ({broken}). Please load a different skin.")
+    assert re.search(r"line \d+:", text), text
     time.sleep(0.5)
     assert MainWindow(desktop).rect() is not None
     close_main(dark_window)
@@ -362,7 +364,8 @@ def test_a_missing_skin_shows_the_fallback_window_and_the_message_with_empty_par
     desktop.wait_menus(1)
     desktop.keys("down", "return")
     text = desktop.ctl("msgbox", PRODUCT, 15000)
-    assert text == "There was an error loading the skin (). Please load a different skin."
+    assert text.startswith("There was an error loading the skin (). Please load a different skin.")
+    assert "The skin file was not found" in text, text
     left, top, right, bottom = MainWindow(desktop).wait_open()
     texts = desktop.window_texts(PRODUCT)
     assert "Load Skin" in texts

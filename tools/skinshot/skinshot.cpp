@@ -84,18 +84,12 @@ void Capture(HWND window, const std::wstring& file) {
     WritePng(file, picture);
 }
 
-// The looks the program gives a page button or radio button (pressed) and a check box (checked).
-void AddSuffix(TSkin& skin, HWND window, const std::wstring& name, const std::wstring& suffix, bool invert) {
+// The element state the program gives a page button or radio button (pressed) and a check box
+// (checked).
+TSkinButton ButtonOf(TSkin& skin, HWND window, const std::wstring& name) {
     TSkinObject e = skin.WindowObject(window).Find(name);
     if (!e) throw ESkinError(L"no element " + name);
-    TSkinButton b = e.AsButton();
-    for (int i = 0; i < 3; ++i) {
-        SkinButtonState s = b.GetState(i);
-        s.Section.Name += suffix;
-        if (invert) s.Color = {BYTE(~s.Color.b0), BYTE(~s.Color.b1), BYTE(~s.Color.b2)};
-        b.SetState(i, s);
-    }
-    b.Refresh();
+    return e.AsButton();
 }
 
 void Start(const TSkinObject& e, const std::wstring& name) {
@@ -113,9 +107,9 @@ int Form(const std::vector<std::wstring>& args) {
     Pump(200);
     for (size_t i = 4; i + 1 < args.size(); i += 2) {
         if (args[i] == L"--press")
-            AddSuffix(skin, window, args[i + 1], L"_pressed", true);
+            ButtonOf(skin, window, args[i + 1]).SetPressed(true);
         else if (args[i] == L"--check")
-            AddSuffix(skin, window, args[i + 1], L"_checked", false);
+            ButtonOf(skin, window, args[i + 1]).SetChecked(true);
         else if (args[i] == L"--show")
             Start(skin.WindowObject(window), args[i + 1]);
     }

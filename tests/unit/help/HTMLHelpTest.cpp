@@ -5,8 +5,8 @@
 #include <optional>
 #include <vector>
 #include "framework/uText.h"
-#include "shell/uHTMLHelp.h"
-#include "shell/uHelpPopup.h"
+#include "help/uHTMLHelp.h"
+#include "help/uHelpPopup.h"
 #include "support/TestSupport.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <set>
 #include "framework/uText.h"
-#include "shell/uHelpText.h"
+#include "help/uHelpText.h"
 #include "ui/uPageRules.h"
 #include "ui/uSkinNames.h"
 

@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <string>
 #include "framework/uText.h"
-#include "shell/uHTMLHelp.h"
-#include "shell/uHelpPopup.h"
+#include "help/uHTMLHelp.h"
+#include "help/uHelpPopup.h"
 
 int main(int argc, char** argv) {
     if (argc < 6) return 2;

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 #include "framework/uText.h"
-#include "shell/uHelpText.h"
+#include "help/uHelpText.h"
 
 TEST(HelpTextTest, PopupTopicsAreReadByNumber) {
     const std::string text =

@@ -127,16 +127,6 @@ TEST_F(PlainDialog, SkinLabelDrawsInTheSkinsLookAndPlainWithout) {
 }
 
 // The dialog style's own looks for the default button, selected list items and scroll bars.
-std::string RichDialogSkin() {
-    std::string text = MiniSkin;
-    const std::string list = "  list #101010 #FAFAFA\n";
-    text.replace(text.find(list), list.size(),
-                 "  list #101010 #FAFAFA #FFFFFF #FF0000\n"
-                 "  button default blue #FFFFFF\n"
-                 "  scrollbar track thumb hot\n");
-    return text;
-}
-
 // Keeps every WM_HSCROLL code its scroll bar sends, with the track position read meanwhile.
 class ScrollHost : public HostWindow {
 public:

@@ -20,7 +20,7 @@ TEST(SkinLoad, BadFilesFailWithAClearMessage) {
         std::wstring path;
         const char* error;
     } cases[] = {
-        {L"", "No skin file given"},
+        {L"", "The skin file was not found"},
         {L"C:\\no\\such\\file.skn", "Cannot open the skin file C:\\no\\such\\file.skn"},
         {FixturePath(L"syntax_error.skn"), "is not valid: line "},
         {FixturePath(L"corrupt_image.skn"), "image data is damaged"},

@@ -156,6 +156,9 @@ EventLog::EventLog(TSkin& skin) {
     skin.OnScrollTrack = [this](TSkinObject s, int pos) {
         lines.push_back("ScrollTrack " + Narrow8(s.Name()) + " " + std::to_string(pos));
     };
+    skin.OnAnimationEnd = [this](TSkinObject s, const std::wstring& animation) {
+        lines.push_back("AnimationEnd " + Narrow8(s.Name()) + " " + Narrow8(animation));
+    };
 }
 
 std::vector<std::string> EventLog::Take() {
@@ -182,4 +185,14 @@ COLORREF ScreenPixel(HWND window, int x, int y) {
     COLORREF c = ::GetPixel(dc, x, y);
     ::ReleaseDC(window, dc);
     return c;
+}
+
+std::string RichDialogSkin() {
+    std::string text = MiniSkin;
+    const std::string list = "  list #101010 #FAFAFA\n";
+    text.replace(text.find(list), list.size(),
+                 "  list #101010 #FAFAFA #FFFFFF #FF0000\n"
+                 "  button default blue #FFFFFF\n"
+                 "  scrollbar track thumb hot\n");
+    return text;
 }

@@ -14,6 +14,9 @@ std::wstring FixturePath(const wchar_t* name);
 
 // A small skin of vector sections only, form "Mini" (see SkinTestSupport.cpp).
 extern const char* const MiniSkin;
+// MiniSkin with a dialog style that also draws the default button, list selections and
+// scroll bars.
+std::string RichDialogSkin();
 
 class HostWindow : public TWindowBase {
 public:

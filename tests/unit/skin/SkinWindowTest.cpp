@@ -152,9 +152,64 @@ TEST_F(SkinnedWindow, AnimationsPlayToTheirEndAndReturnAtOnce) {
     // Hidden again: the hide animation fades it out, then hides it.
     panel.StartAnimation(1);
     ASSERT_TRUE(PumpUntil([&] { return ScreenPixel(Wnd(), 105, 100) == RGB(0xF0, 0xF0, 0xF0); }, 3000));
+    ASSERT_TRUE(PumpUntil([&] { return !panel.AnimationRunning(); }, 3000));
+    PumpMessages();
+    log.Take();  // the ends of both animations
     Mouse(Wnd(), WM_LBUTTONDOWN, 105, 100);
     Mouse(Wnd(), WM_LBUTTONUP, 105, 100);
     EXPECT_EQ(log.Take().at(0), "SkinEvent Mini OnMouseDown");  // a hidden element takes no clicks
+}
+
+TEST_F(SkinnedWindow, AnAnimationTellsItsEndFromTheMessageLoopAndARestartEndsTheOneBefore) {
+    TSkinObject panel = root.Find(L"panel");
+    panel.StartAnimation(0);
+    EXPECT_TRUE(panel.AnimationRunning());
+    EXPECT_TRUE(root.AnimationRunning());  // something beneath the root plays
+    EXPECT_FALSE(root.Find(L"ok").AnimationRunning());
+    EXPECT_TRUE(log.Take().empty());  // nothing is told inside the call that started it
+    ASSERT_TRUE(PumpUntil([&] { return !log.lines.empty(); }, 3000));
+    EXPECT_EQ(log.Take(), Lines{"AnimationEnd panel panel_show"});
+    EXPECT_FALSE(panel.AnimationRunning());
+    EXPECT_FALSE(root.AnimationRunning());
+    // The 150 ms show is stopped by the hide started after it: both end, in that order.
+    panel.StartAnimation(0);
+    panel.StartAnimation(1);
+    ASSERT_TRUE(PumpUntil([&] { return log.lines.size() >= 2; }, 3000));
+    EXPECT_EQ(log.Take(), (Lines{"AnimationEnd panel panel_show", "AnimationEnd panel panel_hide"}));
+    EXPECT_FALSE(root.AnimationRunning());
+    // The skin object plays nothing: its animations jump to their end.
+    EXPECT_FALSE(skin.SkinObject().AnimationRunning());
+}
+
+TEST_F(SkinnedWindow, PressedAndCheckedStateDrawTheSkinsLooksAndLeaveTheRecords) {
+    TSkinButton ok = root.Find(L"ok").AsButton();
+    const SkinButtonState designed = ok.GetState(sbNormal);
+    // A corner of the button, away from its caption; and how many of its pixels are white
+    // (the caption, black in the design, is drawn inverted while pressed).
+    auto corner = [&] { return ScreenPixel(Wnd(), 14, 37); };
+    auto whitePixels = [&] {
+        int white = 0;
+        for (int x = 30; x < 50; ++x)
+            for (int y = 24; y < 36; ++y) white += ScreenPixel(Wnd(), x, y) == RGB(255, 255, 255);
+        return white;
+    };
+    EXPECT_EQ(corner(), RGB(0xC0, 0xC0, 0xC0));
+    EXPECT_EQ(whitePixels(), 0);
+    ok.SetPressed(true);
+    EXPECT_TRUE(ok.Pressed());
+    EXPECT_EQ(corner(), RGB(0x40, 0x40, 0x40));  // btn_pressed
+    EXPECT_GT(whitePixels(), 0);
+    ok.SetPressed(true);  // pressing twice changes nothing
+    ok.SetChecked(true);
+    EXPECT_EQ(corner(), RGB(0, 0xA0, 0));  // btn_checked_pressed falls back to btn_checked
+    ok.SetPressed(false);
+    EXPECT_EQ(corner(), RGB(0, 0xA0, 0));
+    EXPECT_EQ(whitePixels(), 0);
+    ok.SetChecked(false);
+    EXPECT_FALSE(ok.Checked());
+    EXPECT_EQ(corner(), RGB(0xC0, 0xC0, 0xC0));
+    // The state is the engine's own: the records stay as the skin designed them.
+    EXPECT_EQ(ok.GetState(sbNormal), designed);
 }
 
 TEST_F(SkinnedWindow, TabMovesTheFocusMarkAndSpaceClicks) {

@@ -1,4 +1,4 @@
-// Pressed and checked looks, captions, branding, animations by name, colours and placing a
+// Pressed and checked state, captions, branding, animations by name, colours and placing a
 // control, over a skinned window of a small Korvix-named skin.
 #include <gtest/gtest.h>
 #include "skin/SkinTestSupport.h"
@@ -85,46 +85,18 @@ protected:
     TSkinObject root;
 };
 
-TEST(SkinHelperRules, PressedAndCheckedRecords) {
-    struct {
-        const wchar_t* name;
-        bool (*rule)(SkinButtonState&);
-        const wchar_t* after;
-        bool changed;
-    } cases[] = {
-        {L"btn", PressRecord, L"btn_pressed", true},
-        {L"btn_pressed", PressRecord, L"btn_pressed", false},
-        {L"_pressed", PressRecord, L"_pressed_pressed", true},  // exactly the suffix: not pressed
-        {L"", PressRecord, L"_pressed", true},
-        {L"btn_pressed", UnpressRecord, L"btn", true},
-        {L"btn", UnpressRecord, L"btn", false},
-        {L"_pressed", UnpressRecord, L"_pressed", false},
-        {L"btn", CheckRecord, L"btn_checked", true},
-        {L"btn_checked", CheckRecord, L"btn_checked", false},
-        {L"btn_checked", UncheckRecord, L"btn", true},
-        {L"btn_pressed", UncheckRecord, L"btn_pressed", false},
-    };
-    for (const auto& c : cases) {
-        SkinButtonState s{{c.name}, {1, 2, 3}};
-        EXPECT_EQ(c.rule(s), c.changed) << Narrow8(c.name);
-        EXPECT_EQ(s.Section.Name, c.after) << Narrow8(c.name);
-        bool pressRule = c.rule == PressRecord || c.rule == UnpressRecord;
-        TSkinColor expected = c.changed && pressRule ? TSkinColor{254, 253, 252} : TSkinColor{1, 2, 3};
-        EXPECT_EQ(s.Color, expected) << Narrow8(c.name);
-    }
-}
-
-TEST_F(KorvixWindow, SetPressedTwiceThenClearRestoresNameAndColour) {
+TEST_F(KorvixWindow, SetPressedTwiceThenClearLeavesThePressedStateAndTheRecordsAsDesigned) {
     SkinButtonState before[3] = {State(L"manual", 0), State(L"manual", 1), State(L"manual", 2)};
+    TSkinButton manual = root.Find(L"manual").AsButton();
     SetPressed(root, idManual);
-    EXPECT_EQ(State(L"manual", 0).Section.Name, L"btn_pressed");
-    EXPECT_EQ(SkinColorValue(State(L"manual", 0).Color), 0xCFDFEFu);  // #102030 inverted: #EFDFCF
-    EXPECT_EQ(State(L"manual", 2).Section.Name, L"_pressed_pressed");
-    SkinButtonState pressed = State(L"manual", 0);
+    EXPECT_TRUE(manual.Pressed());
     SetPressed(root, idManual);
-    EXPECT_EQ(State(L"manual", 0), pressed);
+    EXPECT_TRUE(manual.Pressed());
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(State(L"manual", i), before[i]) << i;
     ClearPressed(root, idManual);
+    EXPECT_FALSE(manual.Pressed());
     ClearPressed(root, idManual);
+    EXPECT_FALSE(manual.Pressed());
     for (int i = 0; i < 3; ++i) EXPECT_EQ(State(L"manual", i), before[i]) << i;
 }
 
@@ -135,11 +107,12 @@ TEST_F(KorvixWindow, PressedLooksSkipAbsentElementsAndRefuseOtherKinds) {
     EXPECT_THROW(ClearPressed(root, idStatusStatic), ESkinError);
     EXPECT_NO_THROW(SetChecked(root, idStatusStatic));
     EXPECT_NO_THROW(ClearChecked(root, idRegularOnCheck));
+    TSkinButton about = root.Find(L"about").AsButton();
     SetChecked(root, idAbout);
-    EXPECT_EQ(State(L"about", 1).Section.Name, L"btn_checked");
-    EXPECT_EQ(SkinColorValue(State(L"about", 1).Color), 0u);
+    EXPECT_TRUE(about.Checked());
+    EXPECT_FALSE(about.Pressed());
     ClearChecked(root, idAbout);
-    EXPECT_EQ(State(L"about", 1).Section.Name, L"btn");
+    EXPECT_FALSE(about.Checked());
     // After the window is gone the pressed look is an engine error, the checked look nothing.
     skin.UnskinWindow(host.Handle());
     EXPECT_THROW(SetPressed(root, idManual), ESkinError);

@@ -7,6 +7,9 @@
 #include <string>
 #include "engine/EngineFixture.h"
 #include "framework/uForm.h"
+#include "legacy/uGlobals.h"
+#include "ui/uSkinService.h"
+#include "ui/uWindowContext.h"
 
 inline bool operator==(const RECT& a, const RECT& b) {
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
@@ -42,6 +45,8 @@ protected:
     void SetUp() override {
         EngineTest::SetUp();
         owner = Application.CreateForm<OwnerForm>();
+        // As the program connects them: the engine window's control is the dialogs' shared one.
+        skins.ShareDialogSkinOf(engine.get());
         Options->SetSkin(ShippedSkin(L"default.skn"));
         listener = std::make_unique<MessageRecorder>();
         Options->RegisterListener(listener->Handle());
@@ -51,6 +56,7 @@ protected:
     }
     void TearDown() override {
         CancelLooping();
+        skins.ShareDialogSkinOf(nullptr);
         Options->UnregisterListener(listener->Handle());
         listener.reset();
         EngineTest::TearDown();
@@ -64,6 +70,10 @@ protected:
         return flags;
     }
 
+    TWindowContext Context() { return {*Options, requests, skins}; }
+
     OwnerForm* owner = nullptr;
     std::unique_ptr<MessageRecorder> listener;
+    TSkinService skins;
+    TEngineMessages requests{[] { return EngineWindow; }};
 };

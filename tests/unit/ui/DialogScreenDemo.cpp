@@ -13,8 +13,12 @@
 #include "ui/fAskDefaults.h"
 #include "ui/fFreeAndRun.h"
 #include "ui/fHotkey2.h"
+#include "ui/uSkinService.h"
+#include "ui/uWindowContext.h"
 
 namespace {
+TSkinService& Skins();
+
 class NoWindows final : public IEngineWindows {
 public:
     HWND ShowMainWindow() override { return nullptr; }
@@ -22,7 +26,10 @@ public:
     void ShowStatusLine(const std::wstring&) override {}
     void RepaintCharts() override { RepaintFreeAndRunChart(); }
     void ShowFreeAndRunDialog() override {}
-    void FreeWindows() override { FreeFreeAndRunDialog(); }
+    void FreeWindows() override {
+        FreeFreeAndRunDialog();
+        Skins().ShareDialogSkinOf(nullptr);
+    }
 };
 
 class StandInMain : public TForm {
@@ -32,6 +39,20 @@ protected:
             .className = L"KorvixDemoMain", .style = WS_OVERLAPPEDWINDOW, .x = 0, .y = 0, .width = 760, .height = 560};
     }
 };
+
+// As the program's composition root makes them: one skin service, sharing the engine's control.
+TSkinService& Skins() {
+    static TSkinService skins;
+    return skins;
+}
+TfrmEngine*& Engine() {
+    static TfrmEngine* engine = nullptr;
+    return engine;
+}
+TWindowContext Context() {
+    static TEngineMessages requests([] { return EngineWindow; });
+    return {*Options, requests, Skins()};
+}
 
 void Pump(DWORD ms) {
     DWORD end = ::GetTickCount() + ms;
@@ -51,7 +72,7 @@ void AddEntry(const wchar_t* name, const wchar_t* file, int32_t position) {
 
 TfrmSkinned* ShowDialog(const std::wstring& kind, TForm& owner) {
     if (kind == L"hotkey") {
-        auto* d = Application.CreateForm<TfrmHotkey2>(&owner);
+        auto* d = Application.CreateForm<TfrmHotkey2>(&owner, Skins());
         d->SetHotKey(Options->Hotkey1());
         d->UseSkin(Options->SkinFileName());
         d->Show();
@@ -59,7 +80,7 @@ TfrmSkinned* ShowDialog(const std::wstring& kind, TForm& owner) {
         return d;
     }
     if (kind == L"defaults") {
-        auto* d = Application.CreateForm<TfrmAskDefaults>(&owner);
+        auto* d = Application.CreateForm<TfrmAskDefaults>(&owner, Skins());
         d->UseSkin(Options->SkinFileName());
         d->Show();
         d->cmdYes->SetFocus();
@@ -70,7 +91,7 @@ TfrmSkinned* ShowDialog(const std::wstring& kind, TForm& owner) {
     AddEntry(L"Text editor", L"C:\\windows\\notepad.exe", TotalPhysMB - 256);
     AddEntry(L"", L"C:\\windows\\regedit.exe", TotalPhysMB / 2);
     AddEntry(L"Help viewer", L"C:\\windows\\hh.exe", TotalPhysMB - 1024);
-    ShowFreeAndRunDialog();
+    ShowFreeAndRunDialog(Engine(), Context());
     TfrmFreeAndRun* d = FindFreeAndRunDialog();
     Pump(200);
     d->txtName->SetFocus();
@@ -91,7 +112,8 @@ int wmain(int argc, wchar_t** argv) {
         Application.Initialize();
         NoWindows windows;
         auto* main = Application.CreateForm<StandInMain>();
-        Application.CreateForm<TfrmEngine>(*Options, windows);
+        Engine() = Application.CreateForm<TfrmEngine>(*Options, windows);
+        Skins().ShareDialogSkinOf(Engine());
         // The engine samples once a second; a few samples draw the chart.
         Pump(3500);
         TfrmSkinned* dialog = ShowDialog(argv[1], *main);

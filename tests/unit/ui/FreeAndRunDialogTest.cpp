@@ -61,7 +61,7 @@ protected:
         ::CoUninitialize();
     }
     TfrmFreeAndRun& Open() {
-        ShowFreeAndRunDialog();
+        ShowFreeAndRunDialog(engine.get(), Context());
         PumpMessages();  // the options' first announcement builds the list
         Announced();     // what the entries added before announced
         return *FindFreeAndRunDialog();
@@ -210,7 +210,7 @@ TEST_F(FreeAndRunDialogTest, AddingAShortcutStoresTheShortcutItselfAndCancelling
 TEST_F(FreeAndRunDialogTest, ClosingAnnouncesAndSavesTheListAndASecondOpenBringsTheSameWindow) {
     Entry(L"A", L"C:\\a.exe", 300);
     TfrmFreeAndRun& d = Open();
-    ShowFreeAndRunDialog();
+    ShowFreeAndRunDialog(engine.get(), Context());
     EXPECT_EQ(FindFreeAndRunDialog(), &d);
     int dialogs = 0;
     for (TForm* f : Application.Forms()) dialogs += dynamic_cast<TfrmFreeAndRun*>(f) != nullptr;

@@ -9,9 +9,10 @@
 #include <string>
 #include <vector>
 #include "framework/uApplication.h"
+#include "framework/uHandles.h"
 #include "framework/uMessageBox.h"
+#include "help/uHTMLHelp.h"
 #include "legacy/uMessages.h"
-#include "shell/uHTMLHelp.h"
 #include "skin/SkinTestSupport.h"
 #include "support/TestSupport.h"
 #include "ui/PageFixture.h"
@@ -20,6 +21,8 @@
 #include "ui/uPageRules.h"
 #include "ui/uSkinHelper.h"
 #include "ui/uSkinNames.h"
+#include "ui/uSkinService.h"
+#include "ui/uWindowContext.h"
 
 namespace {
 struct ShownBox {
@@ -83,6 +86,22 @@ POINT ThumbCentre(const TSkinScrollBar& bar) {
     return {r.left + offset + thumb / 2, (r.top + r.bottom) / 2};
 }
 
+// The text of a skin file with every `from` replaced by `to`.
+std::string SlowedDown(const std::wstring& file, const std::string& from, const std::string& to) {
+    std::string text;
+    UniqueKernelHandle handle(
+        ::CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    char buffer[65536];
+    DWORD read = 0;
+    while (handle && ::ReadFile(handle.get(), buffer, sizeof(buffer), &read, nullptr) && read > 0)
+        text.append(buffer, read);
+    size_t replaced = 0;
+    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()), ++replaced)
+        text.replace(at, from.size(), to);
+    EXPECT_GT(replaced, 0u) << "the skin has no " << from;
+    return text;
+}
+
 RECT ChildBounds(HWND child) {
     RECT r{};
     ::GetWindowRect(child, &r);
@@ -123,7 +142,7 @@ protected:
     }
 
     TfrmMain& Open() {
-        form_ = Application.CreateForm<TfrmMain>(O(), 0u);
+        form_ = Application.CreateForm<TfrmMain>(Context(), 0u);
         form_->Show();
         PumpMessages();
         return *form_;
@@ -133,38 +152,46 @@ protected:
         form_ = nullptr;
         PumpMessages();
     }
-    // Ticks until the queue has played and the window takes page clicks again.
+    // Ticks (and the skin's frames, in real time) until the queue has played and the window
+    // takes page clicks again.
     void Settle() {
-        for (int i = 0; i < 40 && (form_->Animating() || form_->QueuedAnimations() > 0 || form_->WaitTicks() > 0);
-             ++i) {
+        const DWORD end = ::GetTickCount() + 20000;
+        while ((form_->Animating() || form_->QueuedAnimations() > 0) && ::GetTickCount() < end) {
             form_->TimerTimer();
-            PumpMessages();
+            PlayFrames(10);
         }
         ASSERT_FALSE(form_->Animating());
-        // The skin plays each animation over its own 200 ms: a page takes clicks once it is there.
-        PlayFrames(300);
+        ASSERT_EQ(form_->QueuedAnimations(), 0);
     }
     // The skin's frames run in real time, the window's ticks only when the test gives them.
+    // Bounded by the time, not by an empty queue: while a skin animates, its frame timer and
+    // repaints keep the queue from ever being empty on a slow machine.
     static void PlayFrames(DWORD ms) {
-        DWORD end = ::GetTickCount() + ms;
+        const DWORD end = ::GetTickCount() + ms;
+        MSG msg;
         while (::GetTickCount() < end) {
-            PumpMessages();
+            while (::GetTickCount() < end && ::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                ::TranslateMessage(&msg);
+                ::DispatchMessageW(&msg);
+            }
             ::Sleep(5);
         }
     }
     RECT ElementRect(const wchar_t* name) { return form_->Root().Find(name).Rectangle(); }
-    // A left click in the middle of an element, as the mouse gives it.
+    // A left click in the middle of an element, as the mouse gives it, and what it posted.
     void Click(const wchar_t* name) {
+        ClickNow(name);
+        PumpMessages();
+    }
+    // The click alone (the window handles it at once).
+    void ClickNow(const wchar_t* name) {
         RECT r = ElementRect(name);
         int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
         Mouse(form_->Handle(), WM_LBUTTONDOWN, x, y);
         Mouse(form_->Handle(), WM_LBUTTONUP, x, y);
-        PumpMessages();
     }
     std::wstring Text(const wchar_t* name) { return form_->Root().Find(name).AsStatic().Text(); }
-    std::wstring Section(const wchar_t* name) {
-        return form_->Root().Find(name).AsButton().GetState(sbNormal).Section.Name;
-    }
+    bool Pressed(const wchar_t* name) { return form_->Root().Find(name).AsButton().Pressed(); }
     std::vector<RecordedMessage> FreeUpRequests() {
         std::vector<RecordedMessage> requests;
         for (const RecordedMessage& m : engine_->Take())
@@ -172,8 +199,12 @@ protected:
         return requests;
     }
 
+    TWindowContext Context() { return {O(), requests_, skins_}; }
+
     TfrmMain* form_ = nullptr;
     std::unique_ptr<MessageRecorder> engine_;
+    TSkinService skins_;
+    TEngineMessages requests_{[] { return EngineWindow; }};
 
 private:
     MessageBoxFunc previousBox_ = nullptr;
@@ -211,16 +242,17 @@ TEST_F(MainFormTest, DefaultSkinLoadsWithCaptionsChartAndScrollBarsForTheMachine
 TEST_F(MainFormTest, ASkinThatCannotBeUsedShowsTheFallbackAndNamesTheFile) {
     struct Case {
         const char* what;
-        std::wstring skin;   // the option's value
-        std::wstring named;  // what the message names
+        std::wstring skin;    // the option's value
+        std::wstring named;   // what the message names
+        std::wstring detail;  // part of what the loader said, which follows the message
     };
     const std::wstring missing = ShippedSkin(L"no such skin.skn");
     const Case cases[] = {
-        {"missing file", missing, L""},
-        {"no chart element", FixturePath(L"missing_chart.skn"), FixturePath(L"missing_chart.skn")},
+        {"missing file", missing, L"", L"The skin file was not found"},
+        {"no chart element", FixturePath(L"missing_chart.skn"), FixturePath(L"missing_chart.skn"), L"chart"},
         {"manual_scroll is a static", FixturePath(L"manual_scroll_static.skn"),
-         FixturePath(L"manual_scroll_static.skn")},
-        {"not a skin", FixturePath(L"not_a_skin.skn"), FixturePath(L"not_a_skin.skn")},
+         FixturePath(L"manual_scroll_static.skn"), L"manual_scroll"},
+        {"not a skin", FixturePath(L"not_a_skin.skn"), FixturePath(L"not_a_skin.skn"), L"line 1:"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -237,8 +269,11 @@ TEST_F(MainFormTest, ASkinThatCannotBeUsedShowsTheFallbackAndNamesTheFile) {
         EXPECT_EQ(form.cmdLoadSkin().Text(), L"Load Skin");
         ASSERT_EQ(g_boxes.size(), 1u);
         EXPECT_EQ(g_boxes[0].owner, form.Handle());
-        EXPECT_EQ(g_boxes[0].text,
-                  L"There was an error loading the skin (" + c.named + L"). Please load a different skin.");
+        // The message as it always read, then what the loader said (with the line of a fault).
+        const std::wstring told =
+            L"There was an error loading the skin (" + c.named + L"). Please load a different skin.\r\n\r\n";
+        EXPECT_EQ(g_boxes[0].text.substr(0, told.size()), told);
+        EXPECT_NE(g_boxes[0].text.find(c.detail, told.size()), std::wstring::npos) << Narrow8(g_boxes[0].text);
         EXPECT_EQ(g_boxes[0].caption, L"Korvix Professional");
         EXPECT_EQ(g_boxes[0].type, UINT(MB_OK | MB_ICONERROR));
         CloseForm();
@@ -277,10 +312,13 @@ TEST_F(MainFormTest, SwitchingToABrokenSkinBringsThePreviousOneBackAndNamesTheBr
     EXPECT_EQ(O().Skin(), good);
     EXPECT_EQ(form.CurrentPage(), pgNone);
     EXPECT_EQ(form.QueuedAnimations(), 0);
-    EXPECT_EQ(Section(L"misc").find(L"_pressed"), std::wstring::npos);
+    EXPECT_FALSE(Pressed(L"misc"));
     ASSERT_EQ(g_boxes.size(), 1u);
-    EXPECT_EQ(g_boxes[0].text,
-              L"There was an error loading the skin (" + g_chosenSkin + L"). Please load a different skin.");
+    // The broken file is named, with the loader's reason after it.
+    const std::wstring told =
+        L"There was an error loading the skin (" + g_chosenSkin + L"). Please load a different skin.\r\n\r\n";
+    EXPECT_EQ(g_boxes[0].text.substr(0, told.size()), told);
+    EXPECT_NE(g_boxes[0].text.find(L"chart", told.size()), std::wstring::npos);
 
     // A good one replaces it, and the pages show the options again.
     g_boxes.clear();
@@ -312,17 +350,17 @@ TEST_F(MainFormTest, PageButtonsOpenAndCloseTheirPagesThroughTheAnimationQueue) 
     Click(L"regular");
     // The look changes at once; the page's controls show once the queue has played.
     EXPECT_EQ(form.CurrentPage(), pgRegular);
-    EXPECT_EQ(Section(L"regular").substr(Section(L"regular").size() - 8), L"_pressed");
-    EXPECT_EQ(form.QueuedAnimations(), 3);  // ___OPTIONS, regular_show, idle_show
+    EXPECT_TRUE(Pressed(L"regular"));
+    EXPECT_EQ(form.QueuedAnimations(), 3);  // the refresh, regular_show, idle_show
     Settle();
     EXPECT_EQ(form.QueuedAnimations(), 0);
 
     // From page 2 to page 3: hide both, refresh, show both; page 2's button loses its look.
     Click(L"critical");
     EXPECT_EQ(form.CurrentPage(), pgCritical);
-    EXPECT_EQ(Section(L"regular").find(L"_pressed"), std::wstring::npos);
+    EXPECT_FALSE(Pressed(L"regular"));
     EXPECT_EQ(form.QueuedAnimations(), 5);
-    form.TimerTimer();  // regular_hide and idle_hide together
+    form.TimerTimer();  // regular_hide and idle_hide together; the rest follows their end
     EXPECT_TRUE(form.Animating());
     EXPECT_EQ(form.QueuedAnimations(), 3);
     Settle();
@@ -330,7 +368,7 @@ TEST_F(MainFormTest, PageButtonsOpenAndCloseTheirPagesThroughTheAnimationQueue) 
     // The open page's button closes it.
     Click(L"critical");
     EXPECT_EQ(form.CurrentPage(), pgNone);
-    EXPECT_EQ(Section(L"critical").find(L"_pressed"), std::wstring::npos);
+    EXPECT_FALSE(Pressed(L"critical"));
     Settle();
     Click(L"manual");
     Settle();
@@ -339,37 +377,48 @@ TEST_F(MainFormTest, PageButtonsOpenAndCloseTheirPagesThroughTheAnimationQueue) 
 }
 
 TEST_F(MainFormTest, DuringAnAnimationPageButtonsWaitButOptionControlsAct) {
+    // The default skin with its animations 3 s long: the clicks land inside one however slow
+    // the machine is.
+    std::wstring slow = WriteSkin(SlowedDown(ShippedSkin(L"default.skn"), "frame 200", "frame 3000"));
+    O().SetSkin(slow);
     TfrmMain& form = Open();
+    ASSERT_TRUE(form.SkinLoaded());
     Settle();
     Click(L"manual");
-    form.TimerTimer();  // the manual page shows; the step runs until the next tick
+    form.TimerTimer();  // the manual page shows; the step runs until its animation has ended
     ASSERT_TRUE(form.Animating());
     // The page fades in from alpha 0 and takes clicks from its first frame on: a frame played
     // in the millisecond the animation started leaves it transparent.
-    PlayFrames(60);
-    Click(L"regular");
+    PlayFrames(300);
+    ClickNow(L"regular");
     EXPECT_EQ(form.CurrentPage(), pgManual);
     EXPECT_EQ(form.QueuedAnimations(), 0);
     FreeUpRequests();
-    Click(L"manual_activate");
+    ClickNow(L"manual_activate");
+    PlayFrames(50);
+    EXPECT_TRUE(form.Animating()) << "the clicks must land during the animation";
     EXPECT_EQ(FreeUpRequests().size(), 1u);
     Settle();
     Click(L"regular");
     EXPECT_EQ(form.CurrentPage(), pgRegular);
 }
 
-TEST_F(MainFormTest, AnimationStepWaitsWholeTicksOfTheLongestAnimation) {
-    // The test skin: manual_show lasts 200 ms (no wait), manual_hide 160 ms.
+TEST_F(MainFormTest, ASwitchLastsUntilTheSkinTellsThatItsAnimationsHaveEnded) {
+    // The test skin: manual_show lasts 200 ms, longer than a tick.
     O().SetSkin(TestSkinPath());
     TfrmMain& form = Open();
     ASSERT_TRUE(form.SkinLoaded());
     form.ShowPage(pgManual);
-    form.TimerTimer();  // ___OPTIONS with manual_show
-    EXPECT_EQ(form.WaitTicks(), 0);
+    EXPECT_FALSE(form.Animating());  // the switch starts at the next tick
+    form.TimerTimer();               // the refresh with manual_show
     EXPECT_EQ(form.QueuedAnimations(), 0);
     EXPECT_TRUE(form.Animating());
-    form.TimerTimer();  // the queue is empty: page clicks count again
-    EXPECT_FALSE(form.Animating());
+    EXPECT_TRUE(form.Root().AnimationRunning());
+    // Ticks do not end it: only the end of the animation does, without a tick.
+    form.TimerTimer();
+    EXPECT_TRUE(form.Animating());
+    ASSERT_TRUE(PumpUntil([&] { return !form.Animating(); }, 5000));
+    EXPECT_FALSE(form.Root().AnimationRunning());
     form.ShowPage(pgNone);
     EXPECT_EQ(form.CurrentPage(), pgNone);
 }
@@ -480,7 +529,7 @@ TEST_F(MainFormTest, StatusTextsWaitForTheTickAndOnlyTheLatestIsWritten) {
     EXPECT_FALSE(form.PendingStatus().has_value());
 
     // Through the engine's side: deferred as well.
-    TKorvixWindows windows(O());
+    TKorvixWindows windows(Context());
     windows.ShowStatusLine(L"monitoring");
     EXPECT_EQ(Text(L"StatusStatic"), L"working (37% done)");
     form.TimerTimer();
@@ -602,7 +651,7 @@ TEST_F(MainFormTest, ClosingTheWindowStoresTheOptionsAndFreesIt) {
 
 // ---- The engine's side ----
 TEST_F(MainFormTest, EngineWindowsShowOneMainWindowFindItAndFreeIt) {
-    TKorvixWindows windows(O());
+    TKorvixWindows windows(Context());
     EXPECT_EQ(windows.FindMainWindow(), nullptr);
     HWND shown = windows.ShowMainWindow();
     ASSERT_NE(shown, nullptr);

@@ -108,9 +108,13 @@ TEST(PageConversionsTest, ScrollBarsReachExactlyTheirRanges) {
 }
 
 TEST(PageSwitchTest, HideShowQueueAndButtonLooks) {
+    // The refresh of every page is an item of its own kind, named "(refresh)" here.
     auto names = [](const TPageSwitch& s) {
         std::vector<std::pair<std::wstring, bool>> out;
-        for (const TSkinAnimation& a : s.Queue) out.emplace_back(a.Name, a.PlayWithNext);
+        for (const TSkinAnimation& a : s.Queue) {
+            EXPECT_TRUE(a.RefreshPages == a.Name.empty()) << "a refresh carries no animation name";
+            out.emplace_back(a.RefreshPages ? L"(refresh)" : a.Name, a.PlayWithNext);
+        }
         return out;
     };
     using Queue = std::vector<std::pair<std::wstring, bool>>;
@@ -119,17 +123,17 @@ TEST(PageSwitchTest, HideShowQueueAndButtonLooks) {
     EXPECT_EQ(regularToCritical.SetPressedID, idCritical);
     EXPECT_EQ(names(regularToCritical), (Queue{{L"regular_hide", true},
                                                {L"idle_hide", false},
-                                               {L"___OPTIONS", true},
+                                               {L"(refresh)", true},
                                                {L"critical_show", true},
                                                {L"idle_show", false}}));
     TPageSwitch openAbout = PageSwitch(pgNone, pgAbout);
     EXPECT_EQ(openAbout.ClearPressedID, 0);
     EXPECT_EQ(openAbout.SetPressedID, 0);  // the about button has no pressed look
-    EXPECT_EQ(names(openAbout), (Queue{{L"___OPTIONS", true}, {L"about_show", false}}));
+    EXPECT_EQ(names(openAbout), (Queue{{L"(refresh)", true}, {L"about_show", false}}));
     TPageSwitch closeMisc = PageSwitch(pgMisc, pgNone);
     EXPECT_EQ(closeMisc.ClearPressedID, idMisc);
     EXPECT_EQ(closeMisc.SetPressedID, 0);
-    EXPECT_EQ(names(closeMisc), (Queue{{L"misc_hide", false}, {L"___OPTIONS", true}}));
+    EXPECT_EQ(names(closeMisc), (Queue{{L"misc_hide", false}, {L"(refresh)", true}}));
     EXPECT_EQ(TogglePageTarget(pgManual, pgManual), pgNone);
     EXPECT_EQ(TogglePageTarget(pgManual, pgStartup), pgManual);
     EXPECT_EQ(std::wstring(PageRow(pgAbout).HelpTopic), L"overview.htm");
@@ -172,7 +176,7 @@ TEST_F(PageActionTest, ClicksChangeExactlyTheirOptions) {
     };
     for (const Case& c : cases) {
         OptionValues before = Snapshot(O());
-        EXPECT_EQ(PageClick(O(), c.id, c.page, nullptr), c.result) << "click " << c.id << " on page " << c.page;
+        EXPECT_EQ(PageClick(O(), c.id, c.page), c.result) << "click " << c.id << " on page " << c.page;
         EXPECT_EQ(Changes(before, Snapshot(O())), c.changes) << "click " << c.id << " on page " << c.page;
         // Undo, so every case starts from the defaults.
         O().ApplyDefaults();
@@ -214,24 +218,23 @@ TEST_F(PageActionTest, SlidersMoveTheirOptionsAndTheIdleOnesOnlyOnPagesTwoToFour
     }
 }
 
-TEST_F(PageActionTest, ManualFreeUpPostsTheShownAmountAndNothingForNone) {
-    MessageRecorder engine;
+TEST_F(PageActionTest, ManualFreeUpAsksForTheShownAmountAndNothingForNone) {
     O().SetManual(100);
-    EXPECT_EQ(PageClick(O(), idManualActivate, pgManual, engine.Handle()),
-              (TClickResult{TClickEffect::FreeUpRequest, 412}));
+    EXPECT_EQ(PageClick(O(), idManualActivate, pgManual), (TClickResult{TClickEffect::FreeUpRequest, 412}));
     O().SetManual(512);  // the slider's end: 0 MB to free, shown as 1 MB
-    EXPECT_EQ(PageClick(O(), idManualActivate, pgManual, engine.Handle()), TClickResult{});
+    EXPECT_EQ(PageClick(O(), idManualActivate, pgManual), TClickResult{});
     EXPECT_EQ(TextOf(RefreshPages(O(), pgManual, ocManual), idManualAmount), L"1 MB");
-    PumpMessages();
-    EXPECT_EQ(engine.Take(), (std::vector<RecordedMessage>{{WM_FREEUPREQUEST, 412, 0}}));
+    // A click only returns its effect: nothing reaches any window.
+    MSG msg;
+    EXPECT_FALSE(::PeekMessageW(&msg, nullptr, WM_FREEUPREQUEST, WM_FREEUPREQUEST, PM_NOREMOVE));
 }
 
 TEST_F(PageActionTest, SetPresetAtTheSlidersEndKeepsThePreset) {
     O().SetManual(512);
-    PageClick(O(), idSetPreset1, pgManual, nullptr);
+    PageClick(O(), idSetPreset1, pgManual);
     EXPECT_EQ(O().Amount1(), 256u);
     O().SetManual(300);
-    PageClick(O(), idSetPreset1, pgManual, nullptr);
+    PageClick(O(), idSetPreset1, pgManual);
     EXPECT_EQ(O().Amount1(), 300u);
 }
 

@@ -108,13 +108,14 @@ TEST(AnimationListTest, QueueAppendsAtTheEndAndTakesFromTheFront) {
     TSkinAnimationList list;
     list.Add(L"regular_hide", true);
     list.Add(L"idle_hide", false);
-    list.Add(L"___OPTIONS", true);
+    list.Add({.PlayWithNext = true, .RefreshPages = true});
     ASSERT_EQ(list.Count(), 3);
     EXPECT_EQ(list.Item(1).Name, L"idle_hide");
     EXPECT_FALSE(list.Item(1).PlayWithNext);
     list.Delete(1);
     EXPECT_EQ(list.Count(), 2);
-    EXPECT_EQ(list.Item(1).Name, L"___OPTIONS");
+    EXPECT_TRUE(list.Item(1).RefreshPages);
+    EXPECT_FALSE(list.Item(0).RefreshPages);
     std::unique_ptr<TSkinAnimation> first = list.TakeFirst();
     ASSERT_TRUE(first);
     EXPECT_EQ(first->Name, L"regular_hide");

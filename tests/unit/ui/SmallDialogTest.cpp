@@ -1,6 +1,7 @@
 // The skinned dialog base, the hotkey dialog and its flow, the ask-defaults dialog and its flow.
 #include <gtest/gtest.h>
 #include "DialogFixture.h"
+#include "framework/uHandles.h"
 #include "ui/fAskDefaults.h"
 #include "ui/fHotkey2.h"
 
@@ -42,7 +43,7 @@ TEST_F(HotkeyFlowTest, OkStoresTheNewCombinationAndTheEngineHoldsNoHotkeyWhileTh
         dialog->HotKeyControl->SetValue(CtrlAltK);
         dialog->cmdOK->Click();
     });
-    RunHotkeyFlow(*owner, 1);
+    RunHotkeyFlow(*owner, Context(), 1);
     EXPECT_TRUE(shown);
     EXPECT_EQ(Options->Hotkey1(), CtrlAltK);
     EXPECT_EQ(Announced(), std::vector<WPARAM>{ocManual});
@@ -78,7 +79,7 @@ TEST_F(HotkeyFlowTest, CancelCloseAndAnUnchangedOkChangeNothingAndRestoreTheHotk
         SCOPED_TRACE(c.name);
         const auto before = OptionHotkeys();
         WhenLooping([&] { c.end(*Application.FindForm<TfrmHotkey2>()); });
-        RunHotkeyFlow(*owner, 2);
+        RunHotkeyFlow(*owner, Context(), 2);
         EXPECT_FALSE(LoopingPending());
         EXPECT_EQ(OptionHotkeys(), before);
         EXPECT_TRUE(Announced().empty());
@@ -92,10 +93,13 @@ TEST_F(HotkeyFlowTest, ASkinThatCannotBeLoadedIsToldOnceAndTheSecondAttemptOpens
     listener->Take();
     const auto before = OptionHotkeys();
     WhenLooping([] { ADD_FAILURE() << "the dialog was shown"; });
-    RunHotkeyFlow(*owner, 2);
+    RunHotkeyFlow(*owner, Context(), 2);
     ASSERT_EQ(fakes::Boxes::shown.size(), 1u);
     const fakes::Box& box = fakes::Boxes::shown[0];
-    EXPECT_EQ(box.text, L"There was an error loading the skin (default.skn). Please load a different skin.");
+    // The option as stored, then what the loader said about it.
+    EXPECT_EQ(box.text,
+              L"There was an error loading the skin (default.skn). Please load a different skin.\r\n\r\n"
+              L"The skin file was not found");
     EXPECT_EQ(box.caption, L"Korvix Professional");
     EXPECT_EQ(box.type & MB_ICONMASK, UINT(MB_ICONERROR));
     EXPECT_EQ(box.owner, owner->Handle());
@@ -112,7 +116,7 @@ TEST_F(HotkeyFlowTest, ASkinThatCannotBeLoadedIsToldOnceAndTheSecondAttemptOpens
         plain = dialog && !dialog->Root();
         dialog->cmdCancel->Click();
     });
-    RunHotkeyFlow(*owner, 2);
+    RunHotkeyFlow(*owner, Context(), 2);
     EXPECT_TRUE(plain);
     EXPECT_EQ(fakes::Boxes::shown.size(), 1u);
 }
@@ -120,7 +124,7 @@ TEST_F(HotkeyFlowTest, ASkinThatCannotBeLoadedIsToldOnceAndTheSecondAttemptOpens
 using SkinnedDialogTest = DialogTest;
 
 TEST_F(SkinnedDialogTest, IsSkinnedWhenShownWithTheRootColourAndUnskinnedWhenDestroyed) {
-    auto* dialog = Application.CreateForm<TfrmHotkey2>(owner);
+    auto* dialog = Application.CreateForm<TfrmHotkey2>(owner, skins);
     dialog->UseSkin(Options->SkinFileName());
     EXPECT_EQ(engine->SkinFile(), Options->SkinFileName());
     dialog->Show();
@@ -141,7 +145,7 @@ TEST_F(SkinnedDialogTest, IsSkinnedWhenShownWithTheRootColourAndUnskinnedWhenDes
 }
 
 TEST_F(SkinnedDialogTest, LaysItselfOutAgainForTheScaleOfAnotherMonitor) {
-    auto* dialog = Application.CreateForm<TfrmHotkey2>(owner);
+    auto* dialog = Application.CreateForm<TfrmHotkey2>(owner, skins);
     ASSERT_EQ(dialog->Dpi(), 96u);
     EXPECT_EQ(dialog->cmdOK->Bounds(), (RECT{80, 88, 155, 113}));
     RECT client{};
@@ -190,7 +194,7 @@ TEST_F(AskDefaultsFlowTest, YesAppliesTheDefaultsWithOneAnnouncementNoAndEscapeC
             EXPECT_EQ(::GetWindow(dialog->Handle(), GW_OWNER), owner->Handle());
             c.answer(*dialog);
         });
-        RunAskDefaultsFlow(*owner);
+        RunAskDefaultsFlow(*owner, Context());
         EXPECT_TRUE(asked);
         EXPECT_EQ(Application.FindForm<TfrmAskDefaults>(), nullptr);
         if (c.applied) {
@@ -201,4 +205,36 @@ TEST_F(AskDefaultsFlowTest, YesAppliesTheDefaultsWithOneAnnouncementNoAndEscapeC
             EXPECT_TRUE(Announced().empty());
         }
     }
+}
+
+TEST_F(SkinnedDialogTest, TheServiceReadsAFileOnceForTheDialogsAndAWindowOfItsOwnAndAgainOnceChanged) {
+    // The dialogs' shared control and a control of its own (as the main window has) on one service.
+    wchar_t dir[MAX_PATH], temp[MAX_PATH];
+    ::GetTempPathW(MAX_PATH, dir);
+    ::GetTempFileNameW(dir, L"skn", 0, temp);
+    const std::wstring path = temp;
+    ASSERT_TRUE(::CopyFileW(ShippedSkin(L"default.skn").c_str(), temp, FALSE));
+    skins.UseDialogSkin(path);
+    TSkin own;
+    skins.Serve(own);
+    own.Load(path);
+    EXPECT_EQ(skins.Reads(), 1);
+    EXPECT_TRUE(own.Loaded());
+    // A file changed on disk since is read again.
+    {
+        UniqueKernelHandle file(
+            ::CreateFileW(temp, FILE_APPEND_DATA, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        const char more[] = "\n# changed\n";
+        DWORD written = 0;
+        ASSERT_TRUE(::WriteFile(file.get(), more, DWORD(sizeof(more) - 1), &written, nullptr));
+    }
+    own.Load(path);
+    EXPECT_EQ(skins.Reads(), 2);
+    // A file that fails is reported with the loader's message, and remembered by nobody.
+    EXPECT_THROW(own.Load(ShippedSkin(L"no such skin.skn")), ESkinError);
+    EXPECT_EQ(skins.Reads(), 3);
+    own.Unload();
+    skins.ShareDialogSkinOf(nullptr);
+    engine->Skin.Unload();
+    ::DeleteFileW(temp);
 }

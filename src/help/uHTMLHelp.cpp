@@ -6,8 +6,8 @@
 #include "framework/uHandles.h"
 #include "framework/uSystemLibrary.h"
 #include "framework/uText.h"
-#include "shell/uHelpPopup.h"
-#include "shell/uHelpText.h"
+#include "help/uHelpPopup.h"
+#include "help/uHelpText.h"
 
 // The library's popup record: 52 bytes is the 32-bit layout, the 64-bit one has wider pointers.
 static_assert(sizeof(HH_POPUP) == (sizeof(void*) == 4 ? 52 : 72));
