@@ -1,6 +1,7 @@
 #include "ui/fHotkey2.h"
 #include "framework/uApplication.h"
 #include "framework/uMessageBox.h"
+#include "framework/uOwnMessages.h"
 #include "legacy/uGlobals.h"
 #include "legacy/uKorvixOptions.h"
 #include "legacy/uMessages.h"
@@ -12,10 +13,10 @@ enum : int { idHotKey = 100 };
 // registered them again before the flow returns.
 struct HotkeysReleased {
     HotkeysReleased() {
-        if (EngineWindow) ::SendMessageW(EngineWindow, WM_HOTKEYSRELEASE, 0, 0);
+        if (EngineWindow) ::SendMessageW(EngineWindow, WM_HOTKEYSRELEASE, 0, OwnMessageKey());
     }
     ~HotkeysReleased() {
-        if (EngineWindow) ::SendMessageW(EngineWindow, WM_HOTKEYSRESTORE, 0, 0);
+        if (EngineWindow) ::SendMessageW(EngineWindow, WM_HOTKEYSRESTORE, 0, OwnMessageKey());
     }
     HotkeysReleased(const HotkeysReleased&) = delete;
     HotkeysReleased& operator=(const HotkeysReleased&) = delete;
