@@ -186,7 +186,8 @@ std::wstring TfrmEngine::StatusLine() const {
 void TfrmEngine::UpdateStatus() {
     if (fatal_) return;
     std::wstring note = lastResultText_;
-    if (memoryReading_.Failing()) note = note.empty() ? MemoryReadingFailedNote : MemoryReadingFailedNote + (L"\n" + note);
+    if (memoryReading_.Failing())
+        note = note.empty() ? MemoryReadingFailedNote : MemoryReadingFailedNote + (L"\n" + note);
     tray_.UpdateStatus(State(), options_, note);
     windows_.ShowStatusLine(StatusLine());
 }

@@ -73,8 +73,7 @@ void TfrmEngine::RunPendingProgram() {
     // path without its folder (stored by hand) would run whatever file of that name the
     // current folder holds: it is not found.
     const DWORD error = IsFullPath(file) ? ShellOpen(file, FolderOf(file)) : ERROR_FILE_NOT_FOUND;
-    if (error)
-        ShowMessageBox(nullptr, LaunchFailedText(file, error), ProductName, MB_OK | MB_ICONERROR);
+    if (error) ShowMessageBox(nullptr, LaunchFailedText(file, error), ProductName, MB_OK | MB_ICONERROR);
 }
 
 // Ends the pending launch, if any, without starting anything.

@@ -27,6 +27,4 @@ LPARAM OwnMessageKey() {
     return key;
 }
 
-bool IsOwnMessage(LPARAM lParam) {
-    return (::InSendMessageEx(nullptr) & ISMEX_SEND) == 0 && lParam == OwnMessageKey();
-}
+bool IsOwnMessage(LPARAM lParam) { return (::InSendMessageEx(nullptr) & ISMEX_SEND) == 0 && lParam == OwnMessageKey(); }

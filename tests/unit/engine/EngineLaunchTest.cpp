@@ -192,8 +192,8 @@ TEST_F(EngineLaunchTest, AProgramThatCannotStartIsToldWithTheSystemsOwnText) {
 
 // A path without its folder would run whatever file of that name the current folder holds.
 TEST_F(EngineLaunchTest, AStoredPathWithoutItsFolderIsNotFoundAndNothingRuns) {
-    for (const wchar_t* path : {L"editor.exe", L"tools\\editor.exe", L"tools/editor.exe", L"C:editor.exe",
-                                L"\\tools\\editor.exe"}) {
+    for (const wchar_t* path :
+         {L"editor.exe", L"tools\\editor.exe", L"tools/editor.exe", L"C:editor.exe", L"\\tools\\editor.exe"}) {
         fakes::Boxes::shown.clear();
         engine->StartFreeAndRun(AddEntry(path, T - 4));
         RunLaunch();

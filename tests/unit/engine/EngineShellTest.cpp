@@ -1,9 +1,9 @@
 // The engine as the rest of the program, the shell and other copies meet it: the activate
 // message's two-second rule, the main window requests, the hotkeys and their release around
 // the hotkey dialog, the saves at logoff and close, the taskbar button, and the tray menu.
-#include "EngineFixture.h"
 #include <atomic>
 #include <thread>
+#include "EngineFixture.h"
 #include "framework/uOwnMessages.h"
 
 namespace {

@@ -68,9 +68,8 @@ TEST_F(FreeAndRunTest, ADamagedCountAndAFarOffNumberLoadTheStoredEntriesAndSaveT
 }
 
 TEST(StoredEntryNumbers, TheThreeEntryValuesWithADecimalNumberUpToTheCountOnceEachInOrder) {
-    EXPECT_EQ(StoredEntryNumbers({L"farCount", L"12farMBToFree", L"1farName", L"3farFileToRun", L"1farMBToFree",
-                                  L"Manual"},
-                                 100),
+    EXPECT_EQ(StoredEntryNumbers(
+                  {L"farCount", L"12farMBToFree", L"1farName", L"3farFileToRun", L"1farMBToFree", L"Manual"}, 100),
               (std::vector<int32_t>{1, 3, 12}));
     EXPECT_EQ(StoredEntryNumbers({L"0farName", L"07farName", L"5farNameX", L"farName", L"9far", L"-1farName"}, 100),
               (std::vector<int32_t>{}));
@@ -84,8 +83,8 @@ TEST(StoredEntryNumbers, TheThreeEntryValuesWithADecimalNumberUpToTheCountOnceEa
 TEST(FreeAndRunPathProblem, OnlyAPathWithItsFolderCanBeAnEntry) {
     for (const wchar_t* path : {L"C:\\Tools\\editor.exe", L"c:/tools/editor.exe", L"\\\\host\\share\\editor.exe"})
         EXPECT_EQ(FreeAndRunPathProblem(path), L"") << path;
-    for (const wchar_t* path : {L"editor.exe", L"tools\\editor.exe", L"tools/editor.exe", L"C:editor.exe",
-                                L"\\tools\\editor.exe", L""}) {
+    for (const wchar_t* path :
+         {L"editor.exe", L"tools\\editor.exe", L"tools/editor.exe", L"C:editor.exe", L"\\tools\\editor.exe", L""}) {
         const std::wstring problem = FreeAndRunPathProblem(path);
         EXPECT_EQ(problem.find(L"A Free-and-Run entry needs the full path of its program"), 0u) << path;
         EXPECT_EQ(problem.substr(problem.size() - wcslen(path) - 2), L"\r\n" + std::wstring(path));

@@ -1,6 +1,6 @@
 #include <windows.h>
-#include <gtest/gtest.h>
 #include <algorithm>
+#include <gtest/gtest.h>
 #include <string>
 #include "framework/uException.h"
 #include "settings/uRegistry.h"
