@@ -364,10 +364,13 @@ Section "Uninstall"
         StrCpy $1 '"$INSTDIR\Korvix.exe"'
         StrLen $2 $1
         StrCpy $3 $0 $2
-        StrCpy $4 $0 "" $2
+        StrCpy $4 $0 "" $2 ; its parameters: " autostart" as Korvix writes them
+        StrCpy $5 $4 1
         ${If} $3 == $1
-        ${AndIf} $4 == " autostart"
-            DeleteRegValue HKCU "${RUN_KEY}" "${RUN_VALUE}"
+            ${If} $4 == ""
+            ${OrIf} $5 == " "
+                DeleteRegValue HKCU "${RUN_KEY}" "${RUN_VALUE}"
+            ${EndIf}
         ${EndIf}
     ${EndIf}
 
