@@ -3,6 +3,7 @@
 #include "engine/fFARLaunch.h"
 #include "framework/uApplication.h"
 #include "framework/uMessageBox.h"
+#include "framework/uOwnMessages.h"
 #include "legacy/uGlobals.h"
 #include "legacy/uKorvixOptions.h"
 #include "legacy/uMessages.h"
@@ -85,14 +86,8 @@ LRESULT TfrmEngine::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_ENGINEIDENTIFY: return EngineSignature;
         case WM_ENGINEACTIVATE: return WMEngineActivate();
         case WM_ENGINECLOSE: Close(); return 0;
-        case WM_HOTKEYSRELEASE:
-            hotkeysReleased_ = true;
-            UnregisterHotkeys();
-            return 0;
-        case WM_HOTKEYSRESTORE:
-            hotkeysReleased_ = false;
-            RegisterHotkeys();
-            return 0;
+        case WM_HOTKEYSRELEASE: WMHotkeysRelease(lParam); return 0;
+        case WM_HOTKEYSRESTORE: WMHotkeysRestore(lParam); return 0;
         case WM_HOTKEY: WMHotkey(static_cast<int>(wParam)); return 0;
         // A new display scale: the tray asks for icons of another size. The hidden window
         // itself keeps its place (no move to the suggested rectangle).
@@ -109,6 +104,21 @@ LRESULT TfrmEngine::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     return TForm::WndProc(msg, wParam, lParam);
+}
+
+// ---- The hotkeys lent to the hotkey dialog ----
+// Only the main window of this program lends them (sent from this thread, with the key):
+// another program could otherwise switch every hotkey off until a restore came.
+void TfrmEngine::WMHotkeysRelease(LPARAM key) {
+    if (!IsOwnMessage(key) || hotkeysReleased_) return;
+    hotkeysReleased_ = true;
+    UnregisterHotkeys();
+}
+
+void TfrmEngine::WMHotkeysRestore(LPARAM key) {
+    if (!IsOwnMessage(key) || !hotkeysReleased_) return;
+    hotkeysReleased_ = false;
+    RegisterHotkeys();
 }
 
 // ---- Worker messages ----
@@ -167,11 +177,17 @@ TEngineState TfrmEngine::State() const {
     return ChooseState(worker_.Current() != nullptr, worker_.Values(), options_.BackgroundActivity());
 }
 
-std::wstring TfrmEngine::StatusLine() const { return ExpandDetailLine(StatusRow(State()).detailLine, StatusValues()); }
+std::wstring TfrmEngine::StatusLine() const {
+    std::wstring line = ExpandDetailLine(StatusRow(State()).detailLine, StatusValues());
+    if (memoryReading_.Failing()) line += MemoryReadingFailedLine;
+    return line;
+}
 
 void TfrmEngine::UpdateStatus() {
     if (fatal_) return;
-    TEngineState state = State();
-    tray_.UpdateStatus(state, options_, lastResultText_);
-    windows_.ShowStatusLine(ExpandDetailLine(StatusRow(state).detailLine, StatusValues()));
+    std::wstring note = lastResultText_;
+    if (memoryReading_.Failing())
+        note = note.empty() ? MemoryReadingFailedNote : MemoryReadingFailedNote + (L"\n" + note);
+    tray_.UpdateStatus(State(), options_, note);
+    windows_.ShowStatusLine(StatusLine());
 }

@@ -101,6 +101,8 @@ private:
     // ---- Messages ----
     LRESULT WMEngineActivate();
     void WMHotkey(int id);
+    void WMHotkeysRelease(LPARAM key);
+    void WMHotkeysRestore(LPARAM key);
     void WMEndSession(bool ending, LPARAM reasons);
     void WMFreeUpFinished();
     void WMFreeUpFatal(DWORD code);
@@ -111,6 +113,7 @@ private:
 
     // ---- Scheduler steps ----
     void SamplingStep();
+    void CriticalCheck();
     void StartFreeUpOfKind(FreeUpKind kind, int32_t argument = 0);
     void RescheduleRegular();
     void MoveRegularOn();
@@ -141,6 +144,7 @@ private:
     int32_t sampleCount_ = 0;
     bool startupDecided_ = false;
     int32_t lastRegularInterval_ = 0;
+    TMemoryReadingWatch memoryReading_;
     TfrmFARLaunch* launchSplash_ = nullptr;  // owned by the application
     uint64_t launchWorker_ = 0;              // the worker started for the pending launch; 0 before
     int appMessageHook_ = 0;

@@ -7,6 +7,7 @@
 #include "framework/uApplication.h"
 #include "framework/uException.h"
 #include "framework/uMessageBox.h"
+#include "framework/uPaths.h"
 #include "framework/uShell.h"
 #include "framework/uText.h"
 #include "legacy/uKorvixOptions.h"
@@ -55,8 +56,8 @@ bool TfrmEngine::LaunchEndsNow() const {
 
 std::wstring LaunchFailedText(const std::wstring& file, DWORD errorCode) {
     // The path on a line of its own: a message box breaks a long path anywhere.
-    return ReplaceAll(ReplaceAll(L"Korvix Professional could not start this program:\r\n%1\r\n%2", L"%1", file), L"%2",
-                      SystemErrorText(errorCode));
+    return FormatText(L"Korvix Professional could not start this program:\r\n%1\r\n%2",
+                      {file, SystemErrorText(errorCode)});
 }
 
 // The launch is over before the shell is called: the shell may run a message loop of its own
@@ -68,9 +69,11 @@ void TfrmEngine::RunPendingProgram() {
     launchSplash_->RepaintNow();
     const std::wstring file = launchSplash_->FileToRun;
     CancelLaunch();
-    // In its own folder, as Explorer starts it: programs find their files beside them.
-    if (DWORD error = ShellOpen(file, FolderOf(file)))
-        ShowMessageBox(nullptr, LaunchFailedText(file, error), ProductName, MB_OK | MB_ICONERROR);
+    // In its own folder, as Explorer starts it: programs find their files beside them. A
+    // path without its folder (stored by hand) would run whatever file of that name the
+    // current folder holds: it is not found.
+    const DWORD error = IsFullPath(file) ? ShellOpen(file, FolderOf(file)) : ERROR_FILE_NOT_FOUND;
+    if (error) ShowMessageBox(nullptr, LaunchFailedText(file, error), ProductName, MB_OK | MB_ICONERROR);
 }
 
 // Ends the pending launch, if any, without starting anything.

@@ -4,18 +4,19 @@
 // explains a free-up the 32-bit edition cannot start.
 #include "engine/fEngineForm.h"
 #include "framework/uTrace.h"
+#include "legacy/uGlobals.h"
 #include "legacy/uMessages.h"
 
 void TfrmEngine::MeasureBlockStart(uint32_t percent) {
     // The worker posts 0 % right before it commits its first block.
-    if (percent == 0 && meter_.AwaitsBlock()) meter_.BlockStarting(ReadAvailPhys());
+    if (percent == 0 && meter_.AwaitsBlock()) meter_.BlockStarting(AvailPhysBytes());
 }
 
 // Runs for the newest worker's end: its number is the last one started.
 void TfrmEngine::MeasureFinished() { meter_.Finished(worker_.LastStarted(), worker_.EndedOnItsOwn(), Now()); }
 
 void TfrmEngine::CompleteMeasurement() {
-    std::optional<TFreeUpResult> result = meter_.Complete(ReadAvailPhys(), Now());
+    std::optional<TFreeUpResult> result = meter_.Complete(AvailPhysBytes(), Now());
     if (!result) return;
     lastResult_ = *result;
     lastResultText_ = ResultShortText(*result);

@@ -18,8 +18,7 @@ void TfrmEngine::TimerTimer() {
     if (IsSamplingTick(tickCount_, options_.ChartInterval())) SamplingStep();
     if (!startupDecided_) StartupFreeUp();
     if (options_.BackgroundActivity()) {
-        if (options_.Critical() && CriticalDue(TotalPhysMB, AvailPhysBytes(), options_.CriticalTriggerMB()))
-            CriticalFreeUp();
+        if (options_.Critical()) CriticalCheck();
         if (options_.Regular() && Now() >= options_.NextRegular()) RegularFreeUp();
     } else if (options_.Regular() && Now() >= options_.NextRegular()) {
         // No free-up without background activity, and no catch-up when it returns.
@@ -42,6 +41,13 @@ void TfrmEngine::SamplingStep() {
             DebugTrace(std::wstring(e.ClassName()) + L": " + e.Message());
         }
     }
+}
+
+// A failed reading is not memory exhausted: this tick decides nothing.
+void TfrmEngine::CriticalCheck() {
+    const std::optional<uint64_t> available = AvailPhysBytes();
+    if (memoryReading_.Note(available.has_value())) UpdateStatus();
+    if (available && CriticalDue(TotalPhysMB, *available, options_.CriticalTriggerMB())) CriticalFreeUp();
 }
 
 // ---- Kinds ----
@@ -76,7 +82,7 @@ void TfrmEngine::StartFreeUp(const TFreeUpParams& params) {
     worker_.Stop();
     worker_.DispatchQueued();
     const bool start = !fatal_ && BlockSizeAllowed(params.SizeMB, TotalPhysMB);
-    const std::optional<uint64_t> before = start ? ReadAvailPhys() : std::nullopt;
+    const std::optional<uint64_t> before = start ? AvailPhysBytes() : std::nullopt;
     if (worker_.Start(params, start)) {
         meter_.Begin(worker_.LastStarted(), before, params.UserAsked, params.IdleWait || params.CountdownSeconds > 0);
     } else if (!fatal_ && RefusedBySizeLimit(params.SizeMB)) {

@@ -88,6 +88,12 @@ bool CriticalDue(int32_t totalPhysMB, uint64_t availPhysBytes, uint32_t critical
     return usedMB >= 0 && static_cast<uint64_t>(usedMB) >= criticalTriggerMB;
 }
 
+bool TMemoryReadingWatch::Note(bool read) noexcept {
+    const bool before = Failing();
+    failures_ = read ? 0 : std::min(failures_ + 1, FailuresTold);
+    return Failing() != before;
+}
+
 TDateTime NextRegularFrom(TDateTime now, int32_t intervalMinutes) {
     return TruncToMinute(now + MinutesToDays(static_cast<uint32_t>(intervalMinutes)));
 }

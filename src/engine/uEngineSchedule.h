@@ -45,5 +45,18 @@ constexpr int32_t SamplesPerCpuRefresh = 10;
 // Used memory in whole megabytes at or above the trigger.
 bool CriticalDue(int32_t totalPhysMB, uint64_t availPhysBytes, uint32_t criticalTriggerMB);
 
+// The critical check's memory readings: a failed one decides nothing, and once they have
+// failed for `FailuresTold` ticks in a row the status says so, until one succeeds again.
+class TMemoryReadingWatch {
+public:
+    static constexpr int FailuresTold = 8;  // two seconds of ticks
+    // Answers whether Failing changed.
+    bool Note(bool read) noexcept;
+    bool Failing() const noexcept { return failures_ >= FailuresTold; }
+
+private:
+    int failures_ = 0;
+};
+
 // Now plus the interval, cut to the minute.
 TDateTime NextRegularFrom(TDateTime now, int32_t intervalMinutes);

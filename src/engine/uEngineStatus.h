@@ -25,6 +25,10 @@ struct TStatusValues {
     uint32_t PreWaitElapsed = 0;   // %6
 };
 
+// Added to the status tooltip and to the detail line while the memory cannot be read.
+constexpr const wchar_t* MemoryReadingFailedNote = L"The memory reading failed.";
+constexpr const wchar_t* MemoryReadingFailedLine = L" - memory reading failed";
+
 // First match of the status table.
 TEngineState ChooseState(bool hasWorker, const TStatusValues& values, bool backgroundActivity);
 const TStatusRow& StatusRow(TEngineState state);

@@ -134,7 +134,8 @@ void TFreeThread::TouchBlock(int& lastPercent) {
 }
 
 bool TFreeThread::TargetReached() {
-    uint64_t available = AvailPhysBytes();
+    // A failed reading counts as not reached: the second pass runs as asked.
+    const uint64_t available = AvailPhysBytes().value_or(0);
     DebugTrace(L"Free: " + std::to_wstring(available));
     DebugTrace(L"ToFree: " + std::to_wstring(BlockSize));
     bool reached = available > static_cast<uint64_t>(BlockSize);

@@ -7,10 +7,8 @@
 namespace {
 int32_t WholeMB(uint64_t bytes) { return static_cast<int32_t>(std::min<uint64_t>(bytes >> 20, INT32_MAX)); }
 
-std::wstring Fill(std::wstring text, const std::wstring& freed, const std::wstring& now, const std::wstring& was) {
-    text = ReplaceAll(text, L"%1", freed);
-    text = ReplaceAll(text, L"%2", now);
-    return ReplaceAll(text, L"%3", was);
+std::wstring Fill(const wchar_t* text, const std::wstring& freed, const std::wstring& now, const std::wstring& was) {
+    return FormatText(text, {freed, now, was});
 }
 }  // namespace
 
@@ -35,7 +33,7 @@ std::wstring ResultShortText(const TFreeUpResult& result) {
     const int64_t freed = result.FreedMB();
     const std::wstring time = TimeOfDayText(result.When);
     if (freed <= 0) return ReplaceAll(L"Nothing freed at %1", L"%1", time);
-    return ReplaceAll(ReplaceAll(L"Freed %1 at %2", L"%1", FormatSize(static_cast<int32_t>(freed))), L"%2", time);
+    return FormatText(L"Freed %1 at %2", {FormatSize(static_cast<int32_t>(freed)), time});
 }
 
 std::wstring SizeLimitBalloonText(int32_t sizeMB) {
@@ -43,12 +41,6 @@ std::wstring SizeLimitBalloonText(int32_t sizeMB) {
         L"Nothing was freed: the 32-bit edition of Korvix frees at most 2045 MB at once, not %1. "
         L"The 64-bit edition has no such limit.",
         L"%1", FormatSize(sizeMB));
-}
-
-std::optional<uint64_t> ReadAvailPhys() {
-    MemoryStatus status;
-    if (!ReadMemoryStatus(status)) return std::nullopt;
-    return status.AvailPhys;
 }
 
 std::wstring TimeOfDayText(TDateTime moment) {

@@ -22,8 +22,6 @@ std::wstring ResultBalloonText(const TFreeUpResult& result);
 std::wstring ResultShortText(const TFreeUpResult& result);
 // The 32-bit edition's word on a free-up of `sizeMB` that it cannot start.
 std::wstring SizeLimitBalloonText(int32_t sizeMB);
-// Available physical memory in bytes from the memory reading; none when it failed.
-std::optional<uint64_t> ReadAvailPhys();
 // The time of day in the user's format, without seconds.
 std::wstring TimeOfDayText(TDateTime moment);
 

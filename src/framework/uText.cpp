@@ -32,6 +32,22 @@ std::wstring ReplaceAll(std::wstring text, const std::wstring& placeholder, cons
     return text;
 }
 
+std::wstring FormatText(const std::wstring& pattern, std::initializer_list<std::wstring> values) {
+    std::wstring text;
+    text.reserve(pattern.size());
+    for (size_t i = 0; i < pattern.size(); ++i) {
+        const wchar_t next = i + 1 < pattern.size() ? pattern[i + 1] : 0;
+        const size_t n = pattern[i] == L'%' && next >= L'1' && next <= L'9' ? size_t(next - L'1') : values.size();
+        if (n < values.size()) {
+            text += values.begin()[n];
+            ++i;
+        } else {
+            text += pattern[i];
+        }
+    }
+    return text;
+}
+
 std::wstring ProgramPath() {
     std::vector<wchar_t> buffer(MAX_PATH);
     for (;;) {

@@ -4,6 +4,7 @@
 #include <optional>
 #include <utility>
 #include "framework/uHandles.h"
+#include "framework/uPaths.h"
 #include "framework/uSystemLibrary.h"
 #include "framework/uText.h"
 #include "help/uHelpPopup.h"
@@ -59,11 +60,9 @@ THelpLibrary& Library() {
 }
 }  // namespace
 
+// A relative name is the program's, never the current folder's.
 std::wstring HelpFilePath(const std::wstring& name, const std::wstring& programFolder) {
-    if (name.find(L'\\') != std::wstring::npos) return name;
-    std::wstring folder = programFolder;
-    if (folder.empty() || folder.back() != L'\\') folder += L'\\';
-    return folder + name;
+    return ResolvePath(name, programFolder);
 }
 
 void THTMLHelp::SetHelpFile(const std::wstring& name) { helpFile_ = HelpFilePath(name, ProgramFolder()); }

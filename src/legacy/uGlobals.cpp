@@ -25,19 +25,20 @@ bool SystemMemoryStatus(MemoryStatus& status) {
     static const auto statusEx = reinterpret_cast<GlobalMemoryStatusExFn>(
         ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "GlobalMemoryStatusEx"));
     if (statusEx) {
+        // Where the 64-bit call exists, the plain one is built on it: its failure is final.
         MEMORYSTATUSEX ex{sizeof(ex)};
-        if (statusEx(&ex)) {
-            status = {ex.ullTotalPhys,     ex.ullAvailPhys,    ex.ullTotalPageFile,
-                      ex.ullAvailPageFile, ex.ullTotalVirtual, ex.ullAvailVirtual};
-            return true;
-        }
+        if (!statusEx(&ex)) return false;
+        status = {ex.ullTotalPhys,     ex.ullAvailPhys,    ex.ullTotalPageFile,
+                  ex.ullAvailPageFile, ex.ullTotalVirtual, ex.ullAvailVirtual};
+        return true;
     }
-    // Systems without the 64-bit call report at most 4 GB here.
+    // Systems without the 64-bit call report at most 4 GB here. The call cannot say it
+    // failed; a machine without physical memory is what a failure looks like.
     MEMORYSTATUS plain{sizeof(plain)};
     ::GlobalMemoryStatus(&plain);
     status = {plain.dwTotalPhys,     plain.dwAvailPhys,    plain.dwTotalPageFile,
               plain.dwAvailPageFile, plain.dwTotalVirtual, plain.dwAvailVirtual};
-    return true;
+    return plain.dwTotalPhys != 0;
 }
 
 bool ReadMemoryStatus(MemoryStatus& status) {
@@ -75,10 +76,10 @@ void FinalizeGlobals() {
 }
 
 // ---- Sampling ----
+// A failed reading repeats the last sample rather than drawing a drop to nothing used.
 void SampleMemory() {
     MemoryStatus status;
-    ReadMemoryStatus(status);
-    MemoryHistory->Push(status.TotalPhys - status.AvailPhys);
+    MemoryHistory->Push(ReadMemoryStatus(status) ? status.TotalPhys - status.AvailPhys : MemoryHistory->Last());
 }
 
 void SampleCpu() {
@@ -97,9 +98,10 @@ void SampleProbes() {
     SampleCpu();
 }
 
-uint64_t AvailPhysBytes() {
+std::optional<uint64_t> AvailPhysBytes() {
     MemoryStatus status;
-    return ReadMemoryStatus(status) ? status.AvailPhys : 0;
+    if (!ReadMemoryStatus(status)) return std::nullopt;
+    return status.AvailPhys;
 }
 
 // ---- Shared routines ----

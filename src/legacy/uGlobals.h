@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include "framework/uClock.h"
 #include "framework/uNumbers.h"
@@ -22,6 +23,7 @@ struct MemoryStatus {
 };
 using MemoryStatusFunc = bool (*)(MemoryStatus& status);
 // GlobalMemoryStatusEx where the system has it, GlobalMemoryStatus otherwise.
+// False when the reading failed (`status` then means nothing).
 bool SystemMemoryStatus(MemoryStatus& status);
 bool ReadMemoryStatus(MemoryStatus& status);
 // nullptr restores the system reading; answers the previous source.
@@ -45,7 +47,8 @@ void FinalizeGlobals();
 void SampleProbes();
 void SampleMemory();
 void SampleCpu();
-uint64_t AvailPhysBytes();
+// None when the system could not be read: not the same as no memory available.
+std::optional<uint64_t> AvailPhysBytes();
 
 // ---- Shared routines ----
 std::wstring FormatSize(int32_t megabytes);

@@ -1,6 +1,7 @@
 #include "uKorvixOptions.h"
 #include "framework/uException.h"
 #include "framework/uMessageBox.h"
+#include "framework/uPaths.h"
 #include "framework/uText.h"
 #include "framework/uTrace.h"
 #include "legacy/uGlobals.h"
@@ -234,8 +235,11 @@ void TKorvixOptions::AddFreeAndRun(std::unique_ptr<TFreeAndRunItem> item) {
 }
 
 // ---- Paths ----
+// A relative name is the program folder's, never the current folder's. A skin on another
+// machine is not looked for here: only loading it, when a window needs it, reaches there.
 std::wstring TKorvixOptions::SkinFileName() const {
-    std::wstring path = skin_.find(L'\\') == std::wstring::npos ? ProgramFolder() + skin_ : skin_;
+    const std::wstring path = ResolvePath(skin_, ProgramFolder());
+    if (path.empty() || !IsLocalPath(path)) return path;
     return FileExists(path) ? path : std::wstring();
 }
 

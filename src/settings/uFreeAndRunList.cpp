@@ -3,6 +3,7 @@
 #include <atomic>
 #include "framework/uException.h"
 #include "framework/uNumbers.h"
+#include "framework/uPaths.h"
 #include "framework/uText.h"
 #include "settings/uRegistry.h"
 
@@ -34,6 +35,13 @@ std::wstring TFreeAndRunItem::DisplayName() const {
     return file;
 }
 
+std::wstring FreeAndRunPathProblem(const std::wstring& file) {
+    if (IsFullPath(file)) return {};
+    return L"A Free-and-Run entry needs the full path of its program, with its drive or network share, "
+           L"such as C:\\Programs\\Editor\\editor.exe. This one was not added:\r\n" +
+           file;
+}
+
 int32_t OldAmountStep(int32_t index) {
     if (index <= 0) return 1;
     if (index <= 16) return 2 * index;
@@ -63,23 +71,28 @@ TFreeAndRunItem* TFreeAndRunList::FindByID(int32_t id) {
     return nullptr;
 }
 
-int32_t HighestStoredEntry(const std::vector<std::wstring>& valueNames) {
-    int32_t highest = 0;
+std::vector<int32_t> StoredEntryNumbers(const std::vector<std::wstring>& valueNames, int32_t count) {
+    std::vector<int32_t> numbers;
     for (const std::wstring& name : valueNames) {
         size_t digits = 0;
-        while (digits < name.size() && digits < 9 && name[digits] >= L'0' && name[digits] <= L'9') ++digits;
+        while (digits < name.size() && digits < 10 && name[digits] >= L'0' && name[digits] <= L'9') ++digits;
         if (digits == 0 || name[0] == L'0') continue;
         const std::wstring field = name.substr(digits);
         if (field != L"farName" && field != L"farFileToRun" && field != L"farMBToFree") continue;
-        highest = std::max(highest, static_cast<int32_t>(std::stol(name.substr(0, digits))));
+        const long long n = std::stoll(name.substr(0, digits));
+        if (n <= count) numbers.push_back(static_cast<int32_t>(n));
     }
-    return highest;
+    std::sort(numbers.begin(), numbers.end());
+    numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+    return numbers;
 }
 
+// The entries that exist, found by one pass over the stored names, so neither a damaged
+// count nor one far-off number costs more than the values stored. They load in number
+// order and are saved back as loaded: numbered from 1, without gaps.
 void TFreeAndRunList::LoadFromRegistry(const std::wstring& keyPath, int32_t totalPhysMB) {
-    // A damaged count reads no further than the entries actually stored.
-    int count = std::min(ReadRegInteger(keyPath, L"farCount", 0), HighestStoredEntry(RegValueNames(keyPath)));
-    for (int n = 1; n <= count; ++n) {
+    const int32_t count = ReadRegInteger(keyPath, L"farCount", 0);
+    for (int32_t n : StoredEntryNumbers(RegValueNames(keyPath), count)) {
         auto item = std::make_unique<TFreeAndRunItem>();
         item->LoadFromRegistry(keyPath, n);
         // A stored position of 0 or less would free all of memory or more.

@@ -24,9 +24,14 @@ public:
 constexpr const wchar_t* OldFreeAndRunKey = L"HKEY_CURRENT_USER\\Software\\Tarvendel\\Korvix Pro\\Free And Run 4";
 // Megabyte amounts of the older product's 49 slider steps.
 int32_t OldAmountStep(int32_t index);
-// The highest n of the value names "<n>farName", "<n>farFileToRun", "<n>farMBToFree"; 0 when
-// there is none.
-int32_t HighestStoredEntry(const std::vector<std::wstring>& valueNames);
+// The numbers n of the entries stored as "<n>farName", "<n>farFileToRun" or "<n>farMBToFree"
+// (n written without leading zeros, 1 <= n <= `count`), each once, in number order.
+std::vector<int32_t> StoredEntryNumbers(const std::vector<std::wstring>& valueNames, int32_t count);
+
+// What the user is told when `file` cannot be an entry's file: a path without its folder
+// (or with a drive's current folder) would run whatever file of that name is there when the
+// entry is chosen. Empty when it can.
+std::wstring FreeAndRunPathProblem(const std::wstring& file);
 
 class TFreeAndRunList {
 public:

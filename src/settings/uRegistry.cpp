@@ -128,8 +128,10 @@ std::vector<std::wstring> RegValueNames(const std::wstring& path) {
     wchar_t name[MaxRegText + 1];
     for (DWORD index = 0;; ++index) {
         DWORD length = MaxRegText + 1;
-        if (::RegEnumValueW(key.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            break;
+        const LSTATUS status = ::RegEnumValueW(key.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr);
+        // A name longer than any of ours is no value of ours: the ones after it still count.
+        if (status == ERROR_MORE_DATA) continue;
+        if (status != ERROR_SUCCESS) break;
         names.emplace_back(name, length);
     }
     return names;

@@ -24,6 +24,8 @@ void WriteRegString(const std::wstring& path, const std::wstring& name, const st
 void DeleteRegValue(const std::wstring& path, const std::wstring& name);
 // Deletes the key (it must have no sub keys); nothing is reported.
 void DeleteRegKey(const std::wstring& path);
+// The names of the key's values in enumeration order; a name longer than MaxRegText
+// characters is left out.
 std::vector<std::wstring> RegValueNames(const std::wstring& path);
 bool RegKeyExists(const std::wstring& path);
 

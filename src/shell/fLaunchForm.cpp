@@ -2,6 +2,7 @@
 #include "engine/fEngineForm.h"
 #include "framework/uApplication.h"
 #include "framework/uCommandLine.h"
+#include "framework/uOwnMessages.h"
 #include "legacy/uGlobals.h"
 #include "legacy/uKorvixOptions.h"
 #include "legacy/uMessages.h"
@@ -34,12 +35,16 @@ void TfrmLaunch::FormCreate() {
     Application.SetTitle(ProductName);
     LaunchWindow = Handle();
     // The rest runs once the message loop is going.
-    ::PostMessageW(Handle(), WM_LAUNCHSTART, 0, 0);
+    ::PostMessageW(Handle(), WM_LAUNCHSTART, 0, OwnMessageKey());
 }
 
 LRESULT TfrmLaunch::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-        case WM_LAUNCHSTART: LaunchStart(); return 0;
+        // Another launch would find our own engine as "the running copy" and end the program
+        // without its final save: only our own message counts, and only once.
+        case WM_LAUNCHSTART:
+            if (IsOwnMessage(lParam) && !launched_) LaunchStart();
+            return 0;
         case WM_CLOSE:
             // Closing this form ends the program. While the engine runs, only the engine's own
             // close may do that: any process can post WM_CLOSE to a window of ours, and the
@@ -51,6 +56,7 @@ LRESULT TfrmLaunch::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 void TfrmLaunch::LaunchStart() {
+    launched_ = true;
     ::ShowWindow(Application.Handle(), SW_HIDE);
     Hide();
     if (FirstParameter() == L"quit") {

@@ -16,4 +16,7 @@ protected:
     CreateParams FormParams() override;
     void FormCreate() override;
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    bool launched_ = false;
 };

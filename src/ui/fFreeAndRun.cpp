@@ -5,9 +5,11 @@
 #include "framework/uDpi.h"
 #include "framework/uMessageBox.h"
 #include "framework/uNumbers.h"
+#include "framework/uPaths.h"
 #include "legacy/uGlobals.h"
 #include "legacy/uKorvixOptions.h"
 #include "legacy/uMessages.h"
+#include "settings/uFreeAndRunList.h"
 #include "settings/uRegistry.h"
 #include "ui/uSkinHelper.h"
 #include "ui/uSkinNames.h"
@@ -31,18 +33,30 @@ std::wstring Trimmed(const std::wstring& text) {
     return text.substr(first, text.find_last_not_of(L" \t") - first + 1);
 }
 
-// The icon the shell shows for the file (a shortcut's with its arrow); for a file that is
-// gone, the icon of its kind.
+// The icon the shell shows for the file (a shortcut's with its arrow). A file that is gone,
+// on another machine or named without its folder gets the icon of its kind: looking at a
+// network path would hand the user's credentials to whoever names the host.
 UniqueIcon FileIcon(const std::wstring& path, bool large) {
     SHFILEINFOW info{};
     const UINT size = large ? SHGFI_LARGEICON : SHGFI_SMALLICON;
-    if (!path.empty() && ::SHGetFileInfoW(path.c_str(), 0, &info, sizeof(info), SHGFI_ICON | size) && info.hIcon)
+    if (IsLocalPath(path) && ::SHGetFileInfoW(path.c_str(), 0, &info, sizeof(info), SHGFI_ICON | size) && info.hIcon)
         return UniqueIcon(info.hIcon);
     info = {};
-    if (::SHGetFileInfoW(path.empty() ? L"x.exe" : path.c_str(), FILE_ATTRIBUTE_NORMAL, &info, sizeof(info),
+    // The kind alone: not even a lookup by attributes sees the host's name.
+    const size_t dot = path.find_last_of(L".\\/:");
+    const std::wstring kind = dot != std::wstring::npos && path[dot] == L'.' ? L"x" + path.substr(dot) : L"x.exe";
+    if (::SHGetFileInfoW(kind.c_str(), FILE_ATTRIBUTE_NORMAL, &info, sizeof(info),
                          SHGFI_ICON | size | SHGFI_USEFILEATTRIBUTES))
         return UniqueIcon(info.hIcon);
     return UniqueIcon();
+}
+
+// A file chosen for an entry must name its folder; the user is told when it does not.
+bool AcceptedAsEntry(HWND owner, const std::wstring& file) {
+    const std::wstring problem = FreeAndRunPathProblem(file);
+    if (problem.empty()) return true;
+    ShowMessageBox(owner, problem, ProductName, MB_OK | MB_ICONWARNING);
+    return false;
 }
 }  // namespace
 
@@ -273,7 +287,7 @@ void TfrmFreeAndRun::txtNameChange() {
 void TfrmFreeAndRun::txtNameExit() { options_.Notify(ocFreeAndRun); }
 
 void TfrmFreeAndRun::cmdAddClick() {
-    if (!OpenDialog.Execute(Handle())) return;
+    if (!OpenDialog.Execute(Handle()) || !AcceptedAsEntry(Handle(), OpenDialog.FileName)) return;
     auto entry = std::make_unique<TFreeAndRunItem>();
     entry->FileToRun = OpenDialog.FileName;
     entry->MBToFree = TotalPhysMB / 2;
@@ -290,7 +304,7 @@ void TfrmFreeAndRun::cmdRemoveClick() {
 void TfrmFreeAndRun::cmdBrowseClick() {
     if (!SelectedEntry()) return;
     OpenDialog.FileName.clear();
-    if (!OpenDialog.Execute(Handle())) return;
+    if (!OpenDialog.Execute(Handle()) || !AcceptedAsEntry(Handle(), OpenDialog.FileName)) return;
     // Looked up again: the dialog ran a message loop meanwhile.
     TFreeAndRunItem* entry = SelectedEntry();
     if (!entry) return;

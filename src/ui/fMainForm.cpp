@@ -5,6 +5,7 @@
 #include "framework/uApplication.h"
 #include "framework/uDpi.h"
 #include "framework/uMessageBox.h"
+#include "framework/uOwnMessages.h"
 #include "framework/uText.h"
 #include "legacy/uGlobals.h"
 #include "legacy/uKorvixOptions.h"
@@ -150,7 +151,10 @@ void TfrmMain::FormDestroy() {
 LRESULT TfrmMain::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
         case WM_OPTIONSCHANGED: RefreshPages(static_cast<uint32_t>(wParam)); return 0;
-        case WM_SWITCHSKIN: SwitchSkin(); return 0;
+        // Only our own click asks: another program must not open the file dialog.
+        case WM_SWITCHSKIN:
+            if (IsOwnMessage(lParam)) SwitchSkin();
+            return 0;
         case WM_SYSCOMMAND:
             // Neither minimized nor maximized: the window is a dialog that lives in the tray.
             if (wParam == SC_MINIMIZE || wParam == SC_MAXIMIZE) return 0;

@@ -1,6 +1,7 @@
 // The main window's option pages as the user reaches them: the skin's events, the clicks and
 // slider movements that change options (uPageActions), the writes that show the options
 // (uPageRefresh), help topics and context help.
+#include "framework/uOwnMessages.h"
 #include "framework/uText.h"
 #include "legacy/uGlobals.h"
 #include "legacy/uKorvixOptions.h"
@@ -56,7 +57,7 @@ void TfrmMain::SkinSkinEvent(const TSkinObject& source, const std::wstring& even
             break;
         case idContextHelp: contextHelpMode_ = true; break;
         case idClose: Close(); break;
-        case idSwitchSkin: ::PostMessageW(Handle(), WM_SWITCHSKIN, 0, 0); break;
+        case idSwitchSkin: ::PostMessageW(Handle(), WM_SWITCHSKIN, 0, OwnMessageKey()); break;
         default: OptionClick(id); break;
     }
 }

@@ -1,4 +1,5 @@
 #include "ui/uWindowContext.h"
+#include "framework/uOwnMessages.h"
 #include "legacy/uMessages.h"
 
 void TEngineMessages::RequestFreeUp(int32_t megabytes) {
@@ -7,9 +8,10 @@ void TEngineMessages::RequestFreeUp(int32_t megabytes) {
 }
 
 void TEngineMessages::ReleaseHotkeys() {
-    if (HWND engine = window_()) ::SendMessageW(engine, WM_HOTKEYSRELEASE, 0, 0);
+    // The program's own key: the engine ignores a release that another process sends.
+    if (HWND engine = window_()) ::SendMessageW(engine, WM_HOTKEYSRELEASE, 0, OwnMessageKey());
 }
 
 void TEngineMessages::RestoreHotkeys() {
-    if (HWND engine = window_()) ::SendMessageW(engine, WM_HOTKEYSRESTORE, 0, 0);
+    if (HWND engine = window_()) ::SendMessageW(engine, WM_HOTKEYSRESTORE, 0, OwnMessageKey());
 }

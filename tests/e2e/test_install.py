@@ -6,7 +6,7 @@ the one that checks the 32-bit choice."""
 import re
 import zipfile
 
-from korvix_e2e import (MEMORY_ICON, OPTIONS_KEY, ROOT, RUN_KEY, RUN_VALUE, STYLES, UNINSTALL_KEY,
+from korvix_e2e import (MEMORY_ICON, helper_exe, OPTIONS_KEY, ROOT, RUN_KEY, RUN_VALUE, STYLES, UNINSTALL_KEY,
                         choose_memory_style, has_text_inside, is_memory_bar, needs_win32, product_version, setup_exe,
                         wait_until)
 
@@ -59,6 +59,15 @@ def install_and_start(desktop):
     exe = desktop.unix_path(folder + "\\Korvix.exe")
     desktop.start_program(exe)
     return folder, exe, wait_installed_copy(desktop, folder)
+
+
+def uninstall(desktop):
+    """Runs the uninstaller silently, as the list of installed programs does, to its end."""
+    quiet = desktop.reg_query(UNINSTALL_KEY, "QuietUninstallString")
+    uninstaller, switch = re.fullmatch(r'"(.+)" (/S)', quiet).groups()
+    assert desktop.wine(uninstaller, switch).returncode == 0
+    # The uninstaller hands over to a copy of itself in the temporary folder and ends at once.
+    wait_until(lambda: not desktop.prefix_processes("\\~nsu"), 60, "the uninstaller's copy to end")
 
 
 @needs_setup
@@ -209,3 +218,47 @@ def test_uninstall_by_hand_asks_before_it_removes_the_settings(desktop):
     assert desktop.reg_values(OPTIONS_KEY) is None
     assert desktop.reg_values(r"HKCU\Software\Tarvendel") is None
     assert not desktop.unix_path(folder).exists()
+
+
+# A copy that does not close (held by a message box of its own) must not hold a silent
+# update for ever: asked by the engine's close message, then ended.
+@needs_setup
+def test_a_silent_update_ends_a_copy_that_does_not_close_and_goes_on(desktop):
+    install(desktop)
+    stubborn = desktop.start_program(helper_exe("ctl"), "stubborn")
+    desktop.wait_engine(stubborn)
+
+    install(desktop)
+    assert not stubborn.running(), "the copy that did not close was not ended"
+    folder = install_location(desktop)
+    assert desktop.reg_query(UNINSTALL_KEY, "InstallLocation") == folder
+
+
+# The autostart value is one for every copy: a portable copy's stays.
+@needs_setup
+def test_uninstall_leaves_the_autostart_entry_of_a_copy_in_another_folder(desktop):
+    install(desktop)
+    elsewhere = '"C:\\Tools\\Korvix\\Korvix.exe" autostart'
+    desktop.reg_import(RUN_KEY, {RUN_VALUE: elsewhere})
+    uninstall(desktop)
+    assert desktop.reg_query(RUN_KEY, RUN_VALUE) == elsewhere
+
+
+# A shipped skin changed in place is kept under another name; unchanged ones are replaced
+# and removed as before.
+@needs_setup
+def test_a_shipped_skin_the_user_edited_is_kept_aside_by_an_update_and_by_the_uninstaller(desktop):
+    install(desktop)
+    folder = desktop.unix_path(install_location(desktop))
+    shipped = shipped_files()
+    edited = (folder / "default.skn").read_bytes() + b"\r\n; my colours\r\n"
+    (folder / "default.skn").write_bytes(edited)
+
+    install(desktop)
+    assert (folder / "default.skn").read_bytes() == shipped["default.skn"].read_bytes()
+    assert (folder / "default (edited).skn").read_bytes() == edited
+    skins = sorted(f.name for f in folder.iterdir() if f.suffix == ".skn")
+    assert skins == sorted([*(n for n in shipped if n.endswith(".skn")), "default (edited).skn"])
+
+    uninstall(desktop)
+    assert [f.name for f in folder.iterdir()] == ["default (edited).skn"]

@@ -7,11 +7,17 @@ import time
 
 import pytest
 
-from korvix_e2e import MB, OPTIONS_KEY, RUN_KEY, RUN_VALUE, WM_USER, helper_exe, vm_hwm_bytes, wait_until
+from korvix_e2e import (ENGINE_TITLE, MB, OPTIONS_KEY, RUN_KEY, RUN_VALUE, WM_USER, helper_exe, vm_hwm_bytes,
+                        wait_until)
 
 WM_FREEUPFINISHED = WM_USER + 12
+WM_LAUNCHSTART = WM_USER + 13
 WM_FREEUPFATAL = WM_USER + 15
 WM_FREEUPPROGRESS = WM_USER + 17
+WM_SWITCHSKIN = WM_USER + 19
+WM_ENGINEACTIVATE = WM_USER + 21
+WM_HOTKEYSRELEASE = WM_USER + 24
+WM_HOTKEYSRESTORE = WM_USER + 25
 WM_FREEUPENDED = WM_USER + 27
 WM_FREEUPERROR = WM_USER + 29
 OLD_KEY = r"HKCU\Software\Tarvendel\Korvix Pro\Free And Run 4"
@@ -79,6 +85,43 @@ def test_forged_worker_messages_without_a_worker_change_nothing(desktop, korvix)
         assert re.fullmatch(r"answered \d+ missed 0", out), out
     assert program.running()
     assert desktop.ctl("msgbox", "Korvix Professional", 300, check=False) == "none"
+    quit_copy(desktop, korvix, program)
+
+
+# ---- The program's own messages, forged by another process ----
+def test_launch_and_switch_skin_posted_by_another_process_end_nothing_open_nothing_and_lose_no_setting(desktop,
+                                                                                                      korvix):
+    program = desktop.start_quiet(korvix, **{"Chart Interval": 3000})
+    _, windows_pid = desktop.wait_engine(program)
+    # The main window, which a switch of skin would ask for a file over (the engine shows it
+    # only once it is two seconds old).
+    wait_until(lambda: desktop.ctl("send", WM_ENGINEACTIVATE, 0, 0, ENGINE_TITLE) not in ("0", "timeout"), 20,
+               "the main window to open")
+    # Taken from the registry while the program runs: only its final save brings it back.
+    assert desktop.wine("reg", "delete", OPTIONS_KEY, "/v", "Chart Interval", "/f").returncode == 0
+
+    for key in (0, 1, -1):
+        for msg in (WM_LAUNCHSTART, WM_SWITCHSKIN):
+            assert "TfrmLaunch" in desktop.ctl("postall", windows_pid, msg, 0, key).splitlines()
+    time.sleep(3)
+    assert program.running(), "a second launch ended the program"
+    assert desktop.identify() == 140971
+    assert "Load Skin" not in desktop.ctl("titles").splitlines(), "another program opened the skin file dialog"
+    quit_copy(desktop, korvix, program)
+    assert desktop.reg_query(OPTIONS_KEY, "Chart Interval") == 3000, "the final save ran"
+
+
+def test_hotkeys_released_by_another_process_stay_registered(desktop, korvix, total_mb):
+    program = desktop.start_quiet(korvix, Amount1=total_mb - BLOCK_MB)
+    assert desktop.ctl("send", WM_HOTKEYSRELEASE, 0, 0, ENGINE_TITLE) == "0"
+    desktop.post(WM_HOTKEYSRELEASE)
+    _, windows_pid = desktop.wait_engine(program)
+    desktop.ctl("postall", windows_pid, WM_HOTKEYSRELEASE, 0, 0)
+    time.sleep(0.5)
+    pid = program.unix_pid()
+    before = vm_hwm_bytes(pid)
+    desktop.hotkey("ctrl+alt+d")
+    wait_until(lambda: vm_hwm_bytes(pid) - before >= 48 * MB, 30, "Ctrl+Alt+D to start a free-up")
     quit_copy(desktop, korvix, program)
 
 
@@ -286,3 +329,38 @@ def test_a_huge_count_and_thousands_of_old_entries_start_the_engine_within_secon
     assert stored["farMigrated"] == 1
     assert stored["farCount"] == 3000
     assert all(1 <= stored[f"{n}farMBToFree"] < total_mb for n in range(1, 3001))
+
+
+# A count of 2147483647 with one entry numbered 999999999 once took more than 20 s and then
+# all memory: the numbers stored are what is read.
+def test_a_huge_count_and_a_far_off_entry_number_start_the_engine_within_seconds_and_are_saved_as_loaded(
+        desktop, korvix, total_mb):
+    import_raw(desktop, OPTIONS_KEY, {"Use Defaults": dword(0), "BackgroundActivity": dword(0), "farMigrated": dword(1),
+                                      "farCount": dword(2**31 - 1), "1farName": text("one"),
+                                      "1farFileToRun": text(r"C:\one.exe"), "1farMBToFree": dword(total_mb // 2),
+                                      "999999999farName": text("far"), "999999999farFileToRun": text(r"C:\far.exe")})
+    program = desktop.start_program(korvix)
+    desktop.wait_engine(program, timeout=10)
+    quit_copy(desktop, korvix, program)
+
+    stored = desktop.reg_values(OPTIONS_KEY)
+    assert stored["farCount"] == 2
+    assert (stored["1farName"], stored["1farFileToRun"], stored["1farMBToFree"]) == ("one", r"C:\one.exe", total_mb // 2)
+    assert (stored["2farName"], stored["2farFileToRun"]) == ("far", r"C:\far.exe")
+
+
+# The registry lists value names in its own order (Wine's is by name, so this one comes
+# first); a name longer than any of ours must not hide the ones after it.
+def test_a_value_name_longer_than_500_characters_hides_no_entry(desktop, korvix):
+    import_raw(desktop, OPTIONS_KEY, {"0" * 600: text("not ours"), "Use Defaults": dword(0),
+                                      "BackgroundActivity": dword(0), "farMigrated": dword(1), "farCount": dword(2),
+                                      "1farName": text("one"), "1farFileToRun": text(r"C:\one.exe"),
+                                      "2farName": text("two"), "2farFileToRun": text(r"C:\two.exe")})
+    assert "0" * 600 in desktop.reg_values(OPTIONS_KEY)
+    program = desktop.start_program(korvix)
+    desktop.wait_engine(program)
+    quit_copy(desktop, korvix, program)
+
+    stored = desktop.reg_values(OPTIONS_KEY)
+    assert stored["farCount"] == 2
+    assert (stored["1farName"], stored["2farName"]) == ("one", "two")

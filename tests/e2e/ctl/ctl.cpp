@@ -553,6 +553,45 @@ int CloseAll(DWORD pid) {
     return 0;
 }
 
+// Posts one message to every window of a process (top-level and message-only), as any
+// program on the desktop can; prints the class of each.
+int PostAll(DWORD pid, UINT msg, WPARAM wp, LPARAM lp) {
+    CloseSearch search{pid, {}};
+    EnumWindows(CollectWindowsOf, reinterpret_cast<LPARAM>(&search));
+    for (HWND window = nullptr; (window = FindWindowExA(HWND_MESSAGE, window, nullptr, nullptr));)
+        CollectWindowsOf(window, reinterpret_cast<LPARAM>(&search));
+    for (HWND window : search.windows) {
+        char cls[100] = "";
+        GetClassNameA(window, cls, sizeof(cls));
+        PostMessageA(window, msg, wp, lp);
+        printf("%s\n", cls);
+    }
+    return 0;
+}
+
+// A window that takes itself for Korvix's engine (it answers the identify message) but does
+// not close when asked, as a copy held by a message box of its own: it runs until ended.
+LRESULT CALLBACK StubbornProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_USER + 20) return 140971;
+    if (msg == WM_USER + 28 || msg == WM_CLOSE) return 0;
+    return DefWindowProcA(window, msg, wp, lp);
+}
+
+int Stubborn() {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = StubbornProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "E2EStubbornEngine";
+    RegisterClassA(&wc);
+    CreateWindowExA(0, wc.lpszClassName, "Memory Engine", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, wc.hInstance,
+                    nullptr);
+    printf("ready\n");
+    fflush(stdout);
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+    return 0;
+}
+
 int Requests(int count, WPARAM sizeMB, DWORD delayMs) {
     HWND engine = FindEngines().found;
     if (!engine) {
@@ -653,6 +692,10 @@ int main(int argc, char** argv) {
     if (!strcmp(cmd, "requests") && argc > 4)
         return Requests(atoi(argv[2]), strtoul(argv[3], nullptr, 0), strtoul(argv[4], nullptr, 0));
     if (!strcmp(cmd, "closeall") && argc > 2) return CloseAll(strtoul(argv[2], nullptr, 0));
+    if (!strcmp(cmd, "stubborn")) return Stubborn();
+    if (!strcmp(cmd, "postall") && argc > 5)
+        return PostAll(strtoul(argv[2], nullptr, 0), strtoul(argv[3], nullptr, 0), strtoul(argv[4], nullptr, 0),
+                       strtol(argv[5], nullptr, 0));
     fprintf(stderr, "unknown command or missing arguments: %s\n", cmd);
     return 64;
 }

@@ -17,6 +17,7 @@ namespace {
 
 bool ReadMemory(MemoryStatus& status) {
     status = {};
+    if (Memory::fails) return false;
     status.TotalPhys = Memory::totalPhys;
     status.AvailPhys = Memory::availPhys;
     status.TotalPageFile = 2 * Memory::totalPhys;
@@ -117,6 +118,7 @@ Installed::Installed() {
     Memory::totalPhys = 1024 * MB;
     Memory::availPhys = 512 * MB;
     Memory::availCommit = 1024 * MB;
+    Memory::fails = false;
     Cpu::Set({0.0});
     Clock::now = 45000.5;
     CommandLine::first.clear();

@@ -23,6 +23,7 @@ struct Memory {
     static inline std::atomic<uint64_t> totalPhys{1024 * MB};
     static inline std::atomic<uint64_t> availPhys{512 * MB};
     static inline std::atomic<uint64_t> availCommit{1024 * MB};
+    static inline std::atomic<bool> fails{false};  // every reading fails
 };
 
 // Loads in order, the last one repeated; a negative entry throws a framework exception,

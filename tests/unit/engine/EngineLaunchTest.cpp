@@ -190,4 +190,28 @@ TEST_F(EngineLaunchTest, AProgramThatCannotStartIsToldWithTheSystemsOwnText) {
     EXPECT_EQ(engine->LaunchSplash(), nullptr);
 }
 
+// A path without its folder would run whatever file of that name the current folder holds.
+TEST_F(EngineLaunchTest, AStoredPathWithoutItsFolderIsNotFoundAndNothingRuns) {
+    for (const wchar_t* path :
+         {L"editor.exe", L"tools\\editor.exe", L"tools/editor.exe", L"C:editor.exe", L"\\tools\\editor.exe"}) {
+        fakes::Boxes::shown.clear();
+        engine->StartFreeAndRun(AddEntry(path, T - 4));
+        RunLaunch();
+        EXPECT_TRUE(fakes::Shell::opened.empty()) << path;
+        ASSERT_EQ(fakes::Boxes::shown.size(), 1u) << path;
+        EXPECT_EQ(fakes::Boxes::shown[0].text, L"Korvix Professional could not start this program:\r\n" +
+                                                   std::wstring(path) + L"\r\n" + SystemErrorText(2));
+    }
+}
+
+TEST_F(EngineLaunchTest, APathHoldingPlaceholdersIsToldAsItIs) {
+    fakes::Shell::result = ERROR_FILE_NOT_FOUND;
+    const std::wstring path = L"C:\\50%2off\\%1.exe";
+    engine->StartFreeAndRun(AddEntry(path, T - 4));
+    RunLaunch();
+    ASSERT_EQ(fakes::Boxes::shown.size(), 1u);
+    EXPECT_EQ(fakes::Boxes::shown[0].text,
+              L"Korvix Professional could not start this program:\r\n" + path + L"\r\n" + SystemErrorText(2));
+}
+
 }  // namespace

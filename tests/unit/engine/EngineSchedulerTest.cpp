@@ -106,6 +106,44 @@ INSTANTIATE_TEST_SUITE_P(Cases, EngineCritical,
                                          CriticalCase{"NoBackgroundActivity", 8 * MB, true, false, false}),
                          [](const auto& test) { return std::string(test.param.name); });
 
+// The system could not be read: no reading is not "no memory available".
+TEST_F(EngineTest, AFailedMemoryReadingStartsNoCriticalFreeUpAndIsToldOnceItPersists) {
+    Options->SetCritical(true);
+    Options->SetBackgroundActivity(true);
+    Options->SetProgramIcon(true);
+    PumpMessages();
+    fakes::Memory::availPhys = 1 * MB;  // what the failed readings would wrongly say
+    fakes::Memory::fails = true;
+    for (int tick = 1; tick < TMemoryReadingWatch::FailuresTold; ++tick) engine->TimerTimer();
+    EXPECT_EQ(engine->Worker(), nullptr);
+    EXPECT_EQ(engine->StatusLine(), L"monitoring") << "a passing failure is not told";
+    engine->TimerTimer();
+    EXPECT_EQ(engine->Worker(), nullptr);
+    EXPECT_EQ(engine->StatusLine(), L"monitoring - memory reading failed");
+    EXPECT_EQ(windows.statusLines.back(), L"monitoring - memory reading failed");
+    EXPECT_EQ(engine->Tray().Status()->Hint(), L"Korvix is monitoring your system.\nThe memory reading failed.");
+
+    fakes::Memory::fails = false;
+    fakes::Memory::availPhys = 512 * MB;
+    engine->TimerTimer();
+    EXPECT_EQ(engine->StatusLine(), L"monitoring");
+    EXPECT_EQ(engine->Tray().Status()->Hint(), L"Korvix is monitoring your system.");
+    fakes::Memory::availPhys = 8 * MB;
+    engine->TimerTimer();
+    EXPECT_NE(engine->Worker(), nullptr) << "a good reading at the trigger still starts the critical free-up";
+}
+
+TEST_F(EngineTest, AFailedMemoryReadingRepeatsTheLastSample) {
+    Options->SetChartInterval(250);
+    PumpMessages();
+    fakes::Memory::availPhys = 300 * MB;
+    engine->TimerTimer();
+    fakes::Memory::fails = true;
+    engine->TimerTimer();
+    EXPECT_EQ(MemoryHistory->Get(998), 724 * MB);
+    EXPECT_EQ(MemoryHistory->Last(), 724 * MB);
+}
+
 TEST_F(EngineTest, CriticalFreeUpCountsDownOneSecondAndNeverReplacesAWorker) {
     StartWaitingWorker();
     DWORD waiting = engine->Worker()->ThreadID();

@@ -1,7 +1,10 @@
 // The engine as the rest of the program, the shell and other copies meet it: the activate
 // message's two-second rule, the main window requests, the hotkeys and their release around
 // the hotkey dialog, the saves at logoff and close, the taskbar button, and the tray menu.
+#include <atomic>
+#include <thread>
 #include "EngineFixture.h"
+#include "framework/uOwnMessages.h"
 
 namespace {
 
@@ -46,13 +49,13 @@ TEST_F(EngineShellTest, TheTaskbarButtonsCloseClosesTheMainWindowOnly) {
 
 TEST_F(EngineShellTest, HotkeysAreRegisteredAtCreationReleasedAndRestoredOnRequest) {
     EXPECT_EQ(engine->Hotkeys().Values, (std::array<int32_t, 3>{49220, 49222, 49223}));
-    ::SendMessageW(engine->Handle(), WM_HOTKEYSRELEASE, 0, 0);
+    ::SendMessageW(engine->Handle(), WM_HOTKEYSRELEASE, 0, OwnMessageKey());
     EXPECT_EQ(engine->Hotkeys().Ids, (std::array<int32_t, 3>{-1, -1, -1}));
     // While released another window may take the key: this is what the hotkey dialog relies on.
     MessageRecorder other;
     ASSERT_TRUE(::RegisterHotKey(other.Handle(), 1, MOD_CONTROL | MOD_ALT, 'D'));
     ::UnregisterHotKey(other.Handle(), 1);
-    ::SendMessageW(engine->Handle(), WM_HOTKEYSRESTORE, 0, 0);
+    ::SendMessageW(engine->Handle(), WM_HOTKEYSRESTORE, 0, OwnMessageKey());
     EXPECT_EQ(engine->Hotkeys().Values, (std::array<int32_t, 3>{49220, 49222, 49223}));
     Options->SetHotkey2(0x4000 | 'K');
     PumpMessages();
@@ -60,10 +63,40 @@ TEST_F(EngineShellTest, HotkeysAreRegisteredAtCreationReleasedAndRestoredOnReque
     EXPECT_EQ(engine->IconMenu.Items.Find(L"Freeup21")->ShortCutText, L"Ctrl+K");
 }
 
+// Only the main window of this program lends the hotkeys: a release posted by anyone, or
+// sent from another thread (as another process's would be), leaves them registered, and a
+// restore of that kind does not take them back from the dialog.
+TEST_F(EngineShellTest, HotkeysAreLentOnlyToThisThreadsOwnRequests) {
+    auto sendFromAnotherThread = [&](UINT msg) {
+        std::atomic<bool> done{false};
+        std::thread other([&] {
+            ::SendMessageW(engine->Handle(), msg, 0, OwnMessageKey());
+            done = true;
+        });
+        EXPECT_TRUE(PumpUntil([&] { return done.load(); }));
+        other.join();
+    };
+    const std::array<int32_t, 3> registered{1, 2, 3}, released{-1, -1, -1};
+    ::PostMessageW(engine->Handle(), WM_HOTKEYSRELEASE, 0, 0);
+    PumpMessages();
+    ::SendMessageW(engine->Handle(), WM_HOTKEYSRELEASE, 0, OwnMessageKey() ^ 1);
+    sendFromAnotherThread(WM_HOTKEYSRELEASE);
+    EXPECT_EQ(engine->Hotkeys().Ids, registered);
+
+    ::SendMessageW(engine->Handle(), WM_HOTKEYSRELEASE, 0, OwnMessageKey());
+    ASSERT_EQ(engine->Hotkeys().Ids, released);
+    ::PostMessageW(engine->Handle(), WM_HOTKEYSRESTORE, 0, 0);
+    PumpMessages();
+    sendFromAnotherThread(WM_HOTKEYSRESTORE);
+    EXPECT_EQ(engine->Hotkeys().Ids, released) << "the dialog keeps the keys";
+    ::SendMessageW(engine->Handle(), WM_HOTKEYSRESTORE, 0, OwnMessageKey());
+    EXPECT_EQ(engine->Hotkeys().Ids, registered);
+}
+
 // While the hotkey dialog is open, options still change (a style chosen in the tray menu, the
 // regular free-up moved on): the released keys must stay free for the dialog until it closes.
 TEST_F(EngineShellTest, ReleasedHotkeysStayFreeThroughOptionChangesUntilRestored) {
-    ::SendMessageW(engine->Handle(), WM_HOTKEYSRELEASE, 0, 0);
+    ::SendMessageW(engine->Handle(), WM_HOTKEYSRELEASE, 0, OwnMessageKey());
     Options->SetMemoryIconStyle(3);
     Options->SetHotkey2(0x4000 | 'K');
     PumpMessages();
@@ -72,7 +105,7 @@ TEST_F(EngineShellTest, ReleasedHotkeysStayFreeThroughOptionChangesUntilRestored
     EXPECT_TRUE(::RegisterHotKey(other.Handle(), 1, MOD_CONTROL | MOD_ALT, 'D')) << "taken back while released";
     ::UnregisterHotKey(other.Handle(), 1);
 
-    ::SendMessageW(engine->Handle(), WM_HOTKEYSRESTORE, 0, 0);
+    ::SendMessageW(engine->Handle(), WM_HOTKEYSRESTORE, 0, OwnMessageKey());
     EXPECT_EQ(engine->Hotkeys().Values, (std::array<int32_t, 3>{49220, 0x4000 | 'K', 49223}));
     EXPECT_EQ(engine->Hotkeys().Ids, (std::array<int32_t, 3>{1, 2, 3}));
 }

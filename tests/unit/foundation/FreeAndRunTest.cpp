@@ -21,45 +21,74 @@ protected:
 };
 }  // namespace
 
-TEST_F(FreeAndRunTest, CountDecidesWhatIsReadAndMissingValuesStayEmpty) {
+// The count bounds the numbers that are read; the entries are those stored, in number order.
+TEST_F(FreeAndRunTest, TheCountBoundsWhatIsReadAndOnlyStoredEntriesLoad) {
     WriteRegInteger(K, L"farCount", 3);
+    WriteRegInteger(K, L"3farMBToFree", 200);  // entry 2 has nothing stored at all
     WriteRegString(K, L"1farName", L"Editor");
     WriteRegString(K, L"1farFileToRun", L"C:\\Tools\\editor.exe");
     WriteRegInteger(K, L"1farMBToFree", 300);
-    WriteRegInteger(K, L"3farMBToFree", 200);  // entry 2 has nothing stored at all
     WriteRegString(K, L"4farName", L"beyond the count");
     TFreeAndRunList list;
     list.LoadFromRegistry(K, TotalPhysMB);
-    ASSERT_EQ(list.Count(), 3);
+    ASSERT_EQ(list.Count(), 2);
     EXPECT_EQ(list.Items(0).Name, L"Editor");
     EXPECT_EQ(list.Items(0).FileToRun, L"C:\\Tools\\editor.exe");
     EXPECT_EQ(list.Items(0).MBToFree, 300);
-    EXPECT_EQ(list.Items(1).Name, L"");
+    EXPECT_EQ(list.Items(1).Name, L"") << "a missing value stays empty";
     EXPECT_EQ(list.Items(1).FileToRun, L"");
-    EXPECT_EQ(list.Items(1).MBToFree, 1);  // the smallest position: nothing missing frees all of memory
-    EXPECT_EQ(list.Items(2).Name, L"");
-    EXPECT_EQ(list.Items(2).MBToFree, 200);
+    EXPECT_EQ(list.Items(1).MBToFree, 200);
     EXPECT_FALSE(list.Migrated);
 }
 
-// A damaged count must not make millions of entries: no more are read than are stored.
-TEST_F(FreeAndRunTest, ADamagedCountReadsNoFurtherThanTheStoredEntries) {
+// A damaged count and one far-off number cost no more than the values stored; the list is
+// saved back as it was loaded.
+TEST_F(FreeAndRunTest, ADamagedCountAndAFarOffNumberLoadTheStoredEntriesAndSaveThemAsLoaded) {
     WriteRegInteger(K, L"farCount", 0x7FFFFFFF);
     WriteRegString(K, L"1farName", L"one");
+    WriteRegString(K, L"999999999farName", L"far");
+    WriteRegString(K, L"999999999farFileToRun", L"C:\\far.exe");
     WriteRegString(K, L"2farFileToRun", L"C:\\two.exe");
     WriteRegBool(K, L"farMigrated", true);
     TFreeAndRunList list;
     list.LoadFromRegistry(K, TotalPhysMB);
-    ASSERT_EQ(list.Count(), 2);
+    ASSERT_EQ(list.Count(), 3);
     EXPECT_EQ(list.Items(1).FileToRun, L"C:\\two.exe");
+    EXPECT_EQ(list.Items(2).Name, L"far");
     EXPECT_TRUE(list.Migrated) << "the rest loads as usual";
+
+    list.SaveToRegistry(K);
+    EXPECT_EQ(ReadRegInteger(K, L"farCount", -1), 3);
+    EXPECT_EQ(ReadRegString(K, L"3farName", L""), L"far");
+    EXPECT_EQ(ReadRegString(K, L"3farFileToRun", L""), L"C:\\far.exe");
+    TFreeAndRunList again;
+    again.LoadFromRegistry(K, TotalPhysMB);
+    ASSERT_EQ(again.Count(), 3);
+    EXPECT_EQ(again.Items(2).Name, L"far");
 }
 
-TEST(HighestStoredEntry, OnlyTheThreeEntryValuesWithADecimalNumberCount) {
-    EXPECT_EQ(HighestStoredEntry({L"farCount", L"1farName", L"12farMBToFree", L"3farFileToRun", L"Manual"}), 12);
-    EXPECT_EQ(HighestStoredEntry({L"0farName", L"07farName", L"5farNameX", L"farName", L"9far"}), 0);
-    EXPECT_EQ(HighestStoredEntry({L"1234567890farName", L"999999999farName"}), 999999999);
-    EXPECT_EQ(HighestStoredEntry({}), 0);
+TEST(StoredEntryNumbers, TheThreeEntryValuesWithADecimalNumberUpToTheCountOnceEachInOrder) {
+    EXPECT_EQ(StoredEntryNumbers(
+                  {L"farCount", L"12farMBToFree", L"1farName", L"3farFileToRun", L"1farMBToFree", L"Manual"}, 100),
+              (std::vector<int32_t>{1, 3, 12}));
+    EXPECT_EQ(StoredEntryNumbers({L"0farName", L"07farName", L"5farNameX", L"farName", L"9far", L"-1farName"}, 100),
+              (std::vector<int32_t>{}));
+    EXPECT_EQ(StoredEntryNumbers({L"2147483647farName", L"2147483648farName", L"12345678901farName"}, 0x7FFFFFFF),
+              (std::vector<int32_t>{0x7FFFFFFF}));
+    EXPECT_EQ(StoredEntryNumbers({L"4farName", L"5farName"}, 4), (std::vector<int32_t>{4}));
+    EXPECT_EQ(StoredEntryNumbers({L"1farName"}, -1), (std::vector<int32_t>{}));
+    EXPECT_EQ(StoredEntryNumbers({}, 10), (std::vector<int32_t>{}));
+}
+
+TEST(FreeAndRunPathProblem, OnlyAPathWithItsFolderCanBeAnEntry) {
+    for (const wchar_t* path : {L"C:\\Tools\\editor.exe", L"c:/tools/editor.exe", L"\\\\host\\share\\editor.exe"})
+        EXPECT_EQ(FreeAndRunPathProblem(path), L"") << path;
+    for (const wchar_t* path :
+         {L"editor.exe", L"tools\\editor.exe", L"tools/editor.exe", L"C:editor.exe", L"\\tools\\editor.exe", L""}) {
+        const std::wstring problem = FreeAndRunPathProblem(path);
+        EXPECT_EQ(problem.find(L"A Free-and-Run entry needs the full path of its program"), 0u) << path;
+        EXPECT_EQ(problem.substr(problem.size() - wcslen(path) - 2), L"\r\n" + std::wstring(path));
+    }
 }
 
 TEST_F(FreeAndRunTest, SavingAShorterListLeavesOldNumbersButLoadsOnlyTheCount) {

@@ -1,4 +1,5 @@
 #include <windows.h>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <string>
 #include "framework/uException.h"
@@ -123,6 +124,21 @@ TEST_F(RegistryTest, WriteFailuresRaiseTheKeyAndEntryTexts) {
     } catch (const ERegistryError& e) {
         EXPECT_EQ(e.Message(), L"Cannot create Entry: " + badName + L" in Key: " + kKey);
     }
+}
+
+// Names beyond the 500 characters a name of ours can have are left out; the enumeration
+// goes on after them.
+TEST_F(RegistryTest, EnumerationSkipsNamesTooLongAndGoesOn) {
+    StoreText(std::wstring(501, L'L').c_str(), L"first, too long");
+    StoreDword(L"A", 1);
+    StoreText(std::wstring(16000, L'M').c_str(), L"too long");
+    StoreDword(std::wstring(500, L'N').c_str(), 2);
+    StoreDword(L"B", 3);
+    // The enumeration order is the registry's (Wine's is by name: the long names come before
+    // the 500-character one).
+    std::vector<std::wstring> names = RegValueNames(kKey);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::wstring>{L"A", L"B", std::wstring(500, L'N')}));
 }
 
 TEST_F(RegistryTest, DeletionsAndEnumerationReportNothingOnFailure) {

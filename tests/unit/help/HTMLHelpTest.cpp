@@ -116,7 +116,7 @@ protected:
 };
 }  // namespace
 
-TEST(HelpFileTest, ANameWithoutBackslashIsTakenFromTheProgramFolder) {
+TEST(HelpFileTest, ARelativeNameIsTakenFromTheProgramFolder) {
     struct Case {
         const wchar_t* name;
         const wchar_t* folder;
@@ -126,7 +126,9 @@ TEST(HelpFileTest, ANameWithoutBackslashIsTakenFromTheProgramFolder) {
              {L"korvix.chm", L"D:\\Tools\\", L"D:\\Tools\\korvix.chm"},
              {L"korvix.chm", L"D:\\Tools", L"D:\\Tools\\korvix.chm"},
              {L"D:\\Docs\\help.chm", L"D:\\Tools\\", L"D:\\Docs\\help.chm"},
-             {L"docs\\help.chm", L"D:\\Tools\\", L"docs\\help.chm"},
+             {L"docs\\help.chm", L"D:\\Tools\\", L"D:\\Tools\\docs\\help.chm"},
+             {L"docs/help.chm", L"D:\\Tools\\", L"D:\\Tools\\docs/help.chm"},
+             {L"D:/Docs/help.chm", L"D:\\Tools\\", L"D:/Docs/help.chm"},
              {L"\\\\server\\help.chm", L"D:\\Tools\\", L"\\\\server\\help.chm"},
          }) {
         EXPECT_EQ(HelpFilePath(c.name, c.folder), c.path) << c.name << L" in " << c.folder;
