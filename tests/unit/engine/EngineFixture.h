@@ -136,6 +136,11 @@ protected:
         fakes::Cpu::Set({1.0});
         engine->StartFreeUp({.SizeMB = 4, .IdleWait = true, .IdleSeconds = 60, .AllowedPercent = 25, .Passes = 1});
         ASSERT_NE(engine->Worker(), nullptr);
+        // Until the thread runs, a stop would end it before its first line, and it would post
+        // nothing (not even its end); on a loaded machine that comes late. Its messages stay
+        // queued: nothing is pumped here.
+        for (int i = 0; i < 2000 && fakes::Waits::started == 0; ++i) ::Sleep(5);
+        ASSERT_GT(fakes::Waits::started, 0) << "the worker never reached its idle wait";
     }
 
     // A file the launch can start; only its path reaches the (recorded) shell.
