@@ -1,5 +1,6 @@
 #include "skin/uSkinDialogScrollBar.h"
 #include <algorithm>
+#include <climits>
 #include <windowsx.h>
 #include "framework/uPaint.h"
 #include "skin/uSkinModel.h"
@@ -69,54 +70,39 @@ void TSkinDialogScrollBar::SetLook(HBRUSH background, int dpi) {
     ::InvalidateRect(bar_, nullptr, FALSE);
 }
 
-TSkinDialogScrollBar::Geometry TSkinDialogScrollBar::Measure(int length, int thickness, int min, int max, int page,
-                                                             int pos) {
-    Geometry g{};
-    g.arrow = std::min(thickness, length / 3);
-    g.trackStart = g.arrow;
-    g.trackEnd = std::max(g.trackStart, length - g.arrow);
-    const int track = g.trackEnd - g.trackStart;
-    const int range = std::max(1, max - min + 1);
-    const int steps = std::max(0, range - std::max(page, 1));  // positions beyond the first
-    int thumb = page > 0 ? MulDiv(track, std::min(page, range), range) : thickness;
-    thumb = std::clamp(std::max(thumb, thickness / 2 + 4), std::min(track, 4), track);
-    const int room = track - thumb;
-    const int offset = steps > 0 ? MulDiv(room, std::clamp(pos - min, 0, steps), steps) : 0;
-    g.thumbStart = g.trackStart + offset;
-    g.thumbEnd = g.thumbStart + thumb;
-    return g;
+SkinScrollValues TSkinDialogScrollBar::Values(const SCROLLINFO& info, int pos) {
+    return {info.nMin, info.nMax, static_cast<int>(std::min<UINT>(info.nPage, INT_MAX)), 1, pos};
 }
 
-int TSkinDialogScrollBar::PositionAt(const Geometry& g, int thumbStart, int min, int max, int page) {
-    const int range = std::max(1, max - min + 1);
-    const int steps = std::max(0, range - std::max(page, 1));
-    const int room = (g.trackEnd - g.trackStart) - (g.thumbEnd - g.thumbStart);
-    if (room <= 0 || steps == 0) return min;
-    const int offset = std::clamp(thumbStart - g.trackStart, 0, room);
-    return min + MulDiv(offset, steps, room);
+SkinScrollParts TSkinDialogScrollBar::Parts(SIZE size, bool horizontal, const SkinScrollValues& v) {
+    const int thickness = horizontal ? size.cy : size.cx;
+    return ScrollParts({0, 0, size.cx, size.cy}, !horizontal, true, v, thickness / 2 + 4);
 }
 
-TSkinDialogScrollBar::Geometry TSkinDialogScrollBar::Current(RECT* client) const {
+SkinScrollParts TSkinDialogScrollBar::Current(RECT* client) const {
     RECT r{};
     ::GetClientRect(bar_, &r);
     if (client) *client = r;
-    SCROLLINFO info = Info(bar_);
-    const int pos = tracking_ ? trackPos_ : info.nPos;
-    return horizontal_ ? Measure(r.right, r.bottom, info.nMin, info.nMax, int(info.nPage), pos)
-                       : Measure(r.bottom, r.right, info.nMin, info.nMax, int(info.nPage), pos);
+    const SCROLLINFO info = Info(bar_);
+    return Parts({r.right, r.bottom}, horizontal_, Values(info, tracking_ ? trackPos_ : info.nPos));
 }
 
 int TSkinDialogScrollBar::Along(POINT at) const { return horizontal_ ? at.x : at.y; }
 
+// Where a part begins or ends along the bar's axis.
+int TSkinDialogScrollBar::Along(const SkinRect& r, bool end) const {
+    return horizontal_ ? r.x + (end ? r.w : 0) : r.y + (end ? r.h : 0);
+}
+
 TSkinDialogScrollBar::Part TSkinDialogScrollBar::HitTest(POINT at) const {
     RECT r{};
-    const Geometry g = Current(&r);
+    const SkinScrollParts p = Current(&r);
     if (!::PtInRect(&r, at)) return None;
     const int a = Along(at);
-    if (a < g.trackStart) return PrevArrow;
-    if (a >= g.trackEnd) return NextArrow;
-    if (a < g.thumbStart) return PrevPage;
-    if (a >= g.thumbEnd) return NextPage;
+    if (a < Along(p.track, false)) return PrevArrow;
+    if (a >= Along(p.track, true)) return NextArrow;
+    if (a < Along(p.thumb, false)) return PrevPage;
+    if (a >= Along(p.thumb, true)) return NextPage;
     return Thumb;
 }
 
@@ -182,8 +168,7 @@ LRESULT TSkinDialogScrollBar::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
             pressed_ = HitTest(at);
             ::SetCapture(bar_);
             if (pressed_ == Thumb) {
-                const Geometry g = Current();
-                grabOffset_ = Along(at) - g.thumbStart;
+                grabOffset_ = Along(at) - Along(Current().thumb, false);
                 trackPos_ = Info(bar_).nPos;
                 tracking_ = true;
             } else if (pressed_ != None) {
@@ -196,8 +181,8 @@ LRESULT TSkinDialogScrollBar::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_MOUSEMOVE: {
             POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
             if (tracking_) {
-                SCROLLINFO info = Info(bar_);
-                const int pos = PositionAt(Current(), Along(at) - grabOffset_, info.nMin, info.nMax, int(info.nPage));
+                const int pos = ScrollPositionAt(Current(), !horizontal_, Values(Info(bar_), trackPos_),
+                                                 Along(at) - grabOffset_);
                 if (pos != trackPos_) {
                     trackPos_ = pos;
                     Send(SB_THUMBTRACK);
@@ -245,7 +230,7 @@ LRESULT TSkinDialogScrollBar::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 void TSkinDialogScrollBar::Paint(HDC target) {
     RECT r{};
-    const Geometry g = Current(&r);
+    const SkinScrollParts p = Current(&r);
     if (r.right <= 0 || r.bottom <= 0) return;
     UniqueBitmap buffer = CreateSkinDib(r.right, r.bottom);
     UniqueMemoryDC dc(::CreateCompatibleDC(target));
@@ -262,10 +247,10 @@ void TSkinDialogScrollBar::Paint(HDC target) {
     const bool movable = enabled && info.nMax - info.nMin + 1 > std::max<int>(int(info.nPage), 1);
     painter_->DrawSection(dc.get(), style_.scrollTrack, span(0, horizontal_ ? r.right : r.bottom), dpi_);
     const COLORREF ink = SkinColorValue(enabled ? style_.text : style_.button[sdDisabled].Color);
-    DrawArrow(dc.get(), span(0, g.trackStart), horizontal_, false, ink);
-    DrawArrow(dc.get(), span(g.trackEnd, horizontal_ ? r.right : r.bottom), horizontal_, true, ink);
+    DrawArrow(dc.get(), span(0, Along(p.track, false)), horizontal_, false, ink);
+    DrawArrow(dc.get(), span(Along(p.track, true), horizontal_ ? r.right : r.bottom), horizontal_, true, ink);
     if (movable) {
-        RECT thumb = span(g.thumbStart, g.thumbEnd);
+        RECT thumb = span(Along(p.thumb, false), Along(p.thumb, true));
         const int inset = std::max(1, ScaleDesign(2, dpi_));
         if (horizontal_) {
             ::InflateRect(&thumb, 0, -inset);

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <memory>
 #include "skin/uSkinPaint.h"
+#include "skin/uSkinScrollBar.h"
 #include "skin/uSkinSubclass.h"
 
 struct SkinDialogStyle;
@@ -20,21 +21,19 @@ public:
     // `background`: a brush continuing the dialog's background (its origin at the dialog's).
     void SetLook(HBRUSH background, int dpi);
 
-    // Where the parts lie in a bar of `length` x `thickness` pixels (along its axis): the
-    // two arrow squares, the track between them, and the thumb inside the track.
-    struct Geometry {
-        int arrow, trackStart, trackEnd, thumbStart, thumbEnd;
-    };
-    static Geometry Measure(int length, int thickness, int min, int max, int page, int pos);
-    // The position a thumb whose leading edge lies at `thumbStart` stands for.
-    static int PositionAt(const Geometry& g, int thumbStart, int min, int max, int page);
+    // The control's values as the skin's scroll arithmetic reads them, at position `pos`.
+    static SkinScrollValues Values(const SCROLLINFO& info, int pos);
+    // Where the parts lie in a client area of `size`: arrows of the bar's thickness, and a
+    // thumb long enough to grab.
+    static SkinScrollParts Parts(SIZE size, bool horizontal, const SkinScrollValues& v);
 
 private:
     enum Part { None, PrevArrow, PrevPage, Thumb, NextPage, NextArrow };
     LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam) override;
     const char* Place() const noexcept override { return "scrollbar"; }
     void Paint(HDC dc);
-    Geometry Current(RECT* client = nullptr) const;
+    SkinScrollParts Current(RECT* client = nullptr) const;
+    int Along(const SkinRect& r, bool end) const;
     Part HitTest(POINT at) const;
     int Along(POINT at) const;
     void Send(WORD code);

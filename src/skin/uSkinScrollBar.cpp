@@ -14,7 +14,8 @@ SkinScrollParts ScrollParts(const SkinRect& b, bool vertical, bool arrows, const
     SkinScrollParts p;
     int length = vertical ? b.h : b.w;
     int thickness = vertical ? b.w : b.h;
-    int arrow = arrows ? std::min(thickness, length / 2) : 0;
+    // A third of the length at most, so even a stubby bar keeps a track to hold its thumb.
+    int arrow = arrows ? std::clamp(std::min(thickness, length / 3), 0, length) : 0;
     auto along = [&](int start, int size) {
         return vertical ? SkinRect{b.x, b.y + start, b.w, size} : SkinRect{b.x + start, b.y, size, b.h};
     };
@@ -22,18 +23,19 @@ SkinScrollParts ScrollParts(const SkinRect& b, bool vertical, bool arrows, const
         p.prev = along(0, arrow);
         p.next = along(length - arrow, arrow);
     }
-    int trackLength = length - 2 * arrow;
+    int trackLength = std::max(length - 2 * arrow, 0);
     p.track = along(arrow, trackLength);
-    long long count = static_cast<long long>(v.max) - v.min + 1;
-    long long page = std::max(v.page, 1);
-    int thumb =
-        count > 0 ? static_cast<int>(std::min<long long>(trackLength, trackLength * page / count)) : trackLength;
-    thumb = std::clamp(std::max(thumb, minThumb), 0, trackLength);
+    // The thumb is as long as the page is of the range, rounded; without a page it is a square.
+    long long count = std::max(static_cast<long long>(v.max) - v.min + 1, 1LL);
+    long long page = std::min<long long>(std::max(v.page, 0), count);
+    long long thumb = page > 0 ? (2LL * trackLength * page + count) / (2 * count) : thickness;
+    thumb = std::clamp<long long>(std::max<long long>(thumb, minThumb), 0, trackLength);
     long long travel = trackLength - thumb;
     long long steps = static_cast<long long>(ScrollLastPosition(v)) - v.min;
-    long long offset =
-        steps > 0 ? travel * (static_cast<long long>(ClampScrollPosition(v, v.position)) - v.min) / steps : 0;
-    p.thumb = along(arrow + static_cast<int>(offset), thumb);
+    long long done = static_cast<long long>(ClampScrollPosition(v, v.position)) - v.min;
+    // Rounded both ways, so that placing a thumb and dragging it back to the same pixel agree.
+    long long offset = steps > 0 ? (2 * travel * done + steps) / (2 * steps) : 0;
+    p.thumb = along(arrow + static_cast<int>(offset), static_cast<int>(thumb));
     return p;
 }
 

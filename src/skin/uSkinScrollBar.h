@@ -14,7 +14,9 @@ int ClampScrollPosition(const SkinScrollValues& v, int position);
 struct SkinScrollParts {
     SkinRect prev, next, track, thumb;  // prev/next empty without arrows
 };
-// `bounds` in device pixels; arrows are squares of the bar's thickness.
+// Where the parts of a bar lie, for the skin's own scroll bars and the dialogs' alike. `bounds` in
+// device pixels; arrows are squares of the bar's thickness (a third of its length at most); the
+// thumb is as long as the page is of the range (square without a page), `minThumb` at least.
 SkinScrollParts ScrollParts(const SkinRect& bounds, bool vertical, bool arrows, const SkinScrollValues& v,
                             int minThumb);
 // The position whose thumb starts at `thumbStart` (device pixel along the bar's axis).

@@ -218,12 +218,14 @@ TEST_F(RichDialog, TheSkinnedScrollBarSendsWhatTheSystemsDoesForArrowsPagesAndTh
 
     // Dragging the thumb reports the position under it while the mouse moves, then where it ended.
     host.scrolls.clear();
-    const auto g = TSkinDialogScrollBar::Measure(200, 17, 0, 99, 10, 0);
-    const int grab = (g.thumbStart + g.thumbEnd) / 2;
+    SCROLLINFO info{sizeof(info), SIF_ALL, 0, 99, 10, 0, 0};
+    const SkinScrollValues v = TSkinDialogScrollBar::Values(info, 0);
+    const SkinScrollParts p = TSkinDialogScrollBar::Parts({200, 17}, true, v);
+    const int grab = p.thumb.x + p.thumb.w / 2;
     Mouse(bar, WM_LBUTTONDOWN, grab, 8);
     Mouse(bar, WM_MOUSEMOVE, grab + 75, 8);
     Mouse(bar, WM_LBUTTONUP, grab + 75, 8);
-    const int expected = TSkinDialogScrollBar::PositionAt(g, g.thumbStart + 75, 0, 99, 10);
+    const int expected = ScrollPositionAt(p, false, v, p.thumb.x + 75);
     ASSERT_EQ(host.scrolls.size(), 3u);
     EXPECT_EQ(host.scrolls[0], std::make_pair(int(SB_THUMBTRACK), expected));
     EXPECT_EQ(host.scrolls[1], std::make_pair(int(SB_THUMBPOSITION), expected));
@@ -265,15 +267,19 @@ TEST(SkinDialogScrollBarGeometry, ArrowsTrackAndThumbFollowRangePageAndPosition)
         {200, 0, 99, 10, 500, 166, 183},  // beyond the range: at the end
         {200, 1, 537, 25, 1, 17, 29},     // a small page keeps a thumb of 12 pixels or more
         {200, 0, 9, 0, 0, 17, 34},        // no page: a square thumb
+        {40, 0, 9, 2, 0, 13, 25},         // a stubby bar: arrows give way to a track
     };
     for (const Case& c : cases) {
-        const auto g = TSkinDialogScrollBar::Measure(c.length, 17, c.min, c.max, c.page, c.pos);
-        EXPECT_EQ(g.arrow, 17);
-        EXPECT_EQ(g.trackEnd, c.length - 17);
-        EXPECT_EQ(g.thumbStart, c.thumbStart) << c.pos;
-        EXPECT_EQ(g.thumbEnd, c.thumbEnd) << c.pos;
+        SCROLLINFO info{sizeof(info), SIF_ALL, c.min, c.max, UINT(c.page), c.pos, 0};
+        const SkinScrollValues v = TSkinDialogScrollBar::Values(info, c.pos);
+        const SkinScrollParts p = TSkinDialogScrollBar::Parts({c.length, 17}, true, v);
+        const int arrow = std::min(17, c.length / 3);
+        EXPECT_EQ(p.prev.w, arrow);
+        EXPECT_EQ(p.track.x + p.track.w, c.length - arrow);
+        EXPECT_EQ(p.thumb.x, c.thumbStart) << c.length << " at " << c.pos;
+        EXPECT_EQ(p.thumb.x + p.thumb.w, c.thumbEnd) << c.length << " at " << c.pos;
         if (c.pos >= c.min && c.pos <= c.max - std::max(c.page, 1) + 1) {
-            EXPECT_EQ(TSkinDialogScrollBar::PositionAt(g, g.thumbStart, c.min, c.max, c.page), c.pos);
+            EXPECT_EQ(ScrollPositionAt(p, false, v, p.thumb.x), c.pos);
         }
     }
 }
