@@ -54,6 +54,24 @@ TEST(SkinFormat, RefusedFilesNameTheLineAndTheFault) {
         {"image not base64", "skn 1\nimage i 1x 1 1 crc32 0\n!!!!\nend\n", "line 3: image data must be base64"},
         {"image damaged", "skn 1\nimage i 1x 1 1 crc32 1234\nAAAA\nend\n", "line 2: image data is damaged (CRC-32"},
         {"image too large", "skn 1\nimage i 1x 5000 1 crc32 0\nend\n", "line 2: image width 5000 is out of range"},
+        // What one paint may cost is decided at load.
+        {"element beyond its form", Form(" static a {\n  rect 90 0 20 10\n }\n"),
+         "line 5: static a lies outside its form (100 x 100)"},
+        {"element left of its form", Form(" group {\n  rect -1 0 10 10\n }\n"), "line 5: group lies outside its form"},
+        {"huge focusable button", Form(" button b {\n  rect 0 0 16384 16384\n  normal s #000000\n }\n"),
+         "line 5: button b lies outside its form"},
+        {"form too large", "skn 1\nform F {\n size 4096 2049\n}\n", "line 3: the form is too large"},
+        {"elements cover too much", [] {
+             std::string body;
+             for (int i = 0; i < 5; ++i) body += " static {\n  rect 0 0 2048 2048\n }\n";
+             return "skn 1\nform F {\n size 2048 2048\n" + body + "}\n";
+         }(),
+         "line 16: the elements of form F together cover more than 16 million design pixels"},
+        {"fades nested too deeply",
+         Form(" group g1 {\n  animation f {\n   frame 10 alpha 0\n  }\n  group g2 {\n   animation f {\n"
+              "    frame 10 alpha 0\n   }\n   static a {\n    animation f {\n     frame 10 alpha 9\n    }\n"
+              "   }\n  }\n }\n"),
+         "line 13: static a fades inside 2 fading elements: at most 2 fades nest"},
     };
     for (const auto& c : cases) {
         std::string error = ErrorOf(c.text);
@@ -74,6 +92,31 @@ TEST(SkinFormat, ElementAndFrameCountsAreLimited) {
     }
     text += "}\n";
     EXPECT_NE(ErrorOf(text).find("too many frames in the skin"), std::string::npos);
+}
+
+TEST(SkinFormat, PaintBudgetsLeaveRealSkinsAlone) {
+    // Two nested fades, elements that fill their form four times over, a form of the
+    // largest area: all load.
+    std::string body = " group g {\n  rect 0 0 2048 2048\n  animation f {\n   frame 10 alpha 0\n  }\n";
+    body += "  static a {\n   rect 0 0 2048 2048\n   animation f {\n    frame 10 alpha 9\n   }\n  }\n }\n";
+    body += " static b {\n  rect 0 0 2048 2048\n }\n static c {\n  rect 0 0 2048 2048\n }\n";
+    EXPECT_EQ(ErrorOf("skn 1\nform F {\n size 2048 2048\n" + body + "}\n"), "loaded");
+    EXPECT_EQ(ErrorOf("skn 1\nform F {\n size 4096 1024\n}\n"), "loaded");
+}
+
+// A picture whose data inflates far beyond its declared size is refused after a bounded
+// amount of work and memory, not decoded into a buffer that doubles up to gigabytes.
+TEST(SkinFormat, DecompressionBombIsRefusedWithBoundedMemory) {
+    // The true picture of that size loads.
+    std::string good = "skn 1\n" + ImageBlock("p", 16, 16, ZeroPng(16, 16, 16 * (1 + 16 * 4)));
+    EXPECT_EQ(ErrorOf(good), "loaded");
+    // 96 MB of zeros behind a 16 x 16 picture (about 600 KB of PNG data).
+    std::string bomb = "skn 1\n" + ImageBlock("p", 16, 16, ZeroPng(16, 16, size_t(96) << 20));
+    size_t before = PeakPrivateBytes();
+    std::string error = ErrorOf(bomb);
+    size_t grown = PeakPrivateBytes() - before;
+    EXPECT_NE(error.find("line 2: image p: image data expands beyond its declared size"), std::string::npos) << error;
+    EXPECT_LT(grown, size_t(16) << 20) << "peak private memory grew by " << grown << " bytes";
 }
 
 TEST(SkinFormat, MiniSkinLoadsWithItsTree) {
