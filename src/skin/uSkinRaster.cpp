@@ -120,3 +120,35 @@ int GridParts(const SkinSection& s, int sourceScale, int width, int height, doub
     }
     return n;
 }
+
+SkinBitmap TileFill(const SkinBitmap& image, const SkinRect& source, int tileW, int tileH, int originX, int originY,
+                    const SkinRect& visible) {
+    SkinBitmap out;
+    out.width = std::max(visible.w, 0);
+    out.height = std::max(visible.h, 0);
+    out.pixels.assign(size_t(out.width) * out.height, 0);
+    SkinRect src{std::clamp(source.x, 0, image.width), std::clamp(source.y, 0, image.height), 0, 0};
+    src.w = std::clamp(source.w, 0, image.width - src.x);
+    src.h = std::clamp(source.h, 0, image.height - src.y);
+    if (out.pixels.empty() || tileW <= 0 || tileH <= 0 || src.w <= 0 || src.h <= 0) return out;
+    // The tile once at its size (nearest source pixel), then copied row by row.
+    std::vector<uint32_t> tile(size_t(tileW) * tileH);
+    for (int y = 0; y < tileH; ++y) {
+        const uint32_t* from = &image.pixels[size_t(src.y + int(int64_t(y) * src.h / tileH)) * image.width + src.x];
+        for (int x = 0; x < tileW; ++x) tile[size_t(y) * tileW + x] = from[int64_t(x) * src.w / tileW];
+    }
+    auto wrap = [](int64_t v, int period) { return int(((v % period) + period) % period); };
+    int startX = wrap(int64_t(visible.x) - originX, tileW);
+    for (int y = 0; y < out.height; ++y) {
+        const uint32_t* row = &tile[size_t(wrap(int64_t(visible.y) + y - originY, tileH)) * tileW];
+        uint32_t* to = &out.pixels[size_t(y) * out.width];
+        int x = 0, tx = startX;
+        while (x < out.width) {
+            int run = std::min(tileW - tx, out.width - x);
+            std::copy(row + tx, row + tx + run, to + x);
+            x += run;
+            tx = 0;
+        }
+    }
+    return out;
+}

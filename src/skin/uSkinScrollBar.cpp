@@ -10,6 +10,11 @@ int ClampScrollPosition(const SkinScrollValues& v, int position) {
     return std::clamp(position, v.min, ScrollLastPosition(v));
 }
 
+int ScrollPositionMovedBy(const SkinScrollValues& v, long long delta) {
+    long long wanted = static_cast<long long>(v.position) + std::clamp<long long>(delta, -(1LL << 40), 1LL << 40);
+    return std::clamp<long long>(wanted, v.min, ScrollLastPosition(v));
+}
+
 SkinScrollParts ScrollParts(const SkinRect& b, bool vertical, bool arrows, const SkinScrollValues& v, int minThumb) {
     SkinScrollParts p;
     int length = vertical ? b.h : b.w;
