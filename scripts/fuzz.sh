@@ -25,7 +25,7 @@ declare -A sources=(
 # The seeds of each target: the paint target also starts from skins with large images.
 declare -A seeds=([skin_fuzz]="$root/tests/fuzz/corpus" [skin_paint_fuzz]="$root/tests/fuzz/corpus $root/tests/fuzz/corpus-paint")
 declare -A maxlen=([skin_fuzz]=65536 [skin_paint_fuzz]=1048576)
-targets=(${FUZZ_TARGETS:-skin_fuzz})
+targets=(${FUZZ_TARGETS:-skin_fuzz skin_paint_fuzz})
 
 build() {
     local target=$1 fuzzer=$out/$1 stale=0
@@ -39,9 +39,11 @@ build() {
 }
 
 export ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=0
-# 256 MB per input at most: code that allocates beyond it is a finding; so is an input that
-# takes longer than 10 s (the budget of one input, sanitizers included).
-limits=(-rss_limit_mb=512 -malloc_limit_mb=256 -timeout=10)
+# 256 MB per allocation at most: code that allocates beyond it is a finding; so is an input
+# that takes longer than its budget, sanitizers included (about six times the native time):
+# 10 s to load, 30 s to load and make seven full paints of the largest form the limits allow.
+limits=(-rss_limit_mb=512 -malloc_limit_mb=256)
+declare -A timeout=([skin_fuzz]=10 [skin_paint_fuzz]=30)
 
 # A finding leaves a test unit or a sanitizer's report in the log; a non-zero status without
 # either is libFuzzer refusing to start (a bad option, a missing folder), not a finding.
@@ -57,7 +59,7 @@ if [ "$mode" = replay ]; then
         existing=()
         for f in "${files[@]}"; do [ -f "$f" ] && existing+=("$f"); done
         log=$out/replay-$target.log
-        "$out/$target" "${limits[@]}" "${existing[@]}" >"$log" 2>&1
+        "$out/$target" "${limits[@]}" -timeout="${timeout[$target]}" "${existing[@]}" >"$log" 2>&1
         status=$?
         if [ $status -ne 0 ]; then tail -40 "$log"; echo "fuzz replay: $target FAILED" >&2; exit 1; fi
         echo "fuzz replay: $target: ${#existing[@]} inputs replayed, no finding"
@@ -76,7 +78,7 @@ for target in "${targets[@]}"; do
     done
     log=$out/fuzz-$target.log
     start=$(date +%s)
-    "$out/$target" "${limits[@]}" -max_len="${maxlen[$target]}" -max_total_time="$seconds" -print_final_stats=1 \
+    "$out/$target" "${limits[@]}" -timeout="${timeout[$target]}" -max_len="${maxlen[$target]}" -max_total_time="$seconds" -print_final_stats=1 \
         -artifact_prefix="$findings/$target-" "$work" ${seeds[$target]} >"$log" 2>&1
     status=$?
     runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$')

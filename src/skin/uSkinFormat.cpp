@@ -280,7 +280,7 @@ void Parser::ParseForm(SkinStatement& s) {
             form.width = p.Int("form width", 1, SkinLimits::FormSide);
             form.height = p.Int("form height", 1, SkinLimits::FormSide);
             if (int64_t(form.width) * form.height > SkinLimits::FormArea)
-                SkinFail(p.Line(), "the form is too large: at most 2048 x 2048 design pixels in area");
+                SkinFail(p.Line(), "the form is too large: at most 1920 x 1200 design pixels in area");
             r.rect = {0, 0, form.width, form.height};
             sized = true;
         } else if (k == "color") {
@@ -573,7 +573,7 @@ void Parser::CheckPaintBudget(const SkinForm& form) {
         area += int64_t(r.w) * r.h;
         if (area > SkinLimits::ElementArea)
             SkinFail(e.line, "the elements of form " + WideToUtf8(form.name) +
-                                 " together cover more than 16 million design pixels");
+                                 " together cover more than 8 million design pixels");
     }
 }
 

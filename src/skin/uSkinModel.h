@@ -155,11 +155,12 @@ constexpr int AllFrames = 65536;           // in the whole skin
 constexpr int Coordinate = 16384;
 constexpr int FormSide = 4096;
 constexpr int Duration = 60000;
-// What one paint may cost, decided at load: the back buffer of a form (2048 x 2048 design
-// pixels: 64 MB at 200 %), the pixels all elements of a form cover together (a full repaint
-// draws each of them), and fades inside fades (each composes a layer of the repainted area).
-constexpr int64_t FormArea = int64_t(2048) * 2048;
-constexpr int64_t ElementArea = int64_t(16) << 20;
+// What one paint may cost, decided at load: the back buffer of a form (1920 x 1200 design
+// pixels, a full HD screen at 100 %: 35 MB at 200 %), the pixels all elements of a form cover together (a full repaint
+// draws each of them: the shipped skins cover 2 million), and fades inside fades (each
+// composes a layer of the repainted area).
+constexpr int64_t FormArea = int64_t(1920) * 1200;
+constexpr int64_t ElementArea = int64_t(8) << 20;
 constexpr int NestedFades = 2;
 }  // namespace SkinLimits
 

@@ -47,6 +47,6 @@ int ScrollPositionAt(const SkinScrollParts& p, bool vertical, const SkinScrollVa
     long long travel = static_cast<long long>(vertical ? p.track.h - p.thumb.h : p.track.w - p.thumb.w);
     long long steps = static_cast<long long>(ScrollLastPosition(v)) - v.min;
     if (travel <= 0 || steps <= 0) return v.min;
-    long long offset = std::clamp<long long>(thumbStart - trackStart, 0, travel);
+    long long offset = std::clamp<long long>(static_cast<long long>(thumbStart) - trackStart, 0, travel);
     return ClampScrollPosition(v, static_cast<int>(v.min + (offset * steps * 2 + travel) / (2 * travel)));
 }

@@ -60,13 +60,13 @@ TEST(SkinFormat, RefusedFilesNameTheLineAndTheFault) {
         {"element left of its form", Form(" group {\n  rect -1 0 10 10\n }\n"), "line 5: group lies outside its form"},
         {"huge focusable button", Form(" button b {\n  rect 0 0 16384 16384\n  normal s #000000\n }\n"),
          "line 5: button b lies outside its form"},
-        {"form too large", "skn 1\nform F {\n size 4096 2049\n}\n", "line 3: the form is too large"},
+        {"form too large", "skn 1\nform F {\n size 4096 563\n}\n", "line 3: the form is too large"},
         {"elements cover too much", [] {
              std::string body;
-             for (int i = 0; i < 5; ++i) body += " static {\n  rect 0 0 2048 2048\n }\n";
-             return "skn 1\nform F {\n size 2048 2048\n" + body + "}\n";
+             for (int i = 0; i < 4; ++i) body += " static {\n  rect 0 0 1920 1200\n }\n";
+             return "skn 1\nform F {\n size 1920 1200\n" + body + "}\n";
          }(),
-         "line 16: the elements of form F together cover more than 16 million design pixels"},
+         "line 13: the elements of form F together cover more than 8 million design pixels"},
         {"fades nested too deeply",
          Form(" group g1 {\n  animation f {\n   frame 10 alpha 0\n  }\n  group g2 {\n   animation f {\n"
               "    frame 10 alpha 0\n   }\n   static a {\n    animation f {\n     frame 10 alpha 9\n    }\n"
@@ -95,13 +95,13 @@ TEST(SkinFormat, ElementAndFrameCountsAreLimited) {
 }
 
 TEST(SkinFormat, PaintBudgetsLeaveRealSkinsAlone) {
-    // Two nested fades, elements that fill their form four times over, a form of the
+    // Two nested fades, elements that fill the largest form three times over, forms of the
     // largest area: all load.
-    std::string body = " group g {\n  rect 0 0 2048 2048\n  animation f {\n   frame 10 alpha 0\n  }\n";
-    body += "  static a {\n   rect 0 0 2048 2048\n   animation f {\n    frame 10 alpha 9\n   }\n  }\n }\n";
-    body += " static b {\n  rect 0 0 2048 2048\n }\n static c {\n  rect 0 0 2048 2048\n }\n";
-    EXPECT_EQ(ErrorOf("skn 1\nform F {\n size 2048 2048\n" + body + "}\n"), "loaded");
-    EXPECT_EQ(ErrorOf("skn 1\nform F {\n size 4096 1024\n}\n"), "loaded");
+    std::string body = " group g {\n  rect 0 0 1920 1200\n  animation f {\n   frame 10 alpha 0\n  }\n";
+    body += "  static a {\n   rect 0 0 1920 1200\n   animation f {\n    frame 10 alpha 9\n   }\n  }\n }\n";
+    body += " static b {\n  rect 0 0 1920 1200\n }\n";
+    EXPECT_EQ(ErrorOf("skn 1\nform F {\n size 1920 1200\n" + body + "}\n"), "loaded");
+    EXPECT_EQ(ErrorOf("skn 1\nform F {\n size 4096 562\n}\n"), "loaded");
 }
 
 // A picture whose data inflates far beyond its declared size is refused after a bounded
