@@ -1,6 +1,7 @@
 // The .skn reader, the limits it enforces and the pure drawing arithmetic.
 #include <gtest/gtest.h>
 #include "skin/SkinTestSupport.h"
+#include "skin/uSkinAnimation.h"
 #include "skin/uSkinImages.h"
 #include "skin/uSkinModel.h"
 #include "skin/uSkinRaster.h"
@@ -271,3 +272,59 @@ TEST(SkinScrollBarMath, ThumbPlacementAndDragAgree) {
     }
 }
 }  // namespace
+
+TEST(SkinRaster, TilesRepeatFromTheirOriginForTheVisiblePartOnly) {
+    // A 3 x 2 picture with distinct pixels; its 2 x 1 rectangle at (1, 1) as the tile, drawn
+    // at 4 x 1 (stretched), from an origin left of and above the visible part.
+    SkinBitmap image{3, 2, {1, 2, 3, 4, 5, 6}};
+    SkinRect source{1, 1, 2, 1};
+    SkinRect visible{-3, 7, 9, 2};
+    SkinBitmap tiles = TileFill(image, source, 4, 1, -10, 2, visible);
+    ASSERT_EQ(tiles.width, 9);
+    ASSERT_EQ(tiles.height, 2);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 9; ++x) {
+            int tx = (((visible.x + x) - -10) % 4 + 4) % 4;
+            EXPECT_EQ(tiles.pixels[y * 9 + x], tx < 2 ? 5u : 6u) << x << "," << y;
+        }
+    // A one-pixel tile over a large area costs the visible part, not the area.
+    SkinBitmap one = TileFill(image, {0, 0, 1, 1}, 1, 1, 0, 0, {4000, 4000, 3, 3});
+    EXPECT_EQ(one.pixels, std::vector<uint32_t>(9, 1u));
+}
+
+// A page switch starts its animations one after the other: each start steps only itself, so a
+// set of n costs n steps, not n * n / 2.
+TEST(SkinAnimation, StartingASetStepsEachOnceAndAllEndAtTheirLength) {
+    std::string text = "skn 1\nform F {\n size 100 100\n";
+    for (int i = 0; i < 300; ++i) text += "static {\nanimation a {\nframe 0 show alpha 0\nframe 100 alpha 255\n}\n}\n";
+    auto model = std::make_shared<const SkinModel>(ParseSkin(text + "}\n"));
+    TSkinLayout layout{model, SkinFormNodes(model->forms[0])};
+    TSkinAnimator animator(layout);
+    std::vector<int> changed;
+    std::vector<TSkinAnimator::Ended> ended;
+    for (int node = 1; node <= 300; ++node) animator.Start(node, 0, 1000, changed, ended);
+    EXPECT_EQ(changed.size(), 300u);
+    EXPECT_TRUE(ended.empty());
+    EXPECT_TRUE(animator.RunningOn(300));
+    EXPECT_EQ(layout.nodes[300].alpha, 0);
+    // A restart ends the run before; the end comes at the sum of the frames.
+    animator.Start(5, 0, 1050, changed, ended);
+    ASSERT_EQ(ended.size(), 1u);
+    EXPECT_EQ(ended[0].node, 5);
+    ended.clear();
+    EXPECT_TRUE(animator.Step(1100, changed, ended));
+    EXPECT_EQ(ended.size(), 299u);
+    EXPECT_FALSE(animator.RunningOn(1));
+    EXPECT_EQ(layout.nodes[1].alpha, 255);
+    EXPECT_FALSE(animator.Step(1150, changed, ended));
+    EXPECT_EQ(ended.size(), 300u);
+}
+
+TEST(SkinScrollBarMath, MovesOfAnySizeStayReachableWithoutOverflow) {
+    SkinScrollValues v{-1000000000, 1000000000, 10, 1000000000, 999999990};
+    struct Case {
+        long long delta;
+        int expected;
+    } cases[] = {{1LL << 40, ScrollLastPosition(v)}, {-(1LL << 62), v.min}, {0, 999999990}, {-1000000000LL * 273, v.min}};
+    for (const Case& c : cases) EXPECT_EQ(ScrollPositionMovedBy(v, c.delta), c.expected) << c.delta;
+}
