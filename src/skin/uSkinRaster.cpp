@@ -63,15 +63,28 @@ SkinBitmap RasterizeFill(const SkinSection& s, int width, int height, double sca
         int innerTo = edgeRow ? width : std::max(innerFrom, width - int(std::ceil(bw)) - 1);
         uint32_t rowColor =
             hasFill ? Premultiplied(Mix(s.color1, s.color2, s.fill == SkinFill::VGrad ? py / height : 0), 1) : 0;
+        // Along the straight part of a top or bottom edge (the corners' margin away from the
+        // sides) the distances depend on the row alone: one pixel serves the whole stretch.
+        bool band = edgeRow && s.fill != SkinFill::HGrad;
+        int bandFrom = band ? margin : width, bandTo = band ? width - margin : width;
+        bool bandKnown = false;
+        uint32_t bandPixel = 0;
         uint32_t* row = &out.pixels[size_t(y - y0) * out.width] - x0;
         for (int x = x0; x < x1; ++x) {
             if (x >= innerFrom && x < innerTo) {
                 row[x] = s.fill == SkinFill::HGrad ? columns[x] : rowColor;
                 continue;
             }
+            if (bandKnown && x >= bandFrom && x < bandTo) {
+                row[x] = bandPixel;
+                continue;
+            }
             double px = x + 0.5;
             double outer = Coverage(RoundedDistance(px, py, 0, 0, width, height, r));
-            if (outer <= 0) continue;
+            if (outer <= 0) {
+                bandKnown = bandKnown || (x >= bandFrom && x < bandTo);  // transparent: left 0
+                continue;
+            }
             double inner = bw > 0 ? Coverage(RoundedDistance(px, py, bw, bw, width - bw, height - bw, ir)) : outer;
             inner = std::min(inner, outer);
             uint32_t pixel = 0;
@@ -82,6 +95,10 @@ SkinBitmap RasterizeFill(const SkinSection& s, int width, int height, double sca
             if (bw > 0 && outer > inner)
                 pixel = Over(Premultiplied(Mix(s.borderColor, s.borderColor, 0), outer - inner), pixel);
             row[x] = pixel;
+            if (x >= bandFrom && x < bandTo) {
+                bandPixel = pixel;
+                bandKnown = true;
+            }
         }
     }
     return out;
