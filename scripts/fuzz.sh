@@ -38,7 +38,9 @@ build() {
     fi
 }
 
-export ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=0
+# AddressSanitizer keeps freed memory aside to catch late uses (256 MB by default); 64 MB keeps
+# that check and leaves the RSS limit below to the code's own memory.
+export ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=0:quarantine_size_mb=64
 # 256 MB per allocation at most: code that allocates beyond it is a finding; so is an input
 # that takes longer than its budget, sanitizers included (about six times the native time):
 # 10 s to load, 30 s to load and make seven full paints of the largest form the limits allow.
