@@ -37,7 +37,8 @@ bench: build
 dist: build
 	@scripts/dist.sh
 
-# The skin loader under libFuzzer for FUZZ_SECONDS (default 60); fails on a finding.
+# The skin loader and the skin painter under libFuzzer for FUZZ_SECONDS each (default 60);
+# fails on a finding, and says when libFuzzer did not start.
 fuzz: build
 	@scripts/fuzz.sh run
 

@@ -3,13 +3,6 @@
 #include "uControls.h"
 #include "uTimer.h"
 
-namespace {
-// The controls' notifications and WM_DPICHANGED come from this thread and carry pointers;
-// the same message sent from another thread or process carries a pointer that means
-// nothing here.
-bool SentByAnotherThread() { return (::InSendMessageEx(nullptr) & ISMEX_SEND) != 0; }
-}  // namespace
-
 TForm::~TForm() {
     for (auto& [id, timer] : timers_) timer->owner_ = nullptr;
 }

@@ -4,6 +4,11 @@
 #pragma once
 #include <windows.h>
 
+// The message being handled was sent from another thread or process. Messages that carry
+// pointers (control notifications, owner drawing, WM_DPICHANGED) come from this thread; the
+// same message from elsewhere carries a pointer that means nothing here and is not read.
+inline bool SentByAnotherThread() { return (::InSendMessageEx(nullptr) & ISMEX_SEND) != 0; }
+
 class TWindowBase {
 public:
     TWindowBase() = default;

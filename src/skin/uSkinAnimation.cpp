@@ -31,14 +31,24 @@ const SkinAnimation& TSkinAnimator::AnimationOf(const Run& run) const {
     return tree_.nodes[run.node].design->animations[run.animation];
 }
 
-void TSkinAnimator::Start(int node, int animation, unsigned now, std::vector<Ended>& ended) {
-    for (const Run& r : running_)
-        if (r.node == node) ended.push_back({r.node, r.animation});
-    running_.erase(std::remove_if(running_.begin(), running_.end(), [&](const Run& r) { return r.node == node; }),
-                   running_.end());
+void TSkinAnimator::Start(int node, int animation, unsigned now, std::vector<int>& changed,
+                          std::vector<Ended>& ended) {
+    if (RunningOn(node)) {
+        for (const Run& r : running_)
+            if (r.node == node) ended.push_back({r.node, r.animation});
+        running_.erase(std::remove_if(running_.begin(), running_.end(), [&](const Run& r) { return r.node == node; }),
+                       running_.end());
+    }
     Run run{node, animation, 0, now, 0, 0, 0};
     EnterFrame(run);
+    changed.push_back(node);
+    if (Advance(run, now)) {
+        ended.push_back({node, animation});
+        running_on_[node] = 0;
+        return;
+    }
     running_.push_back(run);
+    running_on_[node] = 1;
 }
 
 void TSkinAnimator::EnterFrame(Run& run) {
@@ -49,43 +59,45 @@ void TSkinAnimator::EnterFrame(Run& run) {
     run.fromDy = n.dy;
 }
 
-bool TSkinAnimator::Step(unsigned now, std::vector<int>& changed, std::vector<Ended>& ended) {
-    for (size_t i = 0; i < running_.size();) {
-        Run& run = running_[i];
-        TSkinNode& n = tree_.nodes[run.node];
-        const auto& frames = AnimationOf(run).frames;
-        changed.push_back(run.node);
-        bool finished = false;
-        for (;;) {
-            const SkinFrameRecord& f = frames[run.frame];
-            unsigned elapsed = now - run.frameStart;
-            if (elapsed < unsigned(f.Duration)) {
-                double t = Eased(f.Ease, double(elapsed) / f.Duration);
-                if (f.Flags & sfAlpha) n.alpha = int(std::lround(run.fromAlpha + (f.Alpha - run.fromAlpha) * t));
-                if (f.Flags & sfOffset) {
-                    n.dx = run.fromDx + (f.OffsetX - run.fromDx) * t;
-                    n.dy = run.fromDy + (f.OffsetY - run.fromDy) * t;
-                }
-                break;
+bool TSkinAnimator::Advance(Run& run, unsigned now) {
+    TSkinNode& n = tree_.nodes[run.node];
+    const auto& frames = AnimationOf(run).frames;
+    for (;;) {
+        const SkinFrameRecord& f = frames[run.frame];
+        unsigned elapsed = now - run.frameStart;
+        if (elapsed < unsigned(f.Duration)) {
+            double t = Eased(f.Ease, double(elapsed) / f.Duration);
+            if (f.Flags & sfAlpha) n.alpha = int(std::lround(run.fromAlpha + (f.Alpha - run.fromAlpha) * t));
+            if (f.Flags & sfOffset) {
+                n.dx = run.fromDx + (f.OffsetX - run.fromDx) * t;
+                n.dy = run.fromDy + (f.OffsetY - run.fromDy) * t;
             }
-            ApplyEnd(n, f);
-            run.frameStart += f.Duration;
-            if (++run.frame == int(frames.size())) {
-                finished = true;
-                break;
-            }
-            EnterFrame(run);
+            return false;
         }
-        if (finished) {
-            ended.push_back({run.node, run.animation});
-            running_.erase(running_.begin() + i);
-        } else
-            ++i;
+        ApplyEnd(n, f);
+        run.frameStart += f.Duration;
+        if (++run.frame == int(frames.size())) return true;
+        EnterFrame(run);
     }
+}
+
+bool TSkinAnimator::Step(unsigned now, std::vector<int>& changed, std::vector<Ended>& ended) {
+    size_t kept = 0;
+    for (size_t i = 0; i < running_.size(); ++i) {
+        Run& run = running_[i];
+        changed.push_back(run.node);
+        if (Advance(run, now)) {
+            ended.push_back({run.node, run.animation});
+            running_on_[run.node] = 0;
+        } else {
+            running_[kept++] = run;
+        }
+    }
+    running_.resize(kept);
     return !running_.empty();
 }
 
-void FinishAnimation(TSkinTree& tree, int node, int animation) {
+void FinishAnimation(TSkinLayout& tree, int node, int animation) {
     TSkinNode& n = tree.nodes[node];
     for (const SkinFrameRecord& f : n.design->animations[animation].frames) {
         ApplyStart(n, f);

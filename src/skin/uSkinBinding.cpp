@@ -1,5 +1,6 @@
 #include "skin/uSkinBinding.h"
 #include <windows.h>
+#include <algorithm>
 #include "framework/uApplication.h"
 
 namespace {
@@ -24,6 +25,8 @@ void TSkinBinding::WindowDestroyed() noexcept {
         ReportSkinFailure(nullptr, WM_NCDESTROY, std::current_exception());
     }
 }
+
+int SkinMessageDpi(WPARAM wParam) { return std::clamp<int>(HIWORD(wParam), 72, 480); }
 
 void ReportSkinHandlerError(TSkin* skin, std::exception_ptr error) noexcept {
     try {

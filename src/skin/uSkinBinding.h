@@ -44,6 +44,10 @@ std::unique_ptr<TSkinBinding> CreateFormBinding(HWND window, std::shared_ptr<TSk
 std::unique_ptr<TSkinBinding> CreateDialogBinding(HWND window, std::shared_ptr<TSkinPainter> painter,
                                                   TSkinEventSink sink);
 
+// The DPI a WM_DPICHANGED of this thread asks for, within the scales Windows offers (100 % to
+// 500 %; a little below for systems set lower), so a forged value cannot ask for a huge surface.
+int SkinMessageDpi(WPARAM wParam);
+
 // An exception thrown by an event handler goes to the skin's OnError; without one, or when the
 // handler has freed the skin, to the application's error sink.
 void ReportSkinHandlerError(TSkin* skin, std::exception_ptr error) noexcept;

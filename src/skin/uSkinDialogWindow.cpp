@@ -108,9 +108,10 @@ protected:
             }
             case WM_DPICHANGED: {
                 LRESULT result = DefaultProc(msg, wParam, lParam);
-                dpi_ = HIWORD(wParam);
+                dpi_ = SkinMessageDpi(wParam);
                 Rebuild();
                 for (const Child& c : children_) ::SendMessageW(c.window, WM_SETFONT, WPARAM(look_.font), TRUE);
+                retiredFont_.reset();  // no control holds it any more
                 return result;
             }
             default: return DefaultProc(msg, wParam, lParam);
@@ -147,7 +148,13 @@ private:
         ::FillRect(dc.get(), &all, fill.get());
         painter_->DrawSection(dc.get(), style_.background, all, dpi_);
         backgroundBrush_.reset(::CreatePatternBrush(background_.get()));
-        look_ = {painter_->Font(style_.font, dpi_), style_.text, backgroundBrush_.get()};
+        // The dialog keeps its own font: its controls hold it for as long as they show text.
+        if (!font_ || fontDpi_ != dpi_) {
+            retiredFont_ = std::move(font_);
+            font_ = painter_->CreateFont(style_.font, dpi_);
+            fontDpi_ = dpi_;
+        }
+        look_ = {font_.get(), style_.text, backgroundBrush_.get()};
         for (const Child& c : children_)
             if (c.scrollBar) c.scrollBar->SetLook(backgroundBrush_.get(), dpi_);
     }
@@ -395,6 +402,8 @@ private:
     int dpi_ = 96;
     UniqueBitmap background_;
     UniqueBrush backgroundBrush_, editBrush_;
+    UniqueFont font_, retiredFont_;  // the controls' font; the one before a DPI change
+    int fontDpi_ = 0;
     TSkinDialogLook look_{};
     HWND plainPainting_ = nullptr;  // the hotkey control painting into HotkeyMessage's buffer
     std::vector<Child> children_;

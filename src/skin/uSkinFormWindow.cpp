@@ -99,9 +99,9 @@ public:
         // the machine takes between the two calls.
         const unsigned now = ::GetTickCount();
         std::vector<TSkinAnimator::Ended> ended;
-        animator_->Start(node, animation, now, ended);
         std::vector<int> changed;
-        animator_->Step(now, changed, ended);
+        // Only this animation steps: starting a whole set costs each of them once.
+        animator_->Start(node, animation, now, changed, ended);
         for (int n : changed) InvalidateNode(n);
         if (animator_->Running()) ::SetTimer(window_, AnimationTimer, FramePeriod(), nullptr);
         TellEnded(ended);
@@ -144,7 +144,7 @@ protected:
                 else
                     return DefaultProc(msg, wParam, lParam);
                 return 0;
-            case WM_DPICHANGED: WMDpiChanged(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam)); return 0;
+            case WM_DPICHANGED: WMDpiChanged(SkinMessageDpi(wParam), reinterpret_cast<const RECT*>(lParam)); return 0;
             default:
                 if (msg == AnimationEndedMessage()) {
                     WMAnimationEnded();
@@ -240,18 +240,19 @@ private:
 
     // Events may free this binding (a handler unskins or closes the window): every caller
     // checks the tree it holds before touching anything else.
-    bool FireSkinEvent(const std::shared_ptr<TSkinTree>& tree, int node, const wchar_t* name) {
+    // The tree is taken by value: a handler that unskins the window frees the member.
+    bool FireSkinEvent(std::shared_ptr<TSkinTree> tree, int node, const wchar_t* name) {
         if (sink_.skin && sink_.skin->OnSkinEvent)
             Guard([&] { sink_.skin->OnSkinEvent(TSkinAccess::Object(tree, node), name); });
         return tree->alive;
     }
-    bool FireMouse(const std::shared_ptr<TSkinTree>& tree, bool down, int node, TMouseButton b, POINT pt) {
+    bool FireMouse(std::shared_ptr<TSkinTree> tree, bool down, int node, TMouseButton b, POINT pt) {
         if (!sink_.skin) return tree->alive;
         auto& handler = down ? sink_.skin->OnMouseDown : sink_.skin->OnMouseUp;
         if (handler) Guard([&] { handler(TSkinAccess::Object(tree, node), b, pt.x, pt.y); });
         return tree->alive;
     }
-    bool FireScroll(const std::shared_ptr<TSkinTree>& tree, bool track, int node) {
+    bool FireScroll(std::shared_ptr<TSkinTree> tree, bool track, int node) {
         if (!sink_.skin) return tree->alive;
         auto& handler = track ? sink_.skin->OnScrollTrack : sink_.skin->OnScroll;
         int pos = tree->nodes[node].scroll.position;
@@ -391,7 +392,7 @@ private:
             dragGrab_ = along - thumbStart;
             return 0;
         }
-        n.scroll.position = ClampScrollPosition(n.scroll, n.scroll.position + delta);
+        n.scroll.position = ScrollPositionMovedBy(n.scroll, delta);
         InvalidateNode(node);
         repeatNode_ = node;
         repeatDelta_ = delta;
@@ -412,7 +413,7 @@ private:
         if (node < 0 || ScrollDelta(node, repeatPoint_) != repeatDelta_) return;
         ::SetTimer(window_, RepeatTimer, RepeatPeriod, nullptr);
         TSkinNode& n = tree_->nodes[node];
-        int pos = ClampScrollPosition(n.scroll, n.scroll.position + repeatDelta_);
+        int pos = ScrollPositionMovedBy(n.scroll, repeatDelta_);
         if (pos == n.scroll.position) return;
         n.scroll.position = pos;
         InvalidateNode(node);
@@ -436,7 +437,14 @@ private:
         while (node > 0 && tree_->nodes[node].kind != TSkinElementKind::ScrollBar) node = tree_->nodes[node].parent;
         if (node <= 0) return false;
         TSkinNode& n = tree_->nodes[node];
-        n.scroll.position = ClampScrollPosition(n.scroll, n.scroll.position - delta / WHEEL_DELTA * n.scroll.step);
+        // Fine wheels send parts of a notch: they add up until a whole notch moves the bar.
+        if (node != wheelNode_) wheelRest_ = 0;
+        wheelNode_ = node;
+        wheelRest_ += delta;
+        long long notches = wheelRest_ / WHEEL_DELTA;
+        wheelRest_ -= notches * WHEEL_DELTA;
+        if (notches == 0) return true;
+        n.scroll.position = ScrollPositionMovedBy(n.scroll, -notches * n.scroll.step);
         InvalidateNode(node);
         FireScroll(tree_, false, node);
         return true;
@@ -482,19 +490,19 @@ private:
             return true;
         }
         if (n.kind != TSkinElementKind::ScrollBar) return false;
-        int page = std::max(n.scroll.page, 1), pos = n.scroll.position;
+        long long page = std::max(n.scroll.page, 1), step = n.scroll.step, delta = 0;
         switch (key) {
             case VK_LEFT:
-            case VK_UP: pos -= n.scroll.step; break;
+            case VK_UP: delta = -step; break;
             case VK_RIGHT:
-            case VK_DOWN: pos += n.scroll.step; break;
-            case VK_PRIOR: pos -= page; break;
-            case VK_NEXT: pos += page; break;
-            case VK_HOME: pos = n.scroll.min; break;
-            case VK_END: pos = ScrollLastPosition(n.scroll); break;
+            case VK_DOWN: delta = step; break;
+            case VK_PRIOR: delta = -page; break;
+            case VK_NEXT: delta = page; break;
+            case VK_HOME: delta = static_cast<long long>(n.scroll.min) - n.scroll.position; break;
+            case VK_END: delta = static_cast<long long>(ScrollLastPosition(n.scroll)) - n.scroll.position; break;
             default: return false;
         }
-        n.scroll.position = ClampScrollPosition(n.scroll, pos);
+        n.scroll.position = ScrollPositionMovedBy(n.scroll, delta);
         InvalidateNode(focused_);
         FireScroll(tree_, false, focused_);
         return true;
@@ -559,6 +567,8 @@ private:
     int hot_ = -1, pressed_ = -1, focused_ = -1;
     int dragNode_ = -1, dragGrab_ = 0;
     int repeatNode_ = -1, repeatDelta_ = 0;
+    int wheelNode_ = -1;
+    long long wheelRest_ = 0;  // wheel movement short of a notch
     POINT repeatPoint_{};
     bool showFocus_ = false, tracking_ = false;
     std::vector<TSkinAnimator::Ended> ended_;  // told at the next AnimationEndedMessage

@@ -33,6 +33,7 @@ private:
     template <typename Body>
     void Block(SkinStatement& head, Body body);
     void Resolve();
+    void CheckPaintBudget(const SkinForm& form);
     void CheckSection(const std::wstring& name, int line, const char* what);
 
     const std::string& text_;
@@ -278,6 +279,8 @@ void Parser::ParseForm(SkinStatement& s) {
         if (k == "size") {
             form.width = p.Int("form width", 1, SkinLimits::FormSide);
             form.height = p.Int("form height", 1, SkinLimits::FormSide);
+            if (int64_t(form.width) * form.height > SkinLimits::FormArea)
+                SkinFail(p.Line(), "the form is too large: at most 1920 x 1200 design pixels in area");
             r.rect = {0, 0, form.width, form.height};
             sized = true;
         } else if (k == "color") {
@@ -302,6 +305,7 @@ void Parser::ParseForm(SkinStatement& s) {
         if (!p.OpensBlock()) p.End();
     });
     if (!sized) SkinFail(form.line, "form " + WideToUtf8(form.name) + " has no 'size'");
+    CheckPaintBudget(form);
     model_.forms.push_back(std::move(form));
 }
 
@@ -540,6 +544,37 @@ void Parser::ParseDialog(SkinStatement& s) {
     if (!looks[sdNormal]) SkinFail(d.line, "the dialog style has no 'button normal' look");
     for (int i = 1; i < sdLookCount; ++i)
         if (!looks[i]) d.button[i] = d.button[sdNormal];
+}
+
+// What painting the form costs stays bounded whatever the file says: elements lie within the
+// form, cover a bounded number of pixels together, and fades nest only so deep.
+void Parser::CheckPaintBudget(const SkinForm& form) {
+    auto fades = [](const SkinElement& e) {
+        for (const SkinAnimation& a : e.animations)
+            for (const SkinFrameRecord& f : a.frames)
+                if (f.Flags & sfAlpha) return true;
+        return false;
+    };
+    std::vector<int> fadeDepth(form.elements.size(), 0);
+    int64_t area = 0;
+    for (size_t i = 0; i < form.elements.size(); ++i) {
+        const SkinElement& e = form.elements[i];
+        std::string what = WideToUtf8(SkinKindName(e.kind));
+        if (!e.name.empty()) what.append(" ").append(WideToUtf8(e.name));
+        fadeDepth[i] = (e.parent >= 0 ? fadeDepth[e.parent] : 0) + (fades(e) ? 1 : 0);
+        if (fadeDepth[i] > SkinLimits::NestedFades)
+            SkinFail(e.line, what + " fades inside " + std::to_string(fadeDepth[i] - 1) +
+                                 " fading elements: at most " + std::to_string(SkinLimits::NestedFades) + " fades nest");
+        if (i == 0) continue;
+        const SkinRect& r = e.rect;
+        if (r.x < 0 || r.y < 0 || r.x + r.w > form.width || r.y + r.h > form.height)
+            SkinFail(e.line, what + " lies outside its form (" + std::to_string(form.width) + " x " +
+                                 std::to_string(form.height) + ")");
+        area += int64_t(r.w) * r.h;
+        if (area > SkinLimits::ElementArea)
+            SkinFail(e.line, "the elements of form " + WideToUtf8(form.name) +
+                                 " together cover more than 8 million design pixels");
+    }
 }
 
 void Parser::CheckSection(const std::wstring& name, int line, const char* what) {

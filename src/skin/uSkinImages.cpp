@@ -1,6 +1,52 @@
 #include "skin/uSkinImages.h"
 #include <array>
+#include <cstdlib>
 
+namespace {
+// stb_image's memory, bounded per decode by what the declared picture needs: its inflate
+// buffer otherwise doubles up to 2 GB for a stream that expands beyond the picture (a
+// decompression bomb). An allocation beyond the budget fails, and stb reports "outofmem".
+struct TDecodeBudget {
+    size_t allowed = 0, held = 0;
+};
+thread_local TDecodeBudget t_budget;
+
+struct alignas(16) TBlockHeader {
+    size_t size;
+};
+
+void* BoundedMalloc(size_t size) {
+    if (size > t_budget.allowed - t_budget.held) return nullptr;
+    auto* block = static_cast<TBlockHeader*>(std::malloc(sizeof(TBlockHeader) + size));
+    if (!block) return nullptr;
+    block->size = size;
+    t_budget.held += size;
+    return block + 1;
+}
+
+void BoundedFree(void* p) {
+    if (!p) return;
+    TBlockHeader* block = static_cast<TBlockHeader*>(p) - 1;
+    t_budget.held -= block->size;
+    std::free(block);
+}
+
+void* BoundedRealloc(void* p, size_t size) {
+    if (!p) return BoundedMalloc(size);
+    TBlockHeader* block = static_cast<TBlockHeader*>(p) - 1;
+    size_t old = block->size;
+    if (size > old && size - old > t_budget.allowed - t_budget.held) return nullptr;
+    auto* moved = static_cast<TBlockHeader*>(std::realloc(block, sizeof(TBlockHeader) + size));
+    if (!moved) return nullptr;
+    t_budget.held = t_budget.held - old + size;
+    moved->size = size;
+    return moved + 1;
+}
+}  // namespace
+
+#define STBI_MALLOC(size) BoundedMalloc(size)
+#define STBI_REALLOC(p, size) BoundedRealloc(p, size)
+#define STBI_FREE(p) BoundedFree(p)
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_ONLY_PNG
 #define STBI_NO_STDIO
@@ -107,6 +153,7 @@ bool DecodePng(const std::vector<uint8_t>& png, int width, int height, SkinBitma
     const auto* bytes = png.data();
     int size = int(png.size());
     // Check the header before decoding, so a false size never allocates.
+    t_budget = {size_t(64) << 10, 0};
     if (!stbi_info_from_memory(bytes, size, &w, &h, &channels)) {
         error = "image data is not a PNG picture";
         return false;
@@ -116,9 +163,16 @@ bool DecodePng(const std::vector<uint8_t>& png, int width, int height, SkinBitma
                 std::to_string(width) + "x" + std::to_string(height);
         return false;
     }
+    // What stb holds at most for a true picture of this size: the compressed data (its
+    // buffer doubles), the inflated rows of up to 16-bit RGBA with their filter bytes (one
+    // doubling of that buffer), the decoded and the converted picture, and a little more.
+    size_t pixels = size_t(w) * size_t(h);
+    t_budget = {2 * png.size() + 2 * (8 * pixels + size_t(h)) + 16 * pixels + (size_t(64) << 10), 0};
     unsigned char* rgba = stbi_load_from_memory(bytes, size, &w, &h, &channels, 4);
     if (!rgba) {
-        error = std::string("image data is damaged (") + stbi_failure_reason() + ")";
+        std::string reason = stbi_failure_reason();
+        error = reason == "outofmem" ? "image data expands beyond its declared size"
+                                     : "image data is damaged (" + reason + ")";
         return false;
     }
     out.width = w;
@@ -131,5 +185,6 @@ bool DecodePng(const std::vector<uint8_t>& png, int width, int height, SkinBitma
         out.pixels[i] = a << 24 | mul(p[0]) << 16 | mul(p[1]) << 8 | mul(p[2]);
     }
     stbi_image_free(rgba);
+    t_budget = {};
     return true;
 }

@@ -155,6 +155,13 @@ constexpr int AllFrames = 65536;           // in the whole skin
 constexpr int Coordinate = 16384;
 constexpr int FormSide = 4096;
 constexpr int Duration = 60000;
+// What one paint may cost, decided at load: the back buffer of a form (1920 x 1200 design
+// pixels, a full HD screen at 100 %: 35 MB at 200 %), the pixels all elements of a form cover together (a full repaint
+// draws each of them: the shipped skins cover 2 million), and fades inside fades (each
+// composes a layer of the repainted area).
+constexpr int64_t FormArea = int64_t(1920) * 1200;
+constexpr int64_t ElementArea = int64_t(8) << 20;
+constexpr int NestedFades = 2;
 }  // namespace SkinLimits
 
 // Parses and checks a whole skin file (UTF-8). Throws ESkinError naming the line.

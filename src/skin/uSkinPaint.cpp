@@ -81,20 +81,21 @@ void TSkinPainter::DrawImage(HDC dc, const SkinSection& s, const RECT& dest, int
         const SkinRect& d = parts[i].dest;
         bool middle = i == n / 2 && n == 9;
         if (s.tile && (middle || n == 1)) {
-            // Tiles keep the picture's own size at this DPI and repeat.
+            // Tiles keep the picture's own size at this DPI and repeat: composed in memory for
+            // the repainted part only and blended at once, however small the tile.
             int tw = std::max(1, ScaleDesign(src.w, dpi) / factor), th = std::max(1, ScaleDesign(src.h, dpi) / factor);
             RECT area{dest.left + d.x, dest.top + d.y, dest.left + d.x + d.w, dest.top + d.y + d.h}, box{};
             ::GetClipBox(dc, &box);
             RECT visible = Intersect(area, box);
             if (Empty(visible)) continue;
-            int saved = ::SaveDC(dc);
-            ::IntersectClipRect(dc, visible.left, visible.top, visible.right, visible.bottom);
-            // Only the tiles that meet the repainted part are drawn.
-            int firstX = (visible.left - area.left) / tw * tw, firstY = (visible.top - area.top) / th * th;
-            for (int y = area.top + firstY; y < visible.bottom; y += th)
-                for (int x = area.left + firstX; x < visible.right; x += tw)
-                    ::GdiAlphaBlend(dc, x, y, tw, th, sourceDC_.get(), src.x, src.y, src.w, src.h, PerPixelAlpha);
-            ::RestoreDC(dc, saved);
+            const SkinImage& image = model_->images[s.image];
+            SkinBitmap tiles = TileFill(x2 ? image.x2 : image.x1, src, tw, th, area.left, area.top,
+                                        {visible.left, visible.top, visible.right - visible.left,
+                                         visible.bottom - visible.top});
+            UniqueBitmap dib = CreateSkinDib(tiles.width, tiles.height, tiles.pixels.data());
+            BitmapDC tilesDC(dc, dib.get());
+            ::GdiAlphaBlend(dc, visible.left, visible.top, tiles.width, tiles.height, tilesDC.get(), 0, 0, tiles.width,
+                            tiles.height, PerPixelAlpha);
             continue;
         }
         ::GdiAlphaBlend(dc, dest.left + d.x, dest.top + d.y, d.w, d.h, sourceDC_.get(), src.x, src.y, src.w, src.h,
@@ -145,6 +146,17 @@ HFONT TSkinPainter::Font(int index, int dpi) {
     auto key = std::make_pair(index, dpi);
     auto it = fonts_.find(key);
     if (it != fonts_.end()) return it->second.get();
+    // Every DPI a window moves to adds the skin's fonts once more: keep those of a few only.
+    constexpr size_t KeptDpis = 3;
+    std::vector<int> dpis;
+    for (const auto& [k, font] : fonts_)
+        if (std::find(dpis.begin(), dpis.end(), k.second) == dpis.end()) dpis.push_back(k.second);
+    if (dpis.size() >= KeptDpis && std::find(dpis.begin(), dpis.end(), dpi) == dpis.end())
+        std::erase_if(fonts_, [dpi](const auto& entry) { return entry.first.second != dpi; });
+    return fonts_.emplace(key, CreateFont(index, dpi)).first->second.get();
+}
+
+UniqueFont TSkinPainter::CreateFont(int index, int dpi) const {
     SkinFont f;
     f.face = L"Arial";
     f.points = 9;
@@ -158,7 +170,7 @@ HFONT TSkinPainter::Font(int index, int dpi) {
     wcsncpy(lf.lfFaceName, f.face.c_str(), LF_FACESIZE - 1);
     UniqueFont font(::CreateFontIndirectW(&lf));
     if (!font) throw ESkinError(L"Cannot create the font " + f.face);
-    return fonts_.emplace(key, std::move(font)).first->second.get();
+    return font;
 }
 
 void TSkinPainter::Trim() {
@@ -291,9 +303,17 @@ void TSkinPainter::DrawFocusMark(HDC dc, const RECT& r, int dpi, TSkinColor colo
     RECT around = r;
     int gap = ScaleDesign(gapDesign, dpi);
     ::InflateRect(&around, gap, gap);
+    // Only the part of the ring being repainted is drawn: an element may be as large as its form.
+    RECT box{};
+    if (::GetClipBox(dc, &box) == NULLREGION) return;
+    RECT visible = Intersect(around, box);
+    if (Empty(visible)) return;
     int w = around.right - around.left, h = around.bottom - around.top;
-    SkinBitmap pixels = RasterizeFill(ring, w, h, dpi / 96.0);
-    UniqueBitmap dib = CreateSkinDib(w, h, pixels.pixels.data());
+    SkinRect part{visible.left - around.left, visible.top - around.top, visible.right - visible.left,
+                  visible.bottom - visible.top};
+    SkinBitmap pixels = RasterizeFill(ring, w, h, dpi / 96.0, part);
+    UniqueBitmap dib = CreateSkinDib(pixels.width, pixels.height, pixels.pixels.data());
     SelectGuard select(sourceDC_.get(), dib.get());
-    ::GdiAlphaBlend(dc, around.left, around.top, w, h, sourceDC_.get(), 0, 0, w, h, PerPixelAlpha);
+    ::GdiAlphaBlend(dc, visible.left, visible.top, pixels.width, pixels.height, sourceDC_.get(), 0, 0, pixels.width,
+                    pixels.height, PerPixelAlpha);
 }

@@ -30,8 +30,11 @@ public:
     std::shared_ptr<const SkinModel> ModelPtr() const { return model_; }
     // Draws a section (with the _pressed/_checked fallback) over `dest`; false when none matches.
     bool DrawSection(HDC dc, const std::wstring& name, const RECT& dest, int dpi);
-    // A font of the skin at `dpi`; -1 gives the default font.
+    // A font of the skin at `dpi`; -1 gives the default font. Cached for painting: valid until
+    // the next call at another DPI (the cache keeps the fonts of a few DPIs only).
     HFONT Font(int index, int dpi);
+    // The same font, owned by the caller (for a font a window keeps).
+    UniqueFont CreateFont(int index, int dpi) const;
     void DrawText(HDC dc, const std::wstring& text, RECT rect, int font, TSkinColor color, SkinAlign align,
                   SkinAlign valign, bool wrap, int dpi);
     // Paints every visible element of `tree` that meets `clip` (device pixels).

@@ -63,15 +63,28 @@ SkinBitmap RasterizeFill(const SkinSection& s, int width, int height, double sca
         int innerTo = edgeRow ? width : std::max(innerFrom, width - int(std::ceil(bw)) - 1);
         uint32_t rowColor =
             hasFill ? Premultiplied(Mix(s.color1, s.color2, s.fill == SkinFill::VGrad ? py / height : 0), 1) : 0;
+        // Along the straight part of a top or bottom edge (the corners' margin away from the
+        // sides) the distances depend on the row alone: one pixel serves the whole stretch.
+        bool band = edgeRow && s.fill != SkinFill::HGrad;
+        int bandFrom = band ? margin : width, bandTo = band ? width - margin : width;
+        bool bandKnown = false;
+        uint32_t bandPixel = 0;
         uint32_t* row = &out.pixels[size_t(y - y0) * out.width] - x0;
         for (int x = x0; x < x1; ++x) {
             if (x >= innerFrom && x < innerTo) {
                 row[x] = s.fill == SkinFill::HGrad ? columns[x] : rowColor;
                 continue;
             }
+            if (bandKnown && x >= bandFrom && x < bandTo) {
+                row[x] = bandPixel;
+                continue;
+            }
             double px = x + 0.5;
             double outer = Coverage(RoundedDistance(px, py, 0, 0, width, height, r));
-            if (outer <= 0) continue;
+            if (outer <= 0) {
+                bandKnown = bandKnown || (x >= bandFrom && x < bandTo);  // transparent: left 0
+                continue;
+            }
             double inner = bw > 0 ? Coverage(RoundedDistance(px, py, bw, bw, width - bw, height - bw, ir)) : outer;
             inner = std::min(inner, outer);
             uint32_t pixel = 0;
@@ -82,6 +95,10 @@ SkinBitmap RasterizeFill(const SkinSection& s, int width, int height, double sca
             if (bw > 0 && outer > inner)
                 pixel = Over(Premultiplied(Mix(s.borderColor, s.borderColor, 0), outer - inner), pixel);
             row[x] = pixel;
+            if (x >= bandFrom && x < bandTo) {
+                bandPixel = pixel;
+                bandKnown = true;
+            }
         }
     }
     return out;
@@ -119,4 +136,36 @@ int GridParts(const SkinSection& s, int sourceScale, int width, int height, doub
         }
     }
     return n;
+}
+
+SkinBitmap TileFill(const SkinBitmap& image, const SkinRect& source, int tileW, int tileH, int originX, int originY,
+                    const SkinRect& visible) {
+    SkinBitmap out;
+    out.width = std::max(visible.w, 0);
+    out.height = std::max(visible.h, 0);
+    out.pixels.assign(size_t(out.width) * out.height, 0);
+    SkinRect src{std::clamp(source.x, 0, image.width), std::clamp(source.y, 0, image.height), 0, 0};
+    src.w = std::clamp(source.w, 0, image.width - src.x);
+    src.h = std::clamp(source.h, 0, image.height - src.y);
+    if (out.pixels.empty() || tileW <= 0 || tileH <= 0 || src.w <= 0 || src.h <= 0) return out;
+    // The tile once at its size (nearest source pixel), then copied row by row.
+    std::vector<uint32_t> tile(size_t(tileW) * tileH);
+    for (int y = 0; y < tileH; ++y) {
+        const uint32_t* from = &image.pixels[size_t(src.y + int(int64_t(y) * src.h / tileH)) * image.width + src.x];
+        for (int x = 0; x < tileW; ++x) tile[size_t(y) * tileW + x] = from[int64_t(x) * src.w / tileW];
+    }
+    auto wrap = [](int64_t v, int period) { return int(((v % period) + period) % period); };
+    int startX = wrap(int64_t(visible.x) - originX, tileW);
+    for (int y = 0; y < out.height; ++y) {
+        const uint32_t* row = &tile[size_t(wrap(int64_t(visible.y) + y - originY, tileH)) * tileW];
+        uint32_t* to = &out.pixels[size_t(y) * out.width];
+        int x = 0, tx = startX;
+        while (x < out.width) {
+            int run = std::min(tileW - tx, out.width - x);
+            std::copy(row + tx, row + tx + run, to + x);
+            x += run;
+            tx = 0;
+        }
+    }
+    return out;
 }

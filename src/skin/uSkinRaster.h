@@ -17,6 +17,12 @@ struct SkinGridPart {
 };
 int GridParts(const SkinSection& section, int sourceScale, int width, int height, double scale, SkinGridPart out[9]);
 
+// Tiles: `source` (pixels of `image`) scaled to `tileW` x `tileH` and repeated from the
+// origin (originX, originY); the result holds the pixels of `visible` (same coordinates), so the
+// work and the memory are those of the repainted part, whatever the tile's size.
+SkinBitmap TileFill(const SkinBitmap& image, const SkinRect& source, int tileW, int tileH, int originX, int originY,
+                    const SkinRect& visible);
+
 // Device pixels of a design length: the same rounding everywhere, so neighbours stay adjacent.
 inline int ScaleDesign(int value, int dpi) {
     long long v = static_cast<long long>(value) * dpi;

@@ -10,6 +10,11 @@ int ClampScrollPosition(const SkinScrollValues& v, int position) {
     return std::clamp(position, v.min, ScrollLastPosition(v));
 }
 
+int ScrollPositionMovedBy(const SkinScrollValues& v, long long delta) {
+    long long wanted = static_cast<long long>(v.position) + std::clamp<long long>(delta, -(1LL << 40), 1LL << 40);
+    return std::clamp<long long>(wanted, v.min, ScrollLastPosition(v));
+}
+
 SkinScrollParts ScrollParts(const SkinRect& b, bool vertical, bool arrows, const SkinScrollValues& v, int minThumb) {
     SkinScrollParts p;
     int length = vertical ? b.h : b.w;
@@ -44,6 +49,6 @@ int ScrollPositionAt(const SkinScrollParts& p, bool vertical, const SkinScrollVa
     long long travel = static_cast<long long>(vertical ? p.track.h - p.thumb.h : p.track.w - p.thumb.w);
     long long steps = static_cast<long long>(ScrollLastPosition(v)) - v.min;
     if (travel <= 0 || steps <= 0) return v.min;
-    long long offset = std::clamp<long long>(thumbStart - trackStart, 0, travel);
+    long long offset = std::clamp<long long>(static_cast<long long>(thumbStart) - trackStart, 0, travel);
     return ClampScrollPosition(v, static_cast<int>(v.min + (offset * steps * 2 + travel) / (2 * travel)));
 }

@@ -10,6 +10,9 @@ struct SkinScrollValues {
 // The last position the user can reach: max - page + 1 (max when page is 0), never below min.
 int ScrollLastPosition(const SkinScrollValues& v);
 int ClampScrollPosition(const SkinScrollValues& v, int position);
+// The reachable position `delta` away from the current one, in 64 bits: steps and pages of any
+// size, and many wheel notches at once, never overflow.
+int ScrollPositionMovedBy(const SkinScrollValues& v, long long delta);
 
 struct SkinScrollParts {
     SkinRect prev, next, track, thumb;  // prev/next empty without arrows

@@ -4,6 +4,7 @@
 #include <utility>
 #include "framework/uApplication.h"
 #include "framework/uTrace.h"
+#include "framework/uWindow.h"
 #include "skin/uSkinTypes.h"
 
 namespace {
@@ -47,6 +48,10 @@ LRESULT CALLBACK TSkinSubclass::Thunk(HWND window, UINT msg, WPARAM wParam, LPAR
         self->WindowDestroyed();  // may free self
         return result;
     }
+    // Pointers in messages from another thread or process mean nothing here: such a message
+    // goes on to the window's own procedure, which checks it as the framework does.
+    if ((msg == WM_NOTIFY || msg == WM_DRAWITEM || msg == WM_DPICHANGED) && SentByAnotherThread())
+        return ::DefSubclassProc(window, msg, wParam, lParam);
     try {
         if (g_faultHook) g_faultHook(self->Place(), msg);
         // The handler may free this object (an event handler unskins the window): nothing of

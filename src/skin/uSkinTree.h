@@ -8,28 +8,7 @@
 #include <vector>
 #include "skin/uSkin.h"
 #include "skin/uSkinModel.h"
-#include "skin/uSkinScrollBar.h"
-
-struct TSkinNode {
-    const SkinElement* design = nullptr;  // null only for the skin object's own root
-    TSkinElementKind kind = TSkinElementKind::Root;
-    std::wstring name;
-    int parent = -1;
-    std::vector<int> children;
-    // What programs and animations change.
-    std::wstring text;
-    std::wstring section;
-    bool hasColor = false;
-    TSkinColor color;
-    SkinButtonState states[3];
-    SkinScrollValues scroll;
-    bool hidden = false;
-    // Element state a program sets: a button drawn pressed (the open page, the chosen option)
-    // and checked (a ticked box), in the skin's looks for them.
-    bool pressed = false, checked = false;
-    int alpha = 255;
-    double dx = 0, dy = 0;  // animation offset, design pixels
-};
+#include "skin/uSkinLayout.h"
 
 // What a tree needs from the window that draws it.
 class TSkinHost {
@@ -43,20 +22,17 @@ public:
     virtual bool AnimationRunning(int node) const = 0;
 };
 
-struct TSkinTree {
-    std::shared_ptr<const SkinModel> model;
-    std::vector<TSkinNode> nodes;  // [0] is the root
-    TSkinHost* host = nullptr;     // null for the skin object
-    bool alive = true;             // false once the window is unskinned or destroyed
+struct TSkinTree : TSkinLayout {
+    TSkinHost* host = nullptr;  // null for the skin object
+    bool alive = true;          // false once the window is unskinned or destroyed
 
     // Throws ESkinError when the tree is gone or the index is not an element.
     TSkinNode& Node(int index);
-    // Effective offset (own and ancestors'), visibility (own and ancestors').
-    void Offset(int index, double& dx, double& dy) const;
-    bool Visible(int index) const;
     // Device rectangle at `dpi` including animation offsets.
-    RECT DeviceRect(int index, int dpi) const;
-    int Find(int from, const std::wstring& name) const;
+    RECT DeviceRect(int index, int dpi) const {
+        SkinRect b = DeviceBox(index, dpi);
+        return {b.x, b.y, b.x + b.w, b.y + b.h};
+    }
 };
 
 // Makes element references for the engine's own units.

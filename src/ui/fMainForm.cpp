@@ -323,14 +323,18 @@ void TfrmMain::TimerTimer() {
     // animation-ended event.
     if (!animating_ && animations_.Count() > 0) {
         animating_ = true;
+        switchTicks_ = 0;
         AnimationStep();
+    } else if (animating_ && ++switchTicks_ >= MaxSwitchTicks) {
+        // The skin's animations keep playing; the queue plays its remaining steps at once, in order.
+        AnimationStep(false);
     }
     if (pendingStatus_) SetStatusText(*pendingStatus_, false);
 }
 
 // Plays the queue's steps until one leaves animations playing (their end plays the next)
 // or the queue has run empty, which ends the switch.
-void TfrmMain::AnimationStep() {
+void TfrmMain::AnimationStep(bool waitForSkin) {
     try {
         while (animations_.Count() > 0) {
             while (std::unique_ptr<TSkinAnimation> item = animations_.TakeFirst()) {
@@ -340,7 +344,7 @@ void TfrmMain::AnimationStep() {
                     PlayAnimation(root_, item->Name);
                 if (!item->PlayWithNext) break;
             }
-            if (root_ && root_.AnimationRunning()) return;
+            if (waitForSkin && root_ && root_.AnimationRunning()) return;
         }
     } catch (...) {
         // The rest of a failed switch is dropped: the window must take page clicks again.

@@ -89,7 +89,8 @@ protected:
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    void AnimationStep();
+    // `waitForSkin` false: the steps follow one another without waiting for the skin.
+    void AnimationStep(bool waitForSkin = true);
     void SkinAnimationEnd();
     void TakeElementReferences();
     void SetUpScrollBars();
@@ -118,6 +119,10 @@ private:
     std::map<int32_t, TSkinObject> elements_;
     TSkinAnimationList animations_;
     bool animating_ = false;
+    // Timer ticks since the switch began: a skin whose animations run for minutes still lets
+    // the switch complete after MaxSwitchTicks (5 s), and the page buttons act again.
+    int switchTicks_ = 0;
+    static constexpr int MaxSwitchTicks = 20;
     bool contextHelpMode_ = false;
     bool swallowClick_ = false;
     TSliderTracking tracking_;

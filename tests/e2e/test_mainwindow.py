@@ -3,15 +3,19 @@ its pages, sliders and check boxes changing the stored options, the manual free-
 context help, switching skins and the skin-needed fallback, its place on the screen, help,
 and the options surviving a restart. The window is found by its class (TfrmMain) and its
 elements by the rectangles the default skin gives them."""
+import base64
 import re
+import struct
 import subprocess
 import time
+import zlib
 from pathlib import Path
 
 import pytest
 
 import korvix_e2e as e2e
-from korvix_e2e import (MB, OPTIONS_KEY, ROOT, SCALE, HarnessError, read_rgb, vm_hwm_bytes, wait_until, winpath)
+from korvix_e2e import (ENGINE_SIGNATURE, MB, OPTIONS_KEY, ROOT, SCALE, HarnessError, read_rgb, vm_hwm_bytes, wait_until,
+                        winpath)
 
 MAIN_CLASS = "TfrmMain"
 POPUP_CLASS = "KorvixHelpPopup"
@@ -462,3 +466,57 @@ def test_screens_of_every_page_by_hand(desktop, korvix, skin):
         time.sleep(0.8)
     # Every page looks different from every other.
     assert len({str(p) for p in shots.values()}) == len(shots)
+
+
+# ---- A hostile skin ----
+
+def hostile_skin(desktop, korvix) -> str:
+    """The default skin made hostile within the load limits: a form as large as the test screen
+    takes, a one-pixel picture tiled over all of it, a focusable button as large as the form with
+    round corners as large as they come, and every animation frame a minute long."""
+    def png(w, h, pixel: bytes) -> bytes:
+        def chunk(kind, data):
+            return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+        raw = (b"\0" + pixel * w) * h
+        return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", w, h, 8, 6, 0, 0, 0)) +
+                chunk(b"IDAT", zlib.compress(raw)) + chunk(b"IEND", b""))
+
+    def image(name, variant, w, h, pixel):
+        data = png(w, h, pixel)
+        text = base64.b64encode(data).decode()
+        lines = "\n".join(text[i:i + 76] for i in range(0, len(text), 76))
+        return f"image {name} {variant} {w} {h} crc32 {zlib.crc32(data):08x}\n{lines}\nend\n"
+
+    text = (korvix.parent / "default.skn").read_text()
+    text = re.sub(r"^(\s*)frame (\d+)\b", r"\1frame 60000", text, flags=re.M)
+    text, sized = re.subn(r"^form Korvix \{\n  size \d+ \d+\n",
+                          "form Korvix {\n  size 1000 700\n"
+                          "  image {\n    rect 0 0 1000 700\n    section hostile_dot\n  }\n"
+                          "  button hostile {\n    rect 0 0 1000 700\n    normal hostile_round #000000\n  }\n",
+                          text, count=1, flags=re.M)
+    assert sized == 1, "the default skin's form no longer starts with its size"
+    text = text.replace("\nsection ", "\nsection hostile_dot image hostile_dot 0 0 1 1 tile\n"
+                        "section hostile_round fill vgrad #102030 #A0B0C0 radius 1024 border 64 #FF0000\nsection ", 1)
+    text += image("hostile_dot", "1x", 1, 1, b"\x10\x20\x30\x80") + image("hostile_dot", "2x", 2, 2, b"\x10\x20\x30\x80")
+    (desktop.prefix / "drive_c" / "hostile.skn").write_text(text)
+    return r"C:\hostile.skn"
+
+
+def test_a_hostile_skin_is_drawn_and_korvix_keeps_answering_with_bounded_memory(desktop, korvix):
+    program = desktop.start_quiet(korvix, Skin=hostile_skin(desktop, korvix))
+    before = vm_hwm_bytes(program.unix_pid())
+    open_from_menu(desktop)  # the skin loaded: a missing fallback or a message box fails here
+    assert "Load Skin" not in desktop.window_texts(PRODUCT), "the hostile skin was refused"
+    desktop.keys(0x09)  # Tab: the focus mark around the form-sized button
+    window = MainWindow(desktop)
+    window.click("manual")  # a page switch whose animations last for minutes
+    # Every repaint, the focus mark and the minute-long animations run on the engine's thread:
+    # it answers its identify message all along.
+    for _ in range(8):
+        assert desktop.identify() == ENGINE_SIGNATURE
+        time.sleep(1)
+    # The switch completed after 5 s although its animations play on: the next page opens.
+    window.click("regular")
+    assert desktop.identify() == ENGINE_SIGNATURE
+    grown = vm_hwm_bytes(program.unix_pid()) - before
+    assert grown < 160 * MB, f"showing the hostile skin raised the peak memory by {grown // MB} MB"

@@ -1,6 +1,7 @@
 // The .skn reader, the limits it enforces and the pure drawing arithmetic.
 #include <gtest/gtest.h>
 #include "skin/SkinTestSupport.h"
+#include "skin/uSkinAnimation.h"
 #include "skin/uSkinImages.h"
 #include "skin/uSkinModel.h"
 #include "skin/uSkinRaster.h"
@@ -54,6 +55,24 @@ TEST(SkinFormat, RefusedFilesNameTheLineAndTheFault) {
         {"image not base64", "skn 1\nimage i 1x 1 1 crc32 0\n!!!!\nend\n", "line 3: image data must be base64"},
         {"image damaged", "skn 1\nimage i 1x 1 1 crc32 1234\nAAAA\nend\n", "line 2: image data is damaged (CRC-32"},
         {"image too large", "skn 1\nimage i 1x 5000 1 crc32 0\nend\n", "line 2: image width 5000 is out of range"},
+        // What one paint may cost is decided at load.
+        {"element beyond its form", Form(" static a {\n  rect 90 0 20 10\n }\n"),
+         "line 5: static a lies outside its form (100 x 100)"},
+        {"element left of its form", Form(" group {\n  rect -1 0 10 10\n }\n"), "line 5: group lies outside its form"},
+        {"huge focusable button", Form(" button b {\n  rect 0 0 16384 16384\n  normal s #000000\n }\n"),
+         "line 5: button b lies outside its form"},
+        {"form too large", "skn 1\nform F {\n size 4096 563\n}\n", "line 3: the form is too large"},
+        {"elements cover too much", [] {
+             std::string body;
+             for (int i = 0; i < 4; ++i) body += " static {\n  rect 0 0 1920 1200\n }\n";
+             return "skn 1\nform F {\n size 1920 1200\n" + body + "}\n";
+         }(),
+         "line 13: the elements of form F together cover more than 8 million design pixels"},
+        {"fades nested too deeply",
+         Form(" group g1 {\n  animation f {\n   frame 10 alpha 0\n  }\n  group g2 {\n   animation f {\n"
+              "    frame 10 alpha 0\n   }\n   static a {\n    animation f {\n     frame 10 alpha 9\n    }\n"
+              "   }\n  }\n }\n"),
+         "line 13: static a fades inside 2 fading elements: at most 2 fades nest"},
     };
     for (const auto& c : cases) {
         std::string error = ErrorOf(c.text);
@@ -74,6 +93,31 @@ TEST(SkinFormat, ElementAndFrameCountsAreLimited) {
     }
     text += "}\n";
     EXPECT_NE(ErrorOf(text).find("too many frames in the skin"), std::string::npos);
+}
+
+TEST(SkinFormat, PaintBudgetsLeaveRealSkinsAlone) {
+    // Two nested fades, elements that fill the largest form three times over, forms of the
+    // largest area: all load.
+    std::string body = " group g {\n  rect 0 0 1920 1200\n  animation f {\n   frame 10 alpha 0\n  }\n";
+    body += "  static a {\n   rect 0 0 1920 1200\n   animation f {\n    frame 10 alpha 9\n   }\n  }\n }\n";
+    body += " static b {\n  rect 0 0 1920 1200\n }\n";
+    EXPECT_EQ(ErrorOf("skn 1\nform F {\n size 1920 1200\n" + body + "}\n"), "loaded");
+    EXPECT_EQ(ErrorOf("skn 1\nform F {\n size 4096 562\n}\n"), "loaded");
+}
+
+// A picture whose data inflates far beyond its declared size is refused after a bounded
+// amount of work and memory, not decoded into a buffer that doubles up to gigabytes.
+TEST(SkinFormat, DecompressionBombIsRefusedWithBoundedMemory) {
+    // The true picture of that size loads.
+    std::string good = "skn 1\n" + ImageBlock("p", 16, 16, ZeroPng(16, 16, 16 * (1 + 16 * 4)));
+    EXPECT_EQ(ErrorOf(good), "loaded");
+    // 96 MB of zeros behind a 16 x 16 picture (about 600 KB of PNG data).
+    std::string bomb = "skn 1\n" + ImageBlock("p", 16, 16, ZeroPng(16, 16, size_t(96) << 20));
+    size_t before = PeakPrivateBytes();
+    std::string error = ErrorOf(bomb);
+    size_t grown = PeakPrivateBytes() - before;
+    EXPECT_NE(error.find("line 2: image p: image data expands beyond its declared size"), std::string::npos) << error;
+    EXPECT_LT(grown, size_t(16) << 20) << "peak private memory grew by " << grown << " bytes";
 }
 
 TEST(SkinFormat, MiniSkinLoadsWithItsTree) {
@@ -228,3 +272,59 @@ TEST(SkinScrollBarMath, ThumbPlacementAndDragAgree) {
     }
 }
 }  // namespace
+
+TEST(SkinRaster, TilesRepeatFromTheirOriginForTheVisiblePartOnly) {
+    // A 3 x 2 picture with distinct pixels; its 2 x 1 rectangle at (1, 1) as the tile, drawn
+    // at 4 x 1 (stretched), from an origin left of and above the visible part.
+    SkinBitmap image{3, 2, {1, 2, 3, 4, 5, 6}};
+    SkinRect source{1, 1, 2, 1};
+    SkinRect visible{-3, 7, 9, 2};
+    SkinBitmap tiles = TileFill(image, source, 4, 1, -10, 2, visible);
+    ASSERT_EQ(tiles.width, 9);
+    ASSERT_EQ(tiles.height, 2);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 9; ++x) {
+            int tx = (((visible.x + x) - -10) % 4 + 4) % 4;
+            EXPECT_EQ(tiles.pixels[y * 9 + x], tx < 2 ? 5u : 6u) << x << "," << y;
+        }
+    // A one-pixel tile over a large area costs the visible part, not the area.
+    SkinBitmap one = TileFill(image, {0, 0, 1, 1}, 1, 1, 0, 0, {4000, 4000, 3, 3});
+    EXPECT_EQ(one.pixels, std::vector<uint32_t>(9, 1u));
+}
+
+// A page switch starts its animations one after the other: each start steps only itself, so a
+// set of n costs n steps, not n * n / 2.
+TEST(SkinAnimation, StartingASetStepsEachOnceAndAllEndAtTheirLength) {
+    std::string text = "skn 1\nform F {\n size 100 100\n";
+    for (int i = 0; i < 300; ++i) text += "static {\nanimation a {\nframe 0 show alpha 0\nframe 100 alpha 255\n}\n}\n";
+    auto model = std::make_shared<const SkinModel>(ParseSkin(text + "}\n"));
+    TSkinLayout layout{model, SkinFormNodes(model->forms[0])};
+    TSkinAnimator animator(layout);
+    std::vector<int> changed;
+    std::vector<TSkinAnimator::Ended> ended;
+    for (int node = 1; node <= 300; ++node) animator.Start(node, 0, 1000, changed, ended);
+    EXPECT_EQ(changed.size(), 300u);
+    EXPECT_TRUE(ended.empty());
+    EXPECT_TRUE(animator.RunningOn(300));
+    EXPECT_EQ(layout.nodes[300].alpha, 0);
+    // A restart ends the run before; the end comes at the sum of the frames.
+    animator.Start(5, 0, 1050, changed, ended);
+    ASSERT_EQ(ended.size(), 1u);
+    EXPECT_EQ(ended[0].node, 5);
+    ended.clear();
+    EXPECT_TRUE(animator.Step(1100, changed, ended));
+    EXPECT_EQ(ended.size(), 299u);
+    EXPECT_FALSE(animator.RunningOn(1));
+    EXPECT_EQ(layout.nodes[1].alpha, 255);
+    EXPECT_FALSE(animator.Step(1150, changed, ended));
+    EXPECT_EQ(ended.size(), 300u);
+}
+
+TEST(SkinScrollBarMath, MovesOfAnySizeStayReachableWithoutOverflow) {
+    SkinScrollValues v{-1000000000, 1000000000, 10, 1000000000, 999999990};
+    struct Case {
+        long long delta;
+        int expected;
+    } cases[] = {{1LL << 40, ScrollLastPosition(v)}, {-(1LL << 62), v.min}, {0, 999999990}, {-1000000000LL * 273, v.min}};
+    for (const Case& c : cases) EXPECT_EQ(ScrollPositionMovedBy(v, c.delta), c.expected) << c.delta;
+}

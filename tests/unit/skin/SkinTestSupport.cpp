@@ -1,5 +1,8 @@
 #include "skin/SkinTestSupport.h"
+#include <algorithm>
 #include <cstdio>
+#include <psapi.h>
+#include "skin/uSkinImages.h"
 #include "support/TestSupport.h"
 
 const char* const MiniSkin = R"(skn 1
@@ -195,4 +198,95 @@ std::string RichDialogSkin() {
                  "  button default blue #FFFFFF\n"
                  "  scrollbar track thumb hot\n");
     return text;
+}
+
+namespace {
+// Deflate with the fixed codes: one literal zero, then matches of 258 bytes at distance 1.
+class BitWriter {
+public:
+    std::vector<uint8_t> bytes;
+    void Bits(uint32_t value, int count) {  // least significant bit first
+        for (int i = 0; i < count; ++i) Bit(value >> i & 1);
+    }
+    void Code(uint32_t code, int length) {  // Huffman codes go most significant bit first
+        for (int i = length - 1; i >= 0; --i) Bit(code >> i & 1);
+    }
+
+private:
+    void Bit(uint32_t b) {
+        if (used_ == 0) bytes.push_back(0);
+        bytes.back() |= uint8_t(b << used_);
+        used_ = (used_ + 1) % 8;
+    }
+    int used_ = 0;
+};
+
+std::vector<uint8_t> ZeroZlib(size_t size) {
+    BitWriter w;
+    w.Bits(1, 1);  // the last block
+    w.Bits(1, 2);  // fixed codes
+    size_t done = 0;
+    if (size > 0) {
+        w.Code(0x30, 8);  // literal 0
+        done = 1;
+    }
+    while (size - done >= 258) {
+        w.Code(0xC5, 8);  // length 258 (symbol 285)
+        w.Code(0, 5);     // distance 1
+        done += 258;
+    }
+    while (done < size) {
+        w.Code(0x30, 8);
+        ++done;
+    }
+    w.Code(0, 7);  // end of block
+    std::vector<uint8_t> out = {0x78, 0x01};
+    out.insert(out.end(), w.bytes.begin(), w.bytes.end());
+    // Adler-32 of zeros: a = 1, b = size mod 65521.
+    uint32_t adler = uint32_t(size % 65521) << 16 | 1;
+    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(uint8_t(adler >> shift));
+    return out;
+}
+
+void Chunk(std::vector<uint8_t>& png, const char* type, const std::vector<uint8_t>& data) {
+    auto put32 = [&](uint32_t v) {
+        for (int shift = 24; shift >= 0; shift -= 8) png.push_back(uint8_t(v >> shift));
+    };
+    put32(uint32_t(data.size()));
+    size_t start = png.size();
+    png.insert(png.end(), type, type + 4);
+    png.insert(png.end(), data.begin(), data.end());
+    put32(Crc32(png.data() + start, png.size() - start));
+}
+}  // namespace
+
+std::vector<uint8_t> ZeroPng(int width, int height, size_t inflated) {
+    std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    std::vector<uint8_t> header;
+    for (int v : {width, height})
+        for (int shift = 24; shift >= 0; shift -= 8) header.push_back(uint8_t(v >> shift));
+    header.insert(header.end(), {8, 6, 0, 0, 0});  // 8-bit RGBA, no interlace
+    Chunk(png, "IHDR", header);
+    Chunk(png, "IDAT", ZeroZlib(inflated));
+    Chunk(png, "IEND", {});
+    return png;
+}
+
+std::string ImageBlock(const std::string& name, int width, int height, const std::vector<uint8_t>& png) {
+    char crc[16];
+    std::snprintf(crc, sizeof crc, "%08x", Crc32(png.data(), png.size()));
+    std::string encoded = EncodeBase64(png.data(), png.size()), text;
+    text = "image " + name + " 1x " + std::to_string(width) + " " + std::to_string(height) + " crc32 " + crc + "\n";
+    for (size_t i = 0; i < encoded.size(); i += 76) text += encoded.substr(i, 76) + "\n";
+    return text + "end\n";
+}
+
+size_t PeakPrivateBytes() {
+    PROCESS_MEMORY_COUNTERS_EX counters{};
+    counters.cb = sizeof counters;
+    ::GetProcessMemoryInfo(::GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                           sizeof counters);
+    // Wine reports the current commit as its peak but keeps the peak of resident memory, which
+    // the same allocations raise (their pages are written).
+    return std::max<size_t>(counters.PeakPagefileUsage, counters.PeakWorkingSetSize);
 }

@@ -36,3 +36,13 @@ void Mouse(HWND window, UINT msg, int x, int y);
 void Key(HWND window, UINT key);
 // The colour of a client pixel as the screen shows it (after painting).
 COLORREF ScreenPixel(HWND window, int x, int y);
+
+// A PNG (8-bit RGBA) of `width` x `height` whose zlib stream inflates to `inflated` zero bytes
+// (run-length coded, about 1:160): with `inflated` the picture's own size, a transparent
+// picture; with more, a decompression bomb of that size behind a small declared picture.
+std::vector<uint8_t> ZeroPng(int width, int height, size_t inflated);
+// An `image NAME 1x W H crc32 ...` block of the skin format holding `png`.
+std::string ImageBlock(const std::string& name, int width, int height, const std::vector<uint8_t>& png);
+// Peak memory of this process in bytes: the most it committed so far (under Wine, which does
+// not keep that figure, the most it had resident).
+size_t PeakPrivateBytes();

@@ -1,5 +1,8 @@
 // A real window drawn from a skin form, driven by mouse and keyboard messages.
 #include <gtest/gtest.h>
+#include <atomic>
+#include <functional>
+#include <thread>
 #include "framework/uHandles.h"
 #include "skin/SkinTestSupport.h"
 #include "skin/uSkinRender.h"
@@ -267,6 +270,86 @@ TEST_F(SkinnedWindow, AHandlerMayUnskinTheWindowDuringItsEvent) {
     Mouse(Wnd(), WM_LBUTTONUP, 15, 25);
     EXPECT_THROW(skin.WindowObject(Wnd()), ESkinError);
     EXPECT_EQ(log.Take(), Lines{});  // the mouse-down event that follows was not delivered
+}
+
+TEST_F(SkinnedWindow, FineWheelDeltasAddUpToNotchesAndLargeTurnsStopAtTheEnds) {
+    POINT at{60, 55};
+    ::ClientToScreen(Wnd(), &at);
+    auto wheel = [&](int delta) {
+        ::SendMessageW(Wnd(), WM_MOUSEWHEEL, MAKEWPARAM(0, short(delta)), MAKELPARAM(at.x, at.y));
+    };
+    for (int i = 0; i < 3; ++i) wheel(-40);  // a fine wheel: a third of a notch at a time
+    EXPECT_EQ(log.Take(), Lines{"Scroll bar 1"});
+    wheel(-60);
+    wheel(-60);
+    EXPECT_EQ(log.Take(), Lines{"Scroll bar 2"});
+    wheel(-32760);  // 273 notches at once
+    EXPECT_EQ(log.Take(), Lines{"Scroll bar 10"});
+    wheel(32760);
+    EXPECT_EQ(root.Find(L"bar").AsScrollBar().Position(), 0);
+}
+
+// A scroll handler may remove the skin (or show a message box whose loop does): the window
+// touches nothing of the freed binding, whichever input moved the bar.
+TEST_F(SkinnedWindow, AScrollHandlerMayUnskinTheWindow) {
+    struct Case {
+        const char* input;
+        int unskinAt;  // the scroll event whose handler unskins
+        std::function<void(HWND)> move;
+    } cases[] = {
+        {"wheel", 1,
+         [](HWND w) {
+             POINT at{60, 55};
+             ::ClientToScreen(w, &at);
+             ::SendMessageW(w, WM_MOUSEWHEEL, MAKEWPARAM(0, short(-120)), MAKELPARAM(at.x, at.y));
+         }},
+        {"key", 1,
+         [](HWND w) {
+             for (int i = 0; i < 3; ++i) Key(w, VK_TAB);  // ok, other, bar
+             Key(w, VK_RIGHT);
+         }},
+        {"auto-repeat", 2,
+         [](HWND w) {
+             Mouse(w, WM_LBUTTONDOWN, 105, 55);  // the next arrow, held: the first step
+             PumpUntil([] { return false; }, 600);  // then the repeats
+         }},
+    };
+    for (const Case& c : cases) {
+        HostWindow window;
+        TSkin own;
+        own.Load(WriteSkin(MiniSkin));
+        own.ApplyForm(window.Handle(), L"Mini");
+        int scrolls = 0;
+        own.OnScroll = [&](TSkinObject, int) {
+            if (++scrolls == c.unskinAt) own.UnskinWindow(window.Handle());
+        };
+        PumpMessages();
+        c.move(window.Handle());
+        PumpMessages();
+        EXPECT_EQ(scrolls, c.unskinAt) << c.input;
+        EXPECT_THROW(own.WindowObject(window.Handle()), ESkinError) << c.input;
+    }
+}
+
+// WM_DPICHANGED carries a DPI and a pointer: from this thread the DPI is kept within the scales
+// Windows offers; from another thread or process neither is read.
+TEST_F(SkinnedWindow, AForgedDpiChangeAsksForNoHugeSurface) {
+    std::atomic<bool> finished{false};
+    std::thread other([&] {
+        ::SendMessageW(Wnd(), WM_DPICHANGED, MAKEWPARAM(192, 192), LPARAM(0x10));
+        ::SendMessageW(Wnd(), WM_NOTIFY, 0, LPARAM(0x10));
+        ::SendMessageW(Wnd(), WM_DRAWITEM, 0, LPARAM(0x10));
+        finished = true;
+    });
+    EXPECT_TRUE(PumpUntil([&] { return finished.load(); }, 10000));
+    other.join();
+    RECT client{};
+    ::GetClientRect(Wnd(), &client);
+    EXPECT_EQ(client.right, 200);
+    ::SendMessageW(Wnd(), WM_DPICHANGED, MAKEWPARAM(65535, 65535), 0);
+    ::GetClientRect(Wnd(), &client);
+    EXPECT_EQ(client.right, 1000);  // 500 %
+    EXPECT_EQ(Rect(L"ok").left, 50);
 }
 
 TEST_F(SkinnedWindow, AMoveToA200PercentMonitorRedrawsAtTwiceTheSize) {

@@ -403,6 +403,33 @@ TEST_F(MainFormTest, DuringAnAnimationPageButtonsWaitButOptionControlsAct) {
     EXPECT_EQ(form.CurrentPage(), pgRegular);
 }
 
+TEST_F(MainFormTest, ASwitchCompletesAfterFiveSecondsWhateverTheSkinsAnimationsLast) {
+    // Every frame a minute long: the skin's animations would keep the page buttons dead for hours.
+    O().SetSkin(WriteSkin(SlowedDown(ShippedSkin(L"default.skn"), "frame 200", "frame 60000")));
+    TfrmMain& form = Open();
+    ASSERT_TRUE(form.SkinLoaded());
+    Click(L"regular");
+    form.TimerTimer();  // regular_show with idle_show; the wait begins
+    ASSERT_TRUE(form.Animating());
+    for (int tick = 1; tick < 20; ++tick) form.TimerTimer();  // 4.75 s of ticks
+    EXPECT_TRUE(form.Animating());
+    form.TimerTimer();  // 5 s
+    EXPECT_FALSE(form.Animating());
+    EXPECT_EQ(form.QueuedAnimations(), 0);
+    // The page buttons act again; the next switch keeps its order: the hides play first, the
+    // refresh and the shows follow once the cap ends the wait. (The click alone: the skin's
+    // frames would keep a message pump busy for their minute.)
+    ClickNow(L"critical");
+    EXPECT_EQ(form.CurrentPage(), pgCritical);
+    EXPECT_EQ(form.QueuedAnimations(), 5);
+    form.TimerTimer();
+    EXPECT_EQ(form.QueuedAnimations(), 3);
+    for (int tick = 0; tick < 20; ++tick) form.TimerTimer();
+    EXPECT_FALSE(form.Animating());
+    EXPECT_EQ(form.QueuedAnimations(), 0);
+    EXPECT_TRUE(form.Root().AnimationRunning());  // critical_show and idle_show play on
+}
+
 TEST_F(MainFormTest, ASwitchLastsUntilTheSkinTellsThatItsAnimationsHaveEnded) {
     // The test skin: manual_show lasts 200 ms, longer than a tick.
     O().SetSkin(TestSkinPath());
