@@ -146,6 +146,11 @@ public:
     // The window gets its plain look back; a window this skin does not draw is left alone.
     void UnskinWindow(HWND window) noexcept;
     TSkinObject WindowObject(HWND window);
+    // Context help: while on, a press on the window's elements only tells which element it
+    // was (OnSkinEvent "OnMouseDown", OnMouseDown, OnMouseUp): no button is pushed or
+    // clicked and no scroll bar moves, by mouse or keys. A window this skin does not draw is
+    // left alone.
+    void SetHelpMode(HWND window, bool on) noexcept;
 
     // Events. Handlers may unskin or destroy the window; the engine touches nothing after.
     std::function<void(TSkinObject source, const std::wstring& eventName)> OnSkinEvent;

@@ -307,7 +307,7 @@ private:
         int source = Named(hit);
         if (::GetFocus() != window_ && ::IsWindowEnabled(window_)) ::SetFocus(window_);
         int scrollAction = 0;
-        if (button == TMouseButton::mbLeft) {
+        if (button == TMouseButton::mbLeft && !tree_->helpMode) {
             int target = hit;
             while (target > 0 && !Interactive(tree_->nodes[target].kind)) target = tree_->nodes[target].parent;
             if (target > 0) {
@@ -477,6 +477,7 @@ private:
         }
         if (focused_ < 0 || !tree_->Visible(focused_)) return false;
         TSkinNode& n = tree_->nodes[focused_];
+        if (tree_->helpMode && n.kind == TSkinElementKind::ScrollBar) return false;
         if (n.kind == TSkinElementKind::Button && (key == VK_SPACE || key == VK_RETURN)) {
             ClickByKeyboard(focused_);
             return true;

@@ -48,6 +48,7 @@ struct TSkinTree {
     std::vector<TSkinNode> nodes;  // [0] is the root
     TSkinHost* host = nullptr;     // null for the skin object
     bool alive = true;             // false once the window is unskinned or destroyed
+    bool helpMode = false;         // presses only name their element (TSkin::SetHelpMode)
 
     // Throws ESkinError when the tree is gone or the index is not an element.
     TSkinNode& Node(int index);

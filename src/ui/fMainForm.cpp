@@ -99,7 +99,7 @@ void TfrmMain::FormCreate() {
     cmdLoadSkin_->OnClick = [this](TButton&) { cmdLoadSkinClick(); };
     SetFallbackFont();
 
-    contextHelpMode_ = false;
+    SetContextHelpMode(false);
     swallowClick_ = false;
     tracking_ = TSliderTracking{};
     currentPage_ = pgNone;

@@ -99,6 +99,8 @@ private:
     void ReportSkinError(const std::wstring& fileName, const std::wstring& detail);
     void OptionClick(int32_t id);
     void SetFallbackFont();
+    // The skin is told as well, so that a press in the mode only names its element.
+    void SetContextHelpMode(bool on);
 
     TWindowContext context_;
     TKorvixOptions& options_;

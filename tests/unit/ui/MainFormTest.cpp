@@ -14,6 +14,7 @@
 #include "help/uHTMLHelp.h"
 #include "legacy/uMessages.h"
 #include "skin/SkinTestSupport.h"
+#include "skin/uSkinScrollBar.h"
 #include "support/TestSupport.h"
 #include "ui/PageFixture.h"
 #include "ui/fMainForm.h"
@@ -84,6 +85,30 @@ POINT ThumbCentre(const TSkinScrollBar& bar) {
     int offset =
         static_cast<int>(static_cast<long long>(width - thumb) * (bar.Position() - bar.Min()) / (last - bar.Min()));
     return {r.left + offset + thumb / 2, (r.top + r.bottom) / 2};
+}
+
+// Where the parts of a horizontal scroll bar lie, as the engine lays them out.
+SkinScrollParts BarParts(const TSkinScrollBar& bar, bool arrows) {
+    RECT r = bar.Rectangle();
+    SkinScrollValues v{bar.Min(), bar.Max(), bar.Page(), bar.Step(), bar.Position()};
+    return ScrollParts({r.left, r.top, r.right - r.left, r.bottom - r.top}, false, arrows, v, r.bottom - r.top);
+}
+POINT Middle(const SkinRect& r) { return {r.x + r.w / 2, r.y + r.h / 2}; }
+
+// Where a test presses an element: its middle, or a part of a slider.
+enum class TPressAt { Middle, Thumb, PrevArrow, NextArrow, PageBefore, PageAfter };
+POINT PressPoint(const TSkinObject& element, TPressAt at, bool arrows) {
+    RECT r = element.Rectangle();
+    if (at == TPressAt::Middle) return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    SkinScrollParts p = BarParts(element.AsScrollBar(), arrows);
+    int y = (r.top + r.bottom) / 2;
+    switch (at) {
+        case TPressAt::Thumb: return Middle(p.thumb);
+        case TPressAt::PrevArrow: return Middle(p.prev);
+        case TPressAt::NextArrow: return Middle(p.next);
+        case TPressAt::PageBefore: return {(p.track.x + p.thumb.x) / 2, y};
+        default: return {(p.thumb.x + p.thumb.w + p.track.x + p.track.w) / 2, y};
+    }
 }
 
 // The text of a skin file with every `from` replaced by `to`.
@@ -178,6 +203,12 @@ protected:
         }
     }
     RECT ElementRect(const wchar_t* name) { return form_->Root().Find(name).Rectangle(); }
+    // Opens a page (or closes the open one for pgNone) and waits until it shows.
+    void TogglePageTo(int page) {
+        if (form_->CurrentPage() == page) return;
+        form_->ShowPage(page);
+        Settle();
+    }
     // A left click in the middle of an element, as the mouse gives it, and what it posted.
     void Click(const wchar_t* name) {
         ClickNow(name);
@@ -566,6 +597,93 @@ TEST_F(MainFormTest, ContextHelpOnTheFreeUpButtonShowsItsPopupBelowItAndFreesNot
     // The next click is the button's again.
     Click(L"manual_activate");
     EXPECT_EQ(FreeUpRequests().size(), 1u);
+}
+
+TEST_F(MainFormTest, ContextHelpOnAnyElementOnlyExplainsIt) {
+    // The default skin with arrows on its sliders, so that every part of a slider is pressed.
+    O().SetSkin(WriteSkin(
+        SlowedDown(ShippedSkin(L"default.skn"), "      thumb thumb\n", "      thumb thumb\n      arrows thumb thumb\n")));
+    struct Case {
+        const char* what;
+        int page;
+        const wchar_t* element;
+        TPressAt at;
+    };
+    const Case cases[] = {
+        {"page button", pgManual, L"regular", TPressAt::Middle},
+        {"the open page's button", pgManual, L"manual", TPressAt::Middle},
+        {"free-up button", pgManual, L"manual_activate", TPressAt::Middle},
+        {"preset button", pgManual, L"set_value1", TPressAt::Middle},
+        {"label", pgManual, L"manual_amount", TPressAt::Middle},
+        {"slider thumb", pgManual, L"manual_scroll", TPressAt::Thumb},
+        {"slider left arrow", pgManual, L"manual_scroll", TPressAt::PrevArrow},
+        {"slider right arrow", pgManual, L"manual_scroll", TPressAt::NextArrow},
+        {"page area left of the thumb", pgManual, L"manual_scroll", TPressAt::PageBefore},
+        {"page area right of the thumb", pgManual, L"manual_scroll", TPressAt::PageAfter},
+        {"check box", pgRegular, L"regular_on_check", TPressAt::Middle},
+        {"interval slider arrow", pgRegular, L"regular_adjust_scroll", TPressAt::NextArrow},
+        {"style button", pgMonitor, L"memory_tray_icon_bar", TPressAt::Middle},
+        {"display mode button", pgMonitor, L"show_free_memory", TPressAt::Middle},
+    };
+    TfrmMain& form = Open();
+    ASSERT_TRUE(form.SkinLoaded());
+    O().SetManual(256);
+    O().SetRegularInterval(120);
+    PumpMessages();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (form.CurrentPage() != c.page) {
+            TogglePageTo(c.page);
+            ASSERT_EQ(form.CurrentPage(), c.page);
+        }
+        TSkinObject element = form.Root().Find(c.element);
+        ASSERT_TRUE(element);
+        int position = c.at == TPressAt::Middle ? 0 : element.AsScrollBar().Position();
+        Click(L"contexthelp");
+        ASSERT_TRUE(form.ContextHelpMode());
+        g_popups.clear();
+        FreeUpRequests();
+        const OptionValues before = Snapshot(O());
+        POINT pt = PressPoint(element, c.at, true);
+        Mouse(form.Handle(), WM_LBUTTONDOWN, pt.x, pt.y);
+        Mouse(form.Handle(), WM_LBUTTONUP, pt.x, pt.y);
+        PumpMessages();
+        EXPECT_FALSE(form.ContextHelpMode());
+        ASSERT_EQ(g_popups.size(), 1u);
+        EXPECT_EQ(g_popups[0].idString, UINT(ElementID(c.element)));
+        EXPECT_EQ(Changes(before, Snapshot(O())), OptionValues{});
+        EXPECT_EQ(form.CurrentPage(), c.page);
+        EXPECT_TRUE(FreeUpRequests().empty());
+        if (c.at != TPressAt::Middle) {
+            EXPECT_EQ(element.AsScrollBar().Position(), position);
+        }
+        // Keys on a slider while the mode is on move nothing either.
+        if (c.at == TPressAt::Thumb) {
+            Mouse(form.Handle(), WM_LBUTTONDOWN, pt.x, pt.y);  // the slider takes the focus
+            Mouse(form.Handle(), WM_LBUTTONUP, pt.x, pt.y);
+            PumpMessages();
+            const OptionValues focused = Snapshot(O());
+            // The mode entered as the "?" button's click enters it, the focus left where it is.
+            form.SkinSkinEvent(form.Root().Find(L"contexthelp"), L"OnClick");
+            ASSERT_TRUE(form.ContextHelpMode());
+            Key(form.Handle(), VK_RIGHT);
+            PumpMessages();
+            EXPECT_EQ(Changes(focused, Snapshot(O())), OptionValues{});
+            form.SkinSkinEvent(form.Root(), L"OnMouseDown");
+            ASSERT_FALSE(form.ContextHelpMode());
+            Key(form.Handle(), VK_RIGHT);
+            PumpMessages();
+            EXPECT_EQ(O().Manual(), focused.at("Manual") + 1) << "the key check needs the slider focused";
+        }
+    }
+    // After the help the controls act again.
+    TogglePageTo(pgManual);
+    TSkinScrollBar bar = form.Root().Find(L"manual_scroll").AsScrollBar();
+    POINT arrow = PressPoint(bar, TPressAt::NextArrow, true);
+    Mouse(form.Handle(), WM_LBUTTONDOWN, arrow.x, arrow.y);
+    Mouse(form.Handle(), WM_LBUTTONUP, arrow.x, arrow.y);
+    PumpMessages();
+    EXPECT_EQ(O().Manual(), 258);
 }
 
 TEST_F(MainFormTest, ContextHelpOnEmptySkinOnlyLeavesTheMode) {
