@@ -120,6 +120,17 @@ private:
 
 enum class TMouseButton { mbLeft, mbRight, mbMiddle };
 
+// What a screen reader is told of one element of a skinned form (Microsoft Active
+// Accessibility). The engine knows where elements are and what state they are in; the program
+// knows what they mean.
+enum class TSkinAccessRole { None, PushButton, CheckBox, RadioButton, Slider, StaticText, StatusBar };
+struct TSkinAccessInfo {
+    TSkinAccessRole Role = TSkinAccessRole::None;  // None: not shown to accessibility tools
+    std::wstring Name;
+    std::wstring Value;        // a slider's value as the window shows it
+    std::wstring Description;  // a longer explanation (the element's help)
+};
+
 class TSkin {
 public:
     TSkin();
@@ -162,6 +173,9 @@ public:
     // another one started on the same element. Delivered from the message loop, after the
     // call that started or stopped it has returned.
     std::function<void(TSkinObject element, const std::wstring& animation)> OnAnimationEnd;
+    // A form answers accessibility tools (WM_GETOBJECT) with the visible elements for which
+    // this tells a role; without it the window is left to the system.
+    std::function<TSkinAccessInfo(TSkinObject element)> OnAccessibleInfo;
     // Errors thrown by the handlers above end here, never in the system's code; without a
     // handler they go to the application's error sink (Application.HandleException), as the
     // engine's own failures always do.

@@ -18,7 +18,9 @@ const SkinAnimation& Animation(const TSkinNode& n, int index) {
 }
 
 void Repaint(TSkinTree& tree, int index) {
-    if (tree.host) tree.host->InvalidateNode(index);
+    if (!tree.host) return;
+    tree.host->InvalidateNode(index);
+    tree.host->ElementChanged(index);
 }
 }  // namespace
 

@@ -41,6 +41,8 @@ public:
     virtual void StartAnimation(int node, int animation) = 0;
     // Whether an animation of that node plays now.
     virtual bool AnimationRunning(int node) const = 0;
+    // A program changed the element's text, state or value (accessibility tools are told).
+    virtual void ElementChanged(int /*index*/) {}
 };
 
 struct TSkinTree {
