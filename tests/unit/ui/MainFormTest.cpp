@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <htmlhelp.h>
+#include <oleacc.h>
 #include <optional>
 #include <string>
 #include <vector>
@@ -110,6 +111,71 @@ POINT PressPoint(const TSkinObject& element, TPressAt at, bool arrows) {
         default: return {(p.thumb.x + p.thumb.w + p.track.x + p.track.w) / 2, y};
     }
 }
+
+// What a screen reader reads of one child of the window's client object.
+struct TAccessChild {
+    long id = 0, role = 0, state = 0;
+    std::wstring name, value, action;
+    RECT place{};
+};
+constexpr GUID kIID_IAccessible{0x618736E0, 0x3C3D, 0x11CF, {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
+
+std::wstring TakeText(HRESULT hr, BSTR text) {
+    std::wstring out = hr == S_OK && text ? std::wstring(text, ::SysStringLen(text)) : L"";
+    ::SysFreeString(text);
+    return out;
+}
+
+TAccessChild ReadChild(IAccessible* object, long id) {
+    TAccessChild c;
+    c.id = id;
+    VARIANT child{};
+    child.vt = VT_I4;
+    child.lVal = id;
+    BSTR text = nullptr;
+    HRESULT hr = object->get_accName(child, &text);
+    c.name = TakeText(hr, text);
+    text = nullptr;
+    hr = object->get_accValue(child, &text);
+    c.value = TakeText(hr, text);
+    text = nullptr;
+    hr = object->get_accDefaultAction(child, &text);
+    c.action = TakeText(hr, text);
+    VARIANT v{};
+    if (object->get_accRole(child, &v) == S_OK && v.vt == VT_I4) c.role = v.lVal;
+    if (object->get_accState(child, &v) == S_OK && v.vt == VT_I4) c.state = v.lVal;
+    long l = 0, t = 0, w = 0, h = 0;
+    object->accLocation(&l, &t, &w, &h, child);
+    c.place = {l, t, l + w, t + h};
+    return c;
+}
+
+// The window's client object as a tool gets it (through WM_GETOBJECT), with its children.
+struct TAccessView {
+    IAccessible* object = nullptr;
+    std::vector<TAccessChild> children;
+    explicit TAccessView(HWND window) {
+        EXPECT_EQ(::AccessibleObjectFromWindow(window, DWORD(OBJID_CLIENT), kIID_IAccessible,
+                                               reinterpret_cast<void**>(&object)),
+                  S_OK);
+        Read();
+    }
+    ~TAccessView() {
+        if (object) object->Release();
+    }
+    void Read() {
+        children.clear();
+        long count = 0;
+        if (!object || object->get_accChildCount(&count) != S_OK) return;
+        for (long id = 1; id <= count; ++id) children.push_back(ReadChild(object, id));
+    }
+    // The child that covers exactly this screen rectangle, with that role.
+    const TAccessChild* At(const RECT& place, long role) const {
+        for (const TAccessChild& c : children)
+            if (::EqualRect(&c.place, &place) && c.role == role) return &c;
+        return nullptr;
+    }
+};
 
 // The text of a skin file with every `from` replaced by `to`.
 std::string SlowedDown(const std::wstring& file, const std::string& from, const std::string& to) {
@@ -547,6 +613,122 @@ TEST_F(MainFormTest, CriticalTriggerBelowTheAmountDragsTheAmountAlongInTheSameRe
     EXPECT_EQ(form.Root().Find(L"critical_scroll").AsScrollBar().Position(), int(O().CriticalFreeUpMB()));
     EXPECT_LE(O().CriticalFreeUpMB(), 300u);
     EXPECT_EQ(Text(L"critical_amount"), FormatFreeAmount(int(O().CriticalFreeUpMB())));
+}
+
+// ---- Accessibility ----
+TEST_F(MainFormTest, AScreenReaderReadsTheVisibleElementsWithTheirNamesRolesAndValues) {
+    struct Case {
+        int page;
+        const wchar_t* element;
+        long role;
+        const wchar_t* name;
+        const wchar_t* value;  // a slider's value; nullptr: none
+    };
+    const Case cases[] = {
+        {pgManual, L"manual", ROLE_SYSTEM_PUSHBUTTON, L"Manual Free-Up", nullptr},
+        {pgManual, L"manual_activate", ROLE_SYSTEM_PUSHBUTTON, L"Free-Up", nullptr},
+        {pgManual, L"manual_scroll", ROLE_SYSTEM_SLIDER, L"Amount of memory to free-up", L"256 MB"},
+        {pgManual, L"manual_amount", ROLE_SYSTEM_STATICTEXT, L"256 MB", nullptr},
+        {pgManual, L"StatusStatic", ROLE_SYSTEM_STATUSBAR, L"idle", nullptr},
+        {pgRegular, L"regular_on_check", ROLE_SYSTEM_CHECKBUTTON, L"Do regular free-ups", nullptr},
+        {pgRegular, L"regular_adjust_scroll", ROLE_SYSTEM_SLIDER, L"Interval for regular free up", L"24 hrs"},
+        {pgRegular, L"idlecpu_scroll", ROLE_SYSTEM_SLIDER, L"Allowed CPU usage", L"30%"},
+        {pgMonitor, L"memory_tray_icon_bar", ROLE_SYSTEM_RADIOBUTTON, L"Memory tray-icon: Bar", nullptr},
+        {pgMonitor, L"intervall_scroll", ROLE_SYSTEM_SLIDER, L"Monitor refresh time", L"1 s"},
+    };
+    TfrmMain& form = Open();
+    O().SetManual(256);
+    O().SetRegularInterval(1440);
+    O().SetRegularIdlePercent(30);
+    O().SetChartInterval(1500);
+    form.SetStatusText(L"idle", false);
+    PumpMessages();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "page " << c.page << ", " << std::string(c.element, c.element + wcslen(c.element)));
+        TogglePageTo(c.page);
+        TAccessView view(form.Handle());
+        RECT r = ElementRect(c.element);
+        ::MapWindowPoints(form.Handle(), nullptr, reinterpret_cast<POINT*>(&r), 2);
+        const TAccessChild* child = view.At(r, c.role);
+        ASSERT_NE(child, nullptr);
+        EXPECT_EQ(child->name, c.name);
+        EXPECT_EQ(child->value, c.value ? c.value : L"");
+        // Every child shown has a name and is on the open page or the page list.
+        for (const TAccessChild& other : view.children) EXPECT_FALSE(other.name.empty()) << other.id;
+    }
+    // A closed page's elements are not shown.
+    TogglePageTo(pgNone);
+    TAccessView home(form.Handle());
+    RECT r = ElementRect(L"manual_scroll");
+    ::MapWindowPoints(form.Handle(), nullptr, reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_EQ(home.At(r, ROLE_SYSTEM_SLIDER), nullptr);
+}
+
+TEST_F(MainFormTest, AScreenReaderSeesStatesAndItsDefaultActionsClickAsTheMouseDoes) {
+    TfrmMain& form = Open();
+    O().SetRegular(false);
+    PumpMessages();
+    TAccessView view(form.Handle());
+    auto find = [&](const wchar_t* name, long role) {
+        view.Read();
+        RECT r = ElementRect(name);
+        ::MapWindowPoints(form.Handle(), nullptr, reinterpret_cast<POINT*>(&r), 2);
+        const TAccessChild* c = view.At(r, role);
+        return c ? *c : TAccessChild{};
+    };
+    TAccessChild regular = find(L"regular", ROLE_SYSTEM_PUSHBUTTON);
+    ASSERT_NE(regular.id, 0);
+    EXPECT_EQ(regular.action, L"Press");
+    EXPECT_FALSE(regular.state & STATE_SYSTEM_PRESSED);
+    // The default action clicks the button once the call has returned.
+    VARIANT child{};
+    child.vt = VT_I4;
+    child.lVal = regular.id;
+    ASSERT_EQ(view.object->accDoDefaultAction(child), S_OK);
+    EXPECT_EQ(form.CurrentPage(), pgNone);
+    PumpMessages();
+    EXPECT_EQ(form.CurrentPage(), pgRegular);
+    Settle();
+    EXPECT_TRUE(find(L"regular", ROLE_SYSTEM_PUSHBUTTON).state & STATE_SYSTEM_PRESSED);
+
+    TAccessChild check = find(L"regular_on_check", ROLE_SYSTEM_CHECKBUTTON);
+    ASSERT_NE(check.id, 0);
+    EXPECT_FALSE(check.state & STATE_SYSTEM_CHECKED);
+    EXPECT_EQ(check.action, L"Check");
+    child.lVal = check.id;
+    ASSERT_EQ(view.object->accDoDefaultAction(child), S_OK);
+    PumpMessages();
+    EXPECT_TRUE(O().Regular());
+    check = find(L"regular_on_check", ROLE_SYSTEM_CHECKBUTTON);
+    EXPECT_TRUE(check.state & STATE_SYSTEM_CHECKED);
+    EXPECT_EQ(check.action, L"Uncheck");
+
+    // Focus taken through the object shows in the state and in the object's focus.
+    TAccessChild slider = find(L"regular_scroll", ROLE_SYSTEM_SLIDER);
+    ASSERT_NE(slider.id, 0);
+    EXPECT_EQ(slider.action, L"");
+    child.lVal = slider.id;
+    ::SetFocus(form.Handle());
+    ASSERT_EQ(view.object->accSelect(SELFLAG_TAKEFOCUS, child), S_OK);
+    EXPECT_TRUE(find(L"regular_scroll", ROLE_SYSTEM_SLIDER).state & STATE_SYSTEM_FOCUSED);
+    VARIANT focus{};
+    ASSERT_EQ(view.object->get_accFocus(&focus), S_OK);
+    EXPECT_EQ(focus.vt, VT_I4);
+    EXPECT_EQ(focus.lVal, slider.id);
+    // The keys move the focused slider, and the value follows.
+    O().SetRegularFreeUpMB(256);
+    PumpMessages();
+    Key(form.Handle(), VK_RIGHT);
+    PumpMessages();
+    EXPECT_EQ(find(L"regular_scroll", ROLE_SYSTEM_SLIDER).value, FormatFreeAmount(257));
+
+    // A tool that keeps the object after the window has gone gets an error, not a crash.
+    view.object->AddRef();
+    IAccessible* kept = view.object;
+    CloseForm();
+    long count = 0;
+    EXPECT_EQ(kept->get_accChildCount(&count), RPC_E_DISCONNECTED);
+    kept->Release();
 }
 
 // ---- Status line ----
