@@ -117,8 +117,8 @@ HRESULT TSkinAccessible::get_accParent(IDispatch** parent) {
     using FromWindowFn = HRESULT(WINAPI*)(HWND, DWORD, REFIID, void**);
     static const auto fromWindow = SystemLibraryFunction<FromWindowFn>(L"oleacc.dll", "AccessibleObjectFromWindow");
     if (!fromWindow) return S_FALSE;
-    HRESULT hr = fromWindow(host_->AccessWindow(), DWORD(OBJID_WINDOW), kIID_IDispatch,
-                            reinterpret_cast<void**>(parent));
+    HRESULT hr =
+        fromWindow(host_->AccessWindow(), DWORD(OBJID_WINDOW), kIID_IDispatch, reinterpret_cast<void**>(parent));
     return SUCCEEDED(hr) && *parent ? S_OK : S_FALSE;
 }
 

@@ -172,9 +172,7 @@ public:
             if (std::find(nodes.begin(), nodes.end(), i) != nodes.end()) return i;
         return -1;
     }
-    void AccessDefaultAction(int node) override {
-        ::PostMessageW(window_, AccessActionMessage(), WPARAM(node), 0);
-    }
+    void AccessDefaultAction(int node) override { ::PostMessageW(window_, AccessActionMessage(), WPARAM(node), 0); }
     void AccessFocus(int node) override {
         if (::GetFocus() != window_) ::SetFocus(window_);
         showFocus_ = true;
@@ -429,7 +427,8 @@ private:
             InvalidateNode(wasPressed);
             for (int i = hit; i > 0; i = tree_->nodes[i].parent) clicked = clicked || i == wasPressed;
         }
-        if (wasDragged >= 0 && !FireScroll(tree, false, wasDragged)) return;
+        // A thumb pressed and released where it was changes nothing.
+        if (wasDragged >= 0 && std::exchange(dragMoved_, false) && !FireScroll(tree, false, wasDragged)) return;
         if (!FireMouse(tree, false, Named(hit), button, pt)) return;
         if (clicked) FireSkinEvent(tree, Named(wasPressed), L"OnClick");
     }
@@ -440,7 +439,7 @@ private:
         if (pressed_ >= 0) InvalidateNode(std::exchange(pressed_, -1));
         StopRepeat();
         int dragged = std::exchange(dragNode_, -1);
-        if (dragged >= 0) FireScroll(tree, false, dragged);
+        if (dragged >= 0 && std::exchange(dragMoved_, false)) FireScroll(tree, false, dragged);
     }
 
     // The parts of a scroll bar element at this DPI.
@@ -478,16 +477,19 @@ private:
         int delta = ScrollDelta(node, pt);
         if (delta == 0) {
             dragNode_ = node;
+            dragMoved_ = false;
             dragGrab_ = along - thumbStart;
             return 0;
         }
-        n.scroll.position = ClampScrollPosition(n.scroll, n.scroll.position + delta);
+        int moved = MovedScrollPosition(n.scroll, delta);
+        bool changed = moved != n.scroll.position;
+        n.scroll.position = moved;
         InvalidateNode(node);
         repeatNode_ = node;
         repeatDelta_ = delta;
         repeatPoint_ = pt;
         ::SetTimer(window_, RepeatTimer, RepeatDelay, nullptr);
-        return node + 1;
+        return changed ? node + 1 : 0;
     }
 
     void StopRepeat() {
@@ -502,7 +504,7 @@ private:
         if (node < 0 || ScrollDelta(node, repeatPoint_) != repeatDelta_) return;
         ::SetTimer(window_, RepeatTimer, RepeatPeriod, nullptr);
         TSkinNode& n = tree_->nodes[node];
-        int pos = ClampScrollPosition(n.scroll, n.scroll.position + repeatDelta_);
+        int pos = MovedScrollPosition(n.scroll, repeatDelta_);
         if (pos == n.scroll.position) return;
         n.scroll.position = pos;
         InvalidateNode(node);
@@ -516,6 +518,7 @@ private:
         int pos = ScrollPositionAt(p, n.design->vertical, n.scroll, along - dragGrab_);
         if (pos == n.scroll.position) return;
         n.scroll.position = pos;
+        dragMoved_ = true;
         InvalidateNode(dragNode_);
         FireScroll(tree_, true, dragNode_);
     }
@@ -607,16 +610,16 @@ private:
         int page = std::max(n.scroll.page, 1), pos = n.scroll.position;
         switch (key) {
             case VK_LEFT:
-            case VK_UP: pos -= n.scroll.step; break;
+            case VK_UP: pos = MovedScrollPosition(n.scroll, -n.scroll.step); break;
             case VK_RIGHT:
-            case VK_DOWN: pos += n.scroll.step; break;
-            case VK_PRIOR: pos -= page; break;
-            case VK_NEXT: pos += page; break;
+            case VK_DOWN: pos = MovedScrollPosition(n.scroll, n.scroll.step); break;
+            case VK_PRIOR: pos = MovedScrollPosition(n.scroll, -page); break;
+            case VK_NEXT: pos = MovedScrollPosition(n.scroll, page); break;
             case VK_HOME: pos = n.scroll.min; break;
-            case VK_END: pos = ScrollLastPosition(n.scroll); break;
+            case VK_END: pos = std::max(ScrollLastPosition(n.scroll), n.scroll.position); break;
             default: return false;
         }
-        n.scroll.position = ClampScrollPosition(n.scroll, pos);
+        n.scroll.position = pos;
         InvalidateNode(focused_);
         FireScroll(tree_, false, focused_);
         return true;
@@ -682,6 +685,7 @@ private:
     int backWidth_ = 0, backHeight_ = 0;
     int hot_ = -1, pressed_ = -1, focused_ = -1;
     int dragNode_ = -1, dragGrab_ = 0;
+    bool dragMoved_ = false;  // the thumb moved since it was grabbed
     int repeatNode_ = -1, repeatDelta_ = 0;
     POINT repeatPoint_{};
     bool showFocus_ = false, tracking_ = false;

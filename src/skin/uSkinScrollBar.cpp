@@ -1,5 +1,6 @@
 #include "skin/uSkinScrollBar.h"
 #include <algorithm>
+#include <climits>
 
 int ScrollLastPosition(const SkinScrollValues& v) {
     long long last = static_cast<long long>(v.max) - std::max(v.page - 1, 0);
@@ -8,6 +9,13 @@ int ScrollLastPosition(const SkinScrollValues& v) {
 
 int ClampScrollPosition(const SkinScrollValues& v, int position) {
     return std::clamp(position, v.min, ScrollLastPosition(v));
+}
+
+int MovedScrollPosition(const SkinScrollValues& v, int delta) {
+    long long wanted = static_cast<long long>(v.position) + delta;
+    int moved = ClampScrollPosition(v, static_cast<int>(std::clamp<long long>(wanted, INT_MIN, INT_MAX)));
+    if ((delta > 0 && moved < v.position) || (delta < 0 && moved > v.position)) return v.position;
+    return moved;
 }
 
 SkinScrollParts ScrollParts(const SkinRect& b, bool vertical, bool arrows, const SkinScrollValues& v, int minThumb) {

@@ -10,6 +10,10 @@ struct SkinScrollValues {
 // The last position the user can reach: max - page + 1 (max when page is 0), never below min.
 int ScrollLastPosition(const SkinScrollValues& v);
 int ClampScrollPosition(const SkinScrollValues& v, int position);
+// Where a move by `delta` (a step, a page, a wheel notch) from the current position ends: within
+// the reachable positions, but never against its own direction, so a position the program wrote
+// beyond the last reachable one stays until the user moves back from it.
+int MovedScrollPosition(const SkinScrollValues& v, int delta);
 
 struct SkinScrollParts {
     SkinRect prev, next, track, thumb;  // prev/next empty without arrows

@@ -7,10 +7,10 @@
 //   msaa focus CLASS NAME           moves the keyboard focus to the child of that name
 //   msaa events CLASS MILLISECONDS  focus, name, value, state and reorder events: event, child id, name
 #include <windows.h>
-#include <oleacc.h>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <oleacc.h>
 #include <string>
 #include <vector>
 
@@ -50,8 +50,8 @@ IAccessible* ClientObject(const char* cls) {
     EnumWindows(FindClass, reinterpret_cast<LPARAM>(cls));
     if (!g_window) return nullptr;
     IAccessible* object = nullptr;
-    HRESULT hr = AccessibleObjectFromWindow(g_window, DWORD(OBJID_CLIENT), kIID_IAccessible,
-                                            reinterpret_cast<void**>(&object));
+    HRESULT hr =
+        AccessibleObjectFromWindow(g_window, DWORD(OBJID_CLIENT), kIID_IAccessible, reinterpret_cast<void**>(&object));
     if (FAILED(hr)) fprintf(stderr, "AccessibleObjectFromWindow: %lx\n", static_cast<unsigned long>(hr));
     return SUCCEEDED(hr) ? object : nullptr;
 }
@@ -155,15 +155,15 @@ int main(int argc, char** argv) {
         VARIANT child;
         child.vt = VT_I4;
         child.lVal = e ? e->id : 0;
-        HRESULT hr = !e ? E_INVALIDARG
-                        : !strcmp(cmd, "do") ? object->accDoDefaultAction(child)
-                                             : object->accSelect(SELFLAG_TAKEFOCUS, child);
+        HRESULT hr = !e                   ? E_INVALIDARG
+                     : !strcmp(cmd, "do") ? object->accDoDefaultAction(child)
+                                          : object->accSelect(SELFLAG_TAKEFOCUS, child);
         printf("%s %lx\n", SUCCEEDED(hr) ? "done" : "failed", static_cast<unsigned long>(hr));
         rc = SUCCEEDED(hr) ? 0 : 1;
     } else if (!strcmp(cmd, "events") && argc > 3) {
         GetWindowThreadProcessId(g_window, &g_process);
-        HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_VALUECHANGE, nullptr, OnEvent,
-                                             g_process, 0, WINEVENT_OUTOFCONTEXT);
+        HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_VALUECHANGE, nullptr, OnEvent, g_process,
+                                             0, WINEVENT_OUTOFCONTEXT);
         printf("listening\n");
         fflush(stdout);
         const DWORD end = GetTickCount() + strtoul(argv[3], nullptr, 0);

@@ -580,6 +580,100 @@ TEST_F(MainFormTest, ADragAppliesAtEveryMoveAndTheReleaseAddsNothing) {
     EXPECT_EQ(O().Manual(), bar.Min());
 }
 
+TEST_F(MainFormTest, SlidersKeepOffGridValuesUntilTheUserMovesThem) {
+    // The default skin with arrows on its sliders, so that every part of a slider is pressed.
+    O().SetSkin(WriteSkin(SlowedDown(ShippedSkin(L"default.skn"), "      thumb thumb\n",
+                                     "      thumb thumb\n      arrows thumb thumb\n")));
+    enum TStored { RegularInterval, ChartInterval };
+    struct Case {
+        const char* what;
+        int page;
+        const wchar_t* slider;
+        const wchar_t* label;
+        TStored option;
+        int stored;  // off the slider's grid, or beyond its reachable positions
+        const wchar_t* shows;
+        TPressAt at;
+        int after;  // the option after the click
+    };
+    const Case cases[] = {
+        // 1440 min sits at position 83, beyond the reachable 82.
+        {"24 hrs, thumb", pgRegular, L"regular_adjust_scroll", L"regular_adjust", RegularInterval, 1440, L"24 hrs",
+         TPressAt::Thumb, 1440},
+        {"24 hrs, left arrow", pgRegular, L"regular_adjust_scroll", L"regular_adjust", RegularInterval, 1440, L"24 hrs",
+         TPressAt::PrevArrow, 1380},
+        {"24 hrs, right arrow", pgRegular, L"regular_adjust_scroll", L"regular_adjust", RegularInterval, 1440,
+         L"24 hrs", TPressAt::NextArrow, 1440},
+        {"24 hrs, page left", pgRegular, L"regular_adjust_scroll", L"regular_adjust", RegularInterval, 1440, L"24 hrs",
+         TPressAt::PageBefore, 1140},
+        // 90 min shows as 1 hrs at position 60.
+        {"90 min, thumb", pgRegular, L"regular_adjust_scroll", L"regular_adjust", RegularInterval, 90, L"1 hrs",
+         TPressAt::Thumb, 90},
+        {"90 min, left arrow", pgRegular, L"regular_adjust_scroll", L"regular_adjust", RegularInterval, 90, L"1 hrs",
+         TPressAt::PrevArrow, 59},
+        {"90 min, right arrow", pgRegular, L"regular_adjust_scroll", L"regular_adjust", RegularInterval, 90, L"1 hrs",
+         TPressAt::NextArrow, 120},
+        {"90 min, page left", pgRegular, L"regular_adjust_scroll", L"regular_adjust", RegularInterval, 90, L"1 hrs",
+         TPressAt::PageBefore, 55},
+        {"90 min, page right", pgRegular, L"regular_adjust_scroll", L"regular_adjust", RegularInterval, 90, L"1 hrs",
+         TPressAt::PageAfter, 360},
+        // 1500 ms shows as step 3, 1 s.
+        {"1500 ms, thumb", pgMonitor, L"intervall_scroll", L"intervall_amount", ChartInterval, 1500, L"1 s",
+         TPressAt::Thumb, 1500},
+        {"1500 ms, left arrow", pgMonitor, L"intervall_scroll", L"intervall_amount", ChartInterval, 1500, L"1 s",
+         TPressAt::PrevArrow, 500},
+        {"1500 ms, right arrow", pgMonitor, L"intervall_scroll", L"intervall_amount", ChartInterval, 1500, L"1 s",
+         TPressAt::NextArrow, 2000},
+        {"1500 ms, page left", pgMonitor, L"intervall_scroll", L"intervall_amount", ChartInterval, 1500, L"1 s",
+         TPressAt::PageBefore, 500},
+        {"1500 ms, page right", pgMonitor, L"intervall_scroll", L"intervall_amount", ChartInterval, 1500, L"1 s",
+         TPressAt::PageAfter, 2000},
+    };
+    TfrmMain& form = Open();
+    ASSERT_TRUE(form.SkinLoaded());
+    auto stored = [&](TStored option) {
+        return option == RegularInterval ? int(O().RegularInterval()) : int(O().ChartInterval());
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TogglePageTo(c.page);
+        if (c.option == RegularInterval)
+            O().SetRegularInterval(c.stored);
+        else
+            O().SetChartInterval(c.stored);
+        PumpMessages();
+        ASSERT_EQ(stored(c.option), c.stored);
+        ASSERT_EQ(Text(c.label), c.shows);
+        TSkinScrollBar bar = form.Root().Find(c.slider).AsScrollBar();
+        POINT pt = PressPoint(bar, c.at, true);
+        Mouse(form.Handle(), WM_LBUTTONDOWN, pt.x, pt.y);
+        Mouse(form.Handle(), WM_LBUTTONUP, pt.x, pt.y);
+        PumpMessages();
+        EXPECT_EQ(stored(c.option), c.after);
+        if (c.after == c.stored) {
+            EXPECT_EQ(Text(c.label), c.shows);
+        }
+    }
+    // The keys from 24 hrs: the first step back is 23 hrs, forward stays at 24 hrs.
+    TogglePageTo(pgRegular);
+    O().SetRegularInterval(1440);
+    PumpMessages();
+    TSkinScrollBar bar = form.Root().Find(L"regular_adjust_scroll").AsScrollBar();
+    EXPECT_EQ(bar.Position(), 83);
+    POINT thumb = PressPoint(bar, TPressAt::Thumb, true);
+    Mouse(form.Handle(), WM_LBUTTONDOWN, thumb.x, thumb.y);  // the focus, and nothing else
+    Mouse(form.Handle(), WM_LBUTTONUP, thumb.x, thumb.y);
+    PumpMessages();
+    Key(form.Handle(), VK_RIGHT);
+    Key(form.Handle(), VK_END);
+    PumpMessages();
+    EXPECT_EQ(O().RegularInterval(), 1440);
+    Key(form.Handle(), VK_LEFT);
+    PumpMessages();
+    EXPECT_EQ(O().RegularInterval(), 1380);
+    EXPECT_EQ(Text(L"regular_adjust"), L"23 hrs");
+}
+
 TEST_F(MainFormTest, ArrowKeysThroughTheMessageLoopMoveTheFocusedSlider) {
     TfrmMain& form = Open();
     Click(L"manual");
@@ -644,7 +738,8 @@ TEST_F(MainFormTest, AScreenReaderReadsTheVisibleElementsWithTheirNamesRolesAndV
     form.SetStatusText(L"idle", false);
     PumpMessages();
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "page " << c.page << ", " << std::string(c.element, c.element + wcslen(c.element)));
+        SCOPED_TRACE(testing::Message() << "page " << c.page << ", "
+                                        << std::string(c.element, c.element + wcslen(c.element)));
         TogglePageTo(c.page);
         TAccessView view(form.Handle());
         RECT r = ElementRect(c.element);
@@ -783,8 +878,8 @@ TEST_F(MainFormTest, ContextHelpOnTheFreeUpButtonShowsItsPopupBelowItAndFreesNot
 
 TEST_F(MainFormTest, ContextHelpOnAnyElementOnlyExplainsIt) {
     // The default skin with arrows on its sliders, so that every part of a slider is pressed.
-    O().SetSkin(WriteSkin(
-        SlowedDown(ShippedSkin(L"default.skn"), "      thumb thumb\n", "      thumb thumb\n      arrows thumb thumb\n")));
+    O().SetSkin(WriteSkin(SlowedDown(ShippedSkin(L"default.skn"), "      thumb thumb\n",
+                                     "      thumb thumb\n      arrows thumb thumb\n")));
     struct Case {
         const char* what;
         int page;
