@@ -529,7 +529,7 @@ private:
         while (node > 0 && tree_->nodes[node].kind != TSkinElementKind::ScrollBar) node = tree_->nodes[node].parent;
         if (node <= 0) return false;
         TSkinNode& n = tree_->nodes[node];
-        n.scroll.position = ClampScrollPosition(n.scroll, n.scroll.position - delta / WHEEL_DELTA * n.scroll.step);
+        n.scroll.position = MovedScrollPosition(n.scroll, -(delta / WHEEL_DELTA) * n.scroll.step);
         InvalidateNode(node);
         FireScroll(tree_, false, node);
         return true;

@@ -666,8 +666,13 @@ TEST_F(MainFormTest, SlidersKeepOffGridValuesUntilTheUserMovesThem) {
     PumpMessages();
     Key(form.Handle(), VK_RIGHT);
     Key(form.Handle(), VK_END);
+    // A wheel notch towards the end as well.
+    POINT screen = thumb;
+    ::ClientToScreen(form.Handle(), &screen);
+    ::SendMessageW(form.Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, WORD(-WHEEL_DELTA)), MAKELPARAM(screen.x, screen.y));
     PumpMessages();
     EXPECT_EQ(O().RegularInterval(), 1440);
+    EXPECT_EQ(bar.Position(), 83);
     Key(form.Handle(), VK_LEFT);
     PumpMessages();
     EXPECT_EQ(O().RegularInterval(), 1380);
