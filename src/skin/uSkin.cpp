@@ -106,3 +106,8 @@ TSkinObject TSkin::WindowObject(HWND window) {
     if (it == impl_->windows.end()) throw ESkinError(L"The window is not drawn by this skin");
     return TSkinAccess::Object(it->second->Tree(), 0);
 }
+
+void TSkin::SetHelpMode(HWND window, bool on) noexcept {
+    auto it = impl_->windows.find(window);
+    if (it != impl_->windows.end()) it->second->Tree()->helpMode = on;
+}

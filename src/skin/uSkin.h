@@ -120,6 +120,17 @@ private:
 
 enum class TMouseButton { mbLeft, mbRight, mbMiddle };
 
+// What a screen reader is told of one element of a skinned form (Microsoft Active
+// Accessibility). The engine knows where elements are and what state they are in; the program
+// knows what they mean.
+enum class TSkinAccessRole { None, PushButton, CheckBox, RadioButton, Slider, StaticText, StatusBar };
+struct TSkinAccessInfo {
+    TSkinAccessRole Role = TSkinAccessRole::None;  // None: not shown to accessibility tools
+    std::wstring Name;
+    std::wstring Value;        // a slider's value as the window shows it
+    std::wstring Description;  // a longer explanation (the element's help)
+};
+
 class TSkin {
 public:
     TSkin();
@@ -146,6 +157,11 @@ public:
     // The window gets its plain look back; a window this skin does not draw is left alone.
     void UnskinWindow(HWND window) noexcept;
     TSkinObject WindowObject(HWND window);
+    // Context help: while on, a press on the window's elements only tells which element it
+    // was (OnSkinEvent "OnMouseDown", OnMouseDown, OnMouseUp): no button is pushed or
+    // clicked and no scroll bar moves, by mouse or keys. A window this skin does not draw is
+    // left alone.
+    void SetHelpMode(HWND window, bool on) noexcept;
 
     // Events. Handlers may unskin or destroy the window; the engine touches nothing after.
     std::function<void(TSkinObject source, const std::wstring& eventName)> OnSkinEvent;
@@ -157,6 +173,9 @@ public:
     // another one started on the same element. Delivered from the message loop, after the
     // call that started or stopped it has returned.
     std::function<void(TSkinObject element, const std::wstring& animation)> OnAnimationEnd;
+    // A form answers accessibility tools (WM_GETOBJECT) with the visible elements for which
+    // this tells a role; without it the window is left to the system.
+    std::function<TSkinAccessInfo(TSkinObject element)> OnAccessibleInfo;
     // Errors thrown by the handlers above end here, never in the system's code; without a
     // handler they go to the application's error sink (Application.HandleException), as the
     // engine's own failures always do.

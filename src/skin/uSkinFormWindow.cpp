@@ -3,8 +3,10 @@
 // per-monitor DPI and the animation timer.
 #include <windows.h>
 #include <algorithm>
+#include <map>
 #include <windowsx.h>
 #include "framework/uPaint.h"
+#include "skin/uSkinAccessible.h"
 #include "skin/uSkinAnimation.h"
 #include "skin/uSkinBinding.h"
 #include "skin/uSkinRaster.h"
@@ -29,6 +31,12 @@ UINT AnimationEndedMessage() {
     return message;
 }
 
+// Posted by a skinned form to itself: an accessibility tool asked for an element's default action.
+UINT AccessActionMessage() {
+    static const UINT message = ::RegisterWindowMessageW(L"KorvixSkinAccessAction");
+    return message;
+}
+
 bool Interactive(TSkinElementKind kind) {
     return kind == TSkinElementKind::Button || kind == TSkinElementKind::ScrollBar;
 }
@@ -42,7 +50,7 @@ UINT FramePeriod() {
     return 16;
 }
 
-class TSkinFormWindow : public TSkinBinding, public TSkinHost {
+class TSkinFormWindow : public TSkinBinding, public TSkinHost, public TSkinAccessHost {
 public:
     TSkinFormWindow(HWND window, std::shared_ptr<TSkinPainter> painter, TSkinEventSink sink, const SkinForm& form)
         : TSkinBinding(window, std::move(painter), std::move(sink)), form_(form) {
@@ -69,6 +77,10 @@ public:
     }
 
     ~TSkinFormWindow() override {
+        if (access_) {
+            access_->Disconnect();
+            access_->Release();
+        }
         Detach();  // restoring the frame below sends messages that are no longer ours
         if (!::IsWindow(window_)) return;
         ::KillTimer(window_, AnimationTimer);
@@ -107,6 +119,65 @@ public:
         TellEnded(ended);
     }
     bool AnimationRunning(int node) const override { return animator_->RunningOn(node); }
+    void ElementChanged(int index) override {
+        // Only once a tool has asked: nobody listens before that.
+        if (access_) AnnounceChanges(index);
+    }
+
+    // TSkinAccessHost
+    HWND AccessWindow() const override { return window_; }
+    std::vector<int> AccessNodes() const override {
+        std::vector<int> nodes;
+        for (int i = 1; i < int(tree_->nodes.size()); ++i) {
+            const TSkinNode& n = tree_->nodes[i];
+            if (n.name.empty() || !tree_->Visible(i)) continue;
+            RECT r = tree_->DeviceRect(i, dpi_);
+            if (::IsRectEmpty(&r) || AccessInfo(i).Role == TSkinAccessRole::None) continue;
+            nodes.push_back(i);
+        }
+        return nodes;
+    }
+    TSkinAccessInfo AccessInfo(int node) const override {
+        if (!sink_.skin || !sink_.skin->OnAccessibleInfo) return {};
+        try {
+            return sink_.skin->OnAccessibleInfo(TSkinAccess::Object(tree_, node));
+        } catch (...) {
+            return {};  // an element the program cannot describe is not shown
+        }
+    }
+    RECT AccessScreenRect(int node) const override {
+        RECT r = tree_->DeviceRect(node, dpi_);
+        ::MapWindowPoints(window_, nullptr, reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    }
+    DWORD AccessState(int node) const override {
+        const TSkinNode& n = tree_->nodes[node];
+        TSkinAccessRole role = AccessInfo(node).Role;
+        DWORD state = 0;
+        if (Interactive(n.kind)) state |= STATE_SYSTEM_FOCUSABLE;
+        if (node == focused_ && ::GetFocus() == window_) state |= STATE_SYSTEM_FOCUSED;
+        if (role == TSkinAccessRole::PushButton && n.pressed) state |= STATE_SYSTEM_PRESSED;
+        if ((role == TSkinAccessRole::CheckBox || role == TSkinAccessRole::RadioButton) && (n.checked || n.pressed))
+            state |= STATE_SYSTEM_CHECKED;
+        if (role == TSkinAccessRole::StaticText || role == TSkinAccessRole::StatusBar) state |= STATE_SYSTEM_READONLY;
+        if (!::IsWindowEnabled(window_)) state |= STATE_SYSTEM_UNAVAILABLE;
+        if (!tree_->Visible(node) || n.alpha == 0 || !::IsWindowVisible(window_)) state |= STATE_SYSTEM_INVISIBLE;
+        for (int i = hot_; i > 0; i = tree_->nodes[i].parent)
+            if (i == node) state |= STATE_SYSTEM_HOTTRACKED;
+        return state;
+    }
+    int AccessHit(POINT client) const override {
+        std::vector<int> nodes = AccessNodes();
+        for (int i = HitTest(client); i > 0; i = tree_->nodes[i].parent)
+            if (std::find(nodes.begin(), nodes.end(), i) != nodes.end()) return i;
+        return -1;
+    }
+    void AccessDefaultAction(int node) override { ::PostMessageW(window_, AccessActionMessage(), WPARAM(node), 0); }
+    void AccessFocus(int node) override {
+        if (::GetFocus() != window_) ::SetFocus(window_);
+        showFocus_ = true;
+        MoveFocusTo(node);
+    }
 
 protected:
     const char* Place() const noexcept override { return "form"; }
@@ -145,7 +216,24 @@ protected:
                     return DefaultProc(msg, wParam, lParam);
                 return 0;
             case WM_DPICHANGED: WMDpiChanged(SkinMessageDpi(wParam), reinterpret_cast<const RECT*>(lParam)); return 0;
+            case WM_GETOBJECT:
+                if (static_cast<LONG>(lParam) == static_cast<LONG>(OBJID_CLIENT) && sink_.skin &&
+                    sink_.skin->OnAccessibleInfo) {
+                    if (!access_) {
+                        access_ = new TSkinAccessible(*this);
+                        for (int node : AccessNodes()) {
+                            TSkinAccessInfo info = AccessInfo(node);
+                            announced_[node] = {info.Name, info.Value, AccessState(node)};
+                        }
+                    }
+                    return SkinAccessResult(*access_, wParam);
+                }
+                return DefaultProc(msg, wParam, lParam);
             default:
+                if (msg == AccessActionMessage()) {
+                    WMAccessAction(static_cast<int>(wParam));
+                    return 0;
+                }
                 if (msg == AnimationEndedMessage()) {
                     WMAnimationEnded();
                     return 0;
@@ -308,7 +396,7 @@ private:
         int source = Named(hit);
         if (::GetFocus() != window_ && ::IsWindowEnabled(window_)) ::SetFocus(window_);
         int scrollAction = 0;
-        if (button == TMouseButton::mbLeft) {
+        if (button == TMouseButton::mbLeft && !tree_->helpMode) {
             int target = hit;
             while (target > 0 && !Interactive(tree_->nodes[target].kind)) target = tree_->nodes[target].parent;
             if (target > 0) {
@@ -340,7 +428,8 @@ private:
             InvalidateNode(wasPressed);
             for (int i = hit; i > 0; i = tree_->nodes[i].parent) clicked = clicked || i == wasPressed;
         }
-        if (wasDragged >= 0 && !FireScroll(tree, false, wasDragged)) return;
+        // A thumb pressed and released where it was changes nothing.
+        if (wasDragged >= 0 && std::exchange(dragMoved_, false) && !FireScroll(tree, false, wasDragged)) return;
         if (!FireMouse(tree, false, Named(hit), button, pt)) return;
         if (clicked) FireSkinEvent(tree, Named(wasPressed), L"OnClick");
     }
@@ -351,7 +440,7 @@ private:
         if (pressed_ >= 0) InvalidateNode(std::exchange(pressed_, -1));
         StopRepeat();
         int dragged = std::exchange(dragNode_, -1);
-        if (dragged >= 0) FireScroll(tree, false, dragged);
+        if (dragged >= 0 && std::exchange(dragMoved_, false)) FireScroll(tree, false, dragged);
     }
 
     // The parts of a scroll bar element at this DPI.
@@ -389,16 +478,19 @@ private:
         int delta = ScrollDelta(node, pt);
         if (delta == 0) {
             dragNode_ = node;
+            dragMoved_ = false;
             dragGrab_ = along - thumbStart;
             return 0;
         }
-        n.scroll.position = ScrollPositionMovedBy(n.scroll, delta);
+        int moved = ScrollPositionMovedBy(n.scroll, delta);
+        bool changed = moved != n.scroll.position;
+        n.scroll.position = moved;
         InvalidateNode(node);
         repeatNode_ = node;
         repeatDelta_ = delta;
         repeatPoint_ = pt;
         ::SetTimer(window_, RepeatTimer, RepeatDelay, nullptr);
-        return node + 1;
+        return changed ? node + 1 : 0;
     }
 
     void StopRepeat() {
@@ -427,6 +519,7 @@ private:
         int pos = ScrollPositionAt(p, n.design->vertical, n.scroll, along - dragGrab_);
         if (pos == n.scroll.position) return;
         n.scroll.position = pos;
+        dragMoved_ = true;
         InvalidateNode(dragNode_);
         FireScroll(tree_, true, dragNode_);
     }
@@ -465,6 +558,37 @@ private:
         if (focused_ >= 0) InvalidateNode(focused_);
         focused_ = node;
         if (focused_ >= 0) InvalidateNode(focused_);
+        if (focused_ >= 0 && ::GetFocus() == window_) NotifyAccess(EVENT_OBJECT_FOCUS, focused_);
+    }
+
+    // Tells accessibility tools of an element (-1: the client area); nothing for an element
+    // they do not see.
+    void NotifyAccess(DWORD event, int node) const {
+        if (!sink_.skin || !sink_.skin->OnAccessibleInfo) return;
+        LONG child = node < 0 ? CHILDID_SELF : SkinAccessChildID(AccessNodes(), node);
+        if (child != CHILDID_SELF || node < 0) ::NotifyWinEvent(event, window_, OBJID_CLIENT, child);
+    }
+
+    // What a tool was last told of the changed element and of the sliders (whose values are
+    // the texts of other elements) against what they show now.
+    void AnnounceChanges(int index) {
+        for (int node : AccessNodes()) {
+            if (node != index && tree_->nodes[node].kind != TSkinElementKind::ScrollBar) continue;
+            TSkinAccessInfo info = AccessInfo(node);
+            DWORD state = AccessState(node);
+            auto [it, added] = announced_.try_emplace(node, Announced{info.Name, info.Value, state});
+            if (added) continue;
+            Announced before = std::exchange(it->second, Announced{info.Name, info.Value, state});
+            if (before.name != info.Name) NotifyAccess(EVENT_OBJECT_NAMECHANGE, node);
+            if (before.value != info.Value) NotifyAccess(EVENT_OBJECT_VALUECHANGE, node);
+            if (before.state != state) NotifyAccess(EVENT_OBJECT_STATECHANGE, node);
+        }
+    }
+
+    void WMAccessAction(int node) {
+        if (node <= 0 || node >= int(tree_->nodes.size()) || !tree_->Visible(node)) return;
+        if (tree_->nodes[node].kind != TSkinElementKind::Button || !::IsWindowEnabled(window_)) return;
+        ClickByKeyboard(node);
     }
 
     bool WMKeyDown(WPARAM key) {
@@ -485,6 +609,7 @@ private:
         }
         if (focused_ < 0 || !tree_->Visible(focused_)) return false;
         TSkinNode& n = tree_->nodes[focused_];
+        if (tree_->helpMode && n.kind == TSkinElementKind::ScrollBar) return false;
         if (n.kind == TSkinElementKind::Button && (key == VK_SPACE || key == VK_RETURN)) {
             ClickByKeyboard(focused_);
             return true;
@@ -499,7 +624,7 @@ private:
             case VK_PRIOR: delta = -page; break;
             case VK_NEXT: delta = page; break;
             case VK_HOME: delta = static_cast<long long>(n.scroll.min) - n.scroll.position; break;
-            case VK_END: delta = static_cast<long long>(ScrollLastPosition(n.scroll)) - n.scroll.position; break;
+            case VK_END: delta = std::max(static_cast<long long>(ScrollLastPosition(n.scroll)) - n.scroll.position, 0LL); break;
             default: return false;
         }
         n.scroll.position = ScrollPositionMovedBy(n.scroll, delta);
@@ -540,6 +665,8 @@ private:
     }
 
     void WMAnimationEnded() {
+        // A page shown or hidden: the client area's children changed.
+        if (access_) NotifyAccess(EVENT_OBJECT_REORDER, -1);
         auto tree = tree_;
         std::vector<TSkinAnimator::Ended> ended = std::move(ended_);
         ended_.clear();
@@ -566,12 +693,19 @@ private:
     int backWidth_ = 0, backHeight_ = 0;
     int hot_ = -1, pressed_ = -1, focused_ = -1;
     int dragNode_ = -1, dragGrab_ = 0;
+    bool dragMoved_ = false;  // the thumb moved since it was grabbed
     int repeatNode_ = -1, repeatDelta_ = 0;
     int wheelNode_ = -1;
     long long wheelRest_ = 0;  // wheel movement short of a notch
     POINT repeatPoint_{};
     bool showFocus_ = false, tracking_ = false;
     std::vector<TSkinAnimator::Ended> ended_;  // told at the next AnimationEndedMessage
+    TSkinAccessible* access_ = nullptr;        // once a tool has asked (WM_GETOBJECT)
+    struct Announced {
+        std::wstring name, value;
+        DWORD state;
+    };
+    std::map<int, Announced> announced_;
 };
 }  // namespace
 

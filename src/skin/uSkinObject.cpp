@@ -18,7 +18,9 @@ const SkinAnimation& Animation(const TSkinNode& n, int index) {
 }
 
 void Repaint(TSkinTree& tree, int index) {
-    if (tree.host) tree.host->InvalidateNode(index);
+    if (!tree.host) return;
+    tree.host->InvalidateNode(index);
+    tree.host->ElementChanged(index);
 }
 }  // namespace
 
@@ -177,7 +179,9 @@ namespace {
 void ChangeScroll(TSkinTree& tree, int index, int SkinScrollValues::*field, int value) {
     TSkinNode& n = tree.Node(index);
     n.scroll.*field = value;
-    n.scroll.position = ClampScrollPosition(n.scroll, n.scroll.position);
+    // A position the program writes is kept even beyond the last one the user can reach (the
+    // thumb is drawn at the end): the value it stands for must not change by being shown.
+    n.scroll.position = std::clamp(n.scroll.position, n.scroll.min, std::max(n.scroll.min, n.scroll.max));
     Repaint(tree, index);
 }
 }  // namespace

@@ -10,8 +10,9 @@ struct SkinScrollValues {
 // The last position the user can reach: max - page + 1 (max when page is 0), never below min.
 int ScrollLastPosition(const SkinScrollValues& v);
 int ClampScrollPosition(const SkinScrollValues& v, int position);
-// The reachable position `delta` away from the current one, in 64 bits: steps and pages of any
-// size, and many wheel notches at once, never overflow.
+// The reachable position `delta` away from the current one (a step, a page, wheel notches), in
+// 64 bits so that moves of any size never overflow; never against its own direction, so a
+// position the program wrote beyond the last reachable one stays until the user moves back from it.
 int ScrollPositionMovedBy(const SkinScrollValues& v, long long delta);
 
 struct SkinScrollParts {

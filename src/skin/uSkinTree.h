@@ -20,11 +20,14 @@ public:
     virtual void StartAnimation(int node, int animation) = 0;
     // Whether an animation of that node plays now.
     virtual bool AnimationRunning(int node) const = 0;
+    // A program changed the element's text, state or value (accessibility tools are told).
+    virtual void ElementChanged(int /*index*/) {}
 };
 
 struct TSkinTree : TSkinLayout {
     TSkinHost* host = nullptr;  // null for the skin object
     bool alive = true;          // false once the window is unskinned or destroyed
+    bool helpMode = false;      // presses only name their element (TSkin::SetHelpMode)
 
     // Throws ESkinError when the tree is gone or the index is not an element.
     TSkinNode& Node(int index);

@@ -7,6 +7,7 @@
 #include "framework/uMessageBox.h"
 #include "framework/uOwnMessages.h"
 #include "framework/uText.h"
+#include "help/uHelpText.h"
 #include "legacy/uGlobals.h"
 #include "legacy/uKorvixOptions.h"
 #include "legacy/uMessages.h"
@@ -58,6 +59,7 @@ TfrmMain::TfrmMain(const TWindowContext& context, UINT timerMs)
     skin_.OnScroll = [this](TSkinObject source, int newPos) { SkinScroll(source, newPos); };
     skin_.OnScrollTrack = [this](TSkinObject source, int newPos) { SkinScrollTrack(source, newPos); };
     skin_.OnAnimationEnd = [this](TSkinObject, const std::wstring&) { SkinAnimationEnd(); };
+    skin_.OnAccessibleInfo = [this](TSkinObject element) { return MainWindowAccessInfo(root_, element, HelpTexts()); };
     // An error in a handler is the user's to see, as anywhere else in the program.
     skin_.OnError = [](const Exception&) { Application.HandleException(std::current_exception()); };
     timer_.OnTimer = [this] { TimerTimer(); };
@@ -99,7 +101,7 @@ void TfrmMain::FormCreate() {
     cmdLoadSkin_->OnClick = [this](TButton&) { cmdLoadSkinClick(); };
     SetFallbackFont();
 
-    contextHelpMode_ = false;
+    SetContextHelpMode(false);
     swallowClick_ = false;
     tracking_ = TSliderTracking{};
     currentPage_ = pgNone;
@@ -383,6 +385,14 @@ void TfrmMain::SetStatusText(const std::wstring& text, bool deferred) {
     status->second.AsStatic().SetText(text);
     status->second.Refresh();
     pendingStatus_.reset();
+}
+
+const THelpTexts& TfrmMain::HelpTexts() {
+    if (!helpTexts_) {
+        std::optional<std::string> file = ReadCompiledHelpFile(help_.HelpFile(), L"cshelp.txt");
+        helpTexts_ = file ? ParsePopupTopics(*file) : THelpTexts{};
+    }
+    return *helpTexts_;
 }
 
 void TfrmMain::RepaintChart() {

@@ -22,6 +22,7 @@
 #include "tray/cPChart2.h"
 #include "ui/uAnimationList.h"
 #include "ui/uPageActions.h"
+#include "ui/uSkinAccessNames.h"
 #include "ui/uWindowContext.h"
 
 class TKorvixOptions;
@@ -100,6 +101,10 @@ private:
     void ReportSkinError(const std::wstring& fileName, const std::wstring& detail);
     void OptionClick(int32_t id);
     void SetFallbackFont();
+    // The skin is told as well, so that a press in the mode only names its element.
+    void SetContextHelpMode(bool on);
+    // The popup texts of the help file, read when a screen reader first asks.
+    const THelpTexts& HelpTexts();
 
     TWindowContext context_;
     TKorvixOptions& options_;
@@ -127,6 +132,7 @@ private:
     bool swallowClick_ = false;
     TSliderTracking tracking_;
     std::optional<std::wstring> pendingStatus_;
+    std::optional<THelpTexts> helpTexts_;
 };
 
 // Where the last main window of this run was when it closed; (-1, -1) before any. Not stored.

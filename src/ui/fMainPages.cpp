@@ -30,7 +30,7 @@ void TfrmMain::SkinSkinEvent(const TSkinObject& source, const std::wstring& even
         // must not eat this one.
         swallowClick_ = false;
         // A click on the empty skin, or on the context help button again, leaves the mode.
-        if (contextHelpMode_ && (id == 0 || id == idContextHelp)) contextHelpMode_ = false;
+        if (contextHelpMode_ && (id == 0 || id == idContextHelp)) SetContextHelpMode(false);
         return;
     }
     if (eventName != L"OnClick") return;
@@ -39,7 +39,7 @@ void TfrmMain::SkinSkinEvent(const TSkinObject& source, const std::wstring& even
         return;
     }
     if (contextHelpMode_) {
-        contextHelpMode_ = false;
+        SetContextHelpMode(false);
         return;
     }
     switch (id) {
@@ -55,7 +55,7 @@ void TfrmMain::SkinSkinEvent(const TSkinObject& source, const std::wstring& even
         case idHelp:
             if (help_.IsAvailable()) help_.ShowTopic(PageRow(currentPage_).HelpTopic);
             break;
-        case idContextHelp: contextHelpMode_ = true; break;
+        case idContextHelp: SetContextHelpMode(true); break;
         case idClose: Close(); break;
         case idSwitchSkin: ::PostMessageW(Handle(), WM_SWITCHSKIN, 0, OwnMessageKey()); break;
         default: OptionClick(id); break;
@@ -91,15 +91,20 @@ void TfrmMain::SkinMouseDown(const TSkinObject& source) {
     if (!contextHelpMode_) return;
     int32_t id = SourceID(source);
     if (id != 0 && id != idContextHelp) ShowElementHelp(id);
-    contextHelpMode_ = false;
+    SetContextHelpMode(false);
 }
 
 void TfrmMain::SkinMouseUp(const TSkinObject& source) {
     if (contextHelpMode_) ShowElementHelp(SourceID(source));
 }
 
+void TfrmMain::SetContextHelpMode(bool on) {
+    contextHelpMode_ = on;
+    skin_.SetHelpMode(Handle(), on);
+}
+
 void TfrmMain::ShowElementHelp(int32_t id) {
-    contextHelpMode_ = false;
+    SetContextHelpMode(false);
     std::wstring name = ElementName(id);
     if (name.empty()) {
         help_.ShowPopupAtCursor(0);

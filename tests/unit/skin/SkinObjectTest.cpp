@@ -1,6 +1,7 @@
 // Loading skins and the element operations, on the skin object and on a skinned window.
 #include <gtest/gtest.h>
 #include "skin/SkinTestSupport.h"
+#include "skin/uSkinScrollBar.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -143,7 +144,7 @@ TEST(SkinObject, AnimationsReportFramesAndDurations) {
     EXPECT_EQ(skin.SkinObject().Find(L"ok").AnimationCount(), 0);
 }
 
-TEST(SkinObject, ScrollBarKeepsItsPositionReachable) {
+TEST(SkinObject, ScrollBarKeepsAWrittenPositionWithinItsRange) {
     TSkin skin;
     skin.Load(WriteSkin(MiniSkin));
     TSkinScrollBar bar = skin.SkinObject().Find(L"bar").AsScrollBar();
@@ -154,12 +155,31 @@ TEST(SkinObject, ScrollBarKeepsItsPositionReachable) {
     bar.SetStep(1);
     bar.SetPosition(512);
     EXPECT_EQ(bar.Position(), 512);
+    // Beyond the last reachable position (512) but within the range: kept, as the program
+    // wrote it (the thumb shows at the end).
     bar.SetPosition(513);
-    EXPECT_EQ(bar.Position(), 512);
+    EXPECT_EQ(bar.Position(), 513);
+    bar.SetPosition(600);
+    EXPECT_EQ(bar.Position(), 536);
     bar.SetPosition(0);
     EXPECT_EQ(bar.Position(), 1);
     EXPECT_EQ(bar.Max(), 536);
     EXPECT_EQ(bar.Page(), 25);
+}
+
+TEST(SkinObject, AMoveFromBeyondTheReachableEndNeverGoesAgainstItsDirection) {
+    struct Case {
+        int position, delta, moved;
+    };
+    // min 1, max 86, page 5: reachable 1..82.
+    const Case cases[] = {
+        {83, -1, 82}, {83, 1, 83}, {83, 5, 83}, {83, -5, 78}, {86, -1, 82},
+        {80, 5, 82},  {2, -5, 1},  {1, -1, 1},  {60, 1, 61},
+    };
+    for (const Case& c : cases) {
+        SkinScrollValues v{1, 86, 5, 1, c.position};
+        EXPECT_EQ(ScrollPositionMovedBy(v, c.delta), c.moved) << c.position << " by " << c.delta;
+    }
 }
 
 TEST(SkinObject, ReferencesOutliveTheirWindowSafely) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <htmlhelp.h>
+#include <oleacc.h>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "help/uHTMLHelp.h"
 #include "legacy/uMessages.h"
 #include "skin/SkinTestSupport.h"
+#include "skin/uSkinScrollBar.h"
 #include "support/TestSupport.h"
 #include "ui/PageFixture.h"
 #include "ui/fMainForm.h"
@@ -85,6 +87,95 @@ POINT ThumbCentre(const TSkinScrollBar& bar) {
         static_cast<int>(static_cast<long long>(width - thumb) * (bar.Position() - bar.Min()) / (last - bar.Min()));
     return {r.left + offset + thumb / 2, (r.top + r.bottom) / 2};
 }
+
+// Where the parts of a horizontal scroll bar lie, as the engine lays them out.
+SkinScrollParts BarParts(const TSkinScrollBar& bar, bool arrows) {
+    RECT r = bar.Rectangle();
+    SkinScrollValues v{bar.Min(), bar.Max(), bar.Page(), bar.Step(), bar.Position()};
+    return ScrollParts({r.left, r.top, r.right - r.left, r.bottom - r.top}, false, arrows, v, r.bottom - r.top);
+}
+POINT Middle(const SkinRect& r) { return {r.x + r.w / 2, r.y + r.h / 2}; }
+
+// Where a test presses an element: its middle, or a part of a slider.
+enum class TPressAt { Middle, Thumb, PrevArrow, NextArrow, PageBefore, PageAfter };
+POINT PressPoint(const TSkinObject& element, TPressAt at, bool arrows) {
+    RECT r = element.Rectangle();
+    if (at == TPressAt::Middle) return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    SkinScrollParts p = BarParts(element.AsScrollBar(), arrows);
+    int y = (r.top + r.bottom) / 2;
+    switch (at) {
+        case TPressAt::Thumb: return Middle(p.thumb);
+        case TPressAt::PrevArrow: return Middle(p.prev);
+        case TPressAt::NextArrow: return Middle(p.next);
+        case TPressAt::PageBefore: return {(p.track.x + p.thumb.x) / 2, y};
+        default: return {(p.thumb.x + p.thumb.w + p.track.x + p.track.w) / 2, y};
+    }
+}
+
+// What a screen reader reads of one child of the window's client object.
+struct TAccessChild {
+    long id = 0, role = 0, state = 0;
+    std::wstring name, value, action;
+    RECT place{};
+};
+constexpr GUID kIID_IAccessible{0x618736E0, 0x3C3D, 0x11CF, {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
+
+std::wstring TakeText(HRESULT hr, BSTR text) {
+    std::wstring out = hr == S_OK && text ? std::wstring(text, ::SysStringLen(text)) : L"";
+    ::SysFreeString(text);
+    return out;
+}
+
+TAccessChild ReadChild(IAccessible* object, long id) {
+    TAccessChild c;
+    c.id = id;
+    VARIANT child{};
+    child.vt = VT_I4;
+    child.lVal = id;
+    BSTR text = nullptr;
+    HRESULT hr = object->get_accName(child, &text);
+    c.name = TakeText(hr, text);
+    text = nullptr;
+    hr = object->get_accValue(child, &text);
+    c.value = TakeText(hr, text);
+    text = nullptr;
+    hr = object->get_accDefaultAction(child, &text);
+    c.action = TakeText(hr, text);
+    VARIANT v{};
+    if (object->get_accRole(child, &v) == S_OK && v.vt == VT_I4) c.role = v.lVal;
+    if (object->get_accState(child, &v) == S_OK && v.vt == VT_I4) c.state = v.lVal;
+    long l = 0, t = 0, w = 0, h = 0;
+    object->accLocation(&l, &t, &w, &h, child);
+    c.place = {l, t, l + w, t + h};
+    return c;
+}
+
+// The window's client object as a tool gets it (through WM_GETOBJECT), with its children.
+struct TAccessView {
+    IAccessible* object = nullptr;
+    std::vector<TAccessChild> children;
+    explicit TAccessView(HWND window) {
+        EXPECT_EQ(::AccessibleObjectFromWindow(window, DWORD(OBJID_CLIENT), kIID_IAccessible,
+                                               reinterpret_cast<void**>(&object)),
+                  S_OK);
+        Read();
+    }
+    ~TAccessView() {
+        if (object) object->Release();
+    }
+    void Read() {
+        children.clear();
+        long count = 0;
+        if (!object || object->get_accChildCount(&count) != S_OK) return;
+        for (long id = 1; id <= count; ++id) children.push_back(ReadChild(object, id));
+    }
+    // The child that covers exactly this screen rectangle, with that role.
+    const TAccessChild* At(const RECT& place, long role) const {
+        for (const TAccessChild& c : children)
+            if (::EqualRect(&c.place, &place) && c.role == role) return &c;
+        return nullptr;
+    }
+};
 
 // The text of a skin file with every `from` replaced by `to`.
 std::string SlowedDown(const std::wstring& file, const std::string& from, const std::string& to) {
@@ -178,6 +269,12 @@ protected:
         }
     }
     RECT ElementRect(const wchar_t* name) { return form_->Root().Find(name).Rectangle(); }
+    // Opens a page (or closes the open one for pgNone) and waits until it shows.
+    void TogglePageTo(int page) {
+        if (form_->CurrentPage() == page) return;
+        form_->ShowPage(page);
+        Settle();
+    }
     // A left click in the middle of an element, as the mouse gives it, and what it posted.
     void Click(const wchar_t* name) {
         ClickNow(name);
@@ -510,6 +607,105 @@ TEST_F(MainFormTest, ADragAppliesAtEveryMoveAndTheReleaseAddsNothing) {
     EXPECT_EQ(O().Manual(), bar.Min());
 }
 
+TEST_F(MainFormTest, SlidersKeepOffGridValuesUntilTheUserMovesThem) {
+    // The default skin with arrows on its sliders, so that every part of a slider is pressed.
+    O().SetSkin(WriteSkin(SlowedDown(ShippedSkin(L"default.skn"), "      thumb thumb\n",
+                                     "      thumb thumb\n      arrows thumb thumb\n")));
+    enum TStored { RegularInterval, ChartInterval };
+    struct Case {
+        const char* what;
+        int page;
+        const wchar_t* slider;
+        const wchar_t* label;
+        TStored option;
+        int stored;  // off the slider's grid, or beyond its reachable positions
+        const wchar_t* shows;
+        TPressAt at;
+        int after;  // the option after the click
+    };
+    const Case cases[] = {
+        // 1440 min sits at position 83, beyond the reachable 82.
+        {"24 hrs, thumb", pgRegular, L"regular_adjust_scroll", L"regular_adjust", RegularInterval, 1440, L"24 hrs",
+         TPressAt::Thumb, 1440},
+        {"24 hrs, left arrow", pgRegular, L"regular_adjust_scroll", L"regular_adjust", RegularInterval, 1440, L"24 hrs",
+         TPressAt::PrevArrow, 1380},
+        {"24 hrs, right arrow", pgRegular, L"regular_adjust_scroll", L"regular_adjust", RegularInterval, 1440,
+         L"24 hrs", TPressAt::NextArrow, 1440},
+        {"24 hrs, page left", pgRegular, L"regular_adjust_scroll", L"regular_adjust", RegularInterval, 1440, L"24 hrs",
+         TPressAt::PageBefore, 1140},
+        // 90 min shows as 1 hrs at position 60.
+        {"90 min, thumb", pgRegular, L"regular_adjust_scroll", L"regular_adjust", RegularInterval, 90, L"1 hrs",
+         TPressAt::Thumb, 90},
+        {"90 min, left arrow", pgRegular, L"regular_adjust_scroll", L"regular_adjust", RegularInterval, 90, L"1 hrs",
+         TPressAt::PrevArrow, 59},
+        {"90 min, right arrow", pgRegular, L"regular_adjust_scroll", L"regular_adjust", RegularInterval, 90, L"1 hrs",
+         TPressAt::NextArrow, 120},
+        {"90 min, page left", pgRegular, L"regular_adjust_scroll", L"regular_adjust", RegularInterval, 90, L"1 hrs",
+         TPressAt::PageBefore, 55},
+        {"90 min, page right", pgRegular, L"regular_adjust_scroll", L"regular_adjust", RegularInterval, 90, L"1 hrs",
+         TPressAt::PageAfter, 360},
+        // 1500 ms shows as step 3, 1 s.
+        {"1500 ms, thumb", pgMonitor, L"intervall_scroll", L"intervall_amount", ChartInterval, 1500, L"1 s",
+         TPressAt::Thumb, 1500},
+        {"1500 ms, left arrow", pgMonitor, L"intervall_scroll", L"intervall_amount", ChartInterval, 1500, L"1 s",
+         TPressAt::PrevArrow, 500},
+        {"1500 ms, right arrow", pgMonitor, L"intervall_scroll", L"intervall_amount", ChartInterval, 1500, L"1 s",
+         TPressAt::NextArrow, 2000},
+        {"1500 ms, page left", pgMonitor, L"intervall_scroll", L"intervall_amount", ChartInterval, 1500, L"1 s",
+         TPressAt::PageBefore, 500},
+        {"1500 ms, page right", pgMonitor, L"intervall_scroll", L"intervall_amount", ChartInterval, 1500, L"1 s",
+         TPressAt::PageAfter, 2000},
+    };
+    TfrmMain& form = Open();
+    ASSERT_TRUE(form.SkinLoaded());
+    auto stored = [&](TStored option) {
+        return option == RegularInterval ? int(O().RegularInterval()) : int(O().ChartInterval());
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TogglePageTo(c.page);
+        if (c.option == RegularInterval)
+            O().SetRegularInterval(c.stored);
+        else
+            O().SetChartInterval(c.stored);
+        PumpMessages();
+        ASSERT_EQ(stored(c.option), c.stored);
+        ASSERT_EQ(Text(c.label), c.shows);
+        TSkinScrollBar bar = form.Root().Find(c.slider).AsScrollBar();
+        POINT pt = PressPoint(bar, c.at, true);
+        Mouse(form.Handle(), WM_LBUTTONDOWN, pt.x, pt.y);
+        Mouse(form.Handle(), WM_LBUTTONUP, pt.x, pt.y);
+        PumpMessages();
+        EXPECT_EQ(stored(c.option), c.after);
+        if (c.after == c.stored) {
+            EXPECT_EQ(Text(c.label), c.shows);
+        }
+    }
+    // The keys from 24 hrs: the first step back is 23 hrs, forward stays at 24 hrs.
+    TogglePageTo(pgRegular);
+    O().SetRegularInterval(1440);
+    PumpMessages();
+    TSkinScrollBar bar = form.Root().Find(L"regular_adjust_scroll").AsScrollBar();
+    EXPECT_EQ(bar.Position(), 83);
+    POINT thumb = PressPoint(bar, TPressAt::Thumb, true);
+    Mouse(form.Handle(), WM_LBUTTONDOWN, thumb.x, thumb.y);  // the focus, and nothing else
+    Mouse(form.Handle(), WM_LBUTTONUP, thumb.x, thumb.y);
+    PumpMessages();
+    Key(form.Handle(), VK_RIGHT);
+    Key(form.Handle(), VK_END);
+    // A wheel notch towards the end as well.
+    POINT screen = thumb;
+    ::ClientToScreen(form.Handle(), &screen);
+    ::SendMessageW(form.Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, WORD(-WHEEL_DELTA)), MAKELPARAM(screen.x, screen.y));
+    PumpMessages();
+    EXPECT_EQ(O().RegularInterval(), 1440);
+    EXPECT_EQ(bar.Position(), 83);
+    Key(form.Handle(), VK_LEFT);
+    PumpMessages();
+    EXPECT_EQ(O().RegularInterval(), 1380);
+    EXPECT_EQ(Text(L"regular_adjust"), L"23 hrs");
+}
+
 TEST_F(MainFormTest, ArrowKeysThroughTheMessageLoopMoveTheFocusedSlider) {
     TfrmMain& form = Open();
     Click(L"manual");
@@ -543,6 +739,123 @@ TEST_F(MainFormTest, CriticalTriggerBelowTheAmountDragsTheAmountAlongInTheSameRe
     EXPECT_EQ(form.Root().Find(L"critical_scroll").AsScrollBar().Position(), int(O().CriticalFreeUpMB()));
     EXPECT_LE(O().CriticalFreeUpMB(), 300u);
     EXPECT_EQ(Text(L"critical_amount"), FormatFreeAmount(int(O().CriticalFreeUpMB())));
+}
+
+// ---- Accessibility ----
+TEST_F(MainFormTest, AScreenReaderReadsTheVisibleElementsWithTheirNamesRolesAndValues) {
+    struct Case {
+        int page;
+        const wchar_t* element;
+        long role;
+        const wchar_t* name;
+        const wchar_t* value;  // a slider's value; nullptr: none
+    };
+    const Case cases[] = {
+        {pgManual, L"manual", ROLE_SYSTEM_PUSHBUTTON, L"Manual Free-Up", nullptr},
+        {pgManual, L"manual_activate", ROLE_SYSTEM_PUSHBUTTON, L"Free-Up", nullptr},
+        {pgManual, L"manual_scroll", ROLE_SYSTEM_SLIDER, L"Amount of memory to free-up", L"256 MB"},
+        {pgManual, L"manual_amount", ROLE_SYSTEM_STATICTEXT, L"256 MB", nullptr},
+        {pgManual, L"StatusStatic", ROLE_SYSTEM_STATUSBAR, L"idle", nullptr},
+        {pgRegular, L"regular_on_check", ROLE_SYSTEM_CHECKBUTTON, L"Do regular free-ups", nullptr},
+        {pgRegular, L"regular_adjust_scroll", ROLE_SYSTEM_SLIDER, L"Interval for regular free up", L"24 hrs"},
+        {pgRegular, L"idlecpu_scroll", ROLE_SYSTEM_SLIDER, L"Allowed CPU usage", L"30%"},
+        {pgMonitor, L"memory_tray_icon_bar", ROLE_SYSTEM_RADIOBUTTON, L"Memory tray-icon: Bar", nullptr},
+        {pgMonitor, L"intervall_scroll", ROLE_SYSTEM_SLIDER, L"Monitor refresh time", L"1 s"},
+    };
+    TfrmMain& form = Open();
+    O().SetManual(256);
+    O().SetRegularInterval(1440);
+    O().SetRegularIdlePercent(30);
+    O().SetChartInterval(1500);
+    form.SetStatusText(L"idle", false);
+    PumpMessages();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "page " << c.page << ", "
+                                        << std::string(c.element, c.element + wcslen(c.element)));
+        TogglePageTo(c.page);
+        TAccessView view(form.Handle());
+        RECT r = ElementRect(c.element);
+        ::MapWindowPoints(form.Handle(), nullptr, reinterpret_cast<POINT*>(&r), 2);
+        const TAccessChild* child = view.At(r, c.role);
+        ASSERT_NE(child, nullptr);
+        EXPECT_EQ(child->name, c.name);
+        EXPECT_EQ(child->value, c.value ? c.value : L"");
+        // Every child shown has a name and is on the open page or the page list.
+        for (const TAccessChild& other : view.children) EXPECT_FALSE(other.name.empty()) << other.id;
+    }
+    // A closed page's elements are not shown.
+    TogglePageTo(pgNone);
+    TAccessView home(form.Handle());
+    RECT r = ElementRect(L"manual_scroll");
+    ::MapWindowPoints(form.Handle(), nullptr, reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_EQ(home.At(r, ROLE_SYSTEM_SLIDER), nullptr);
+}
+
+TEST_F(MainFormTest, AScreenReaderSeesStatesAndItsDefaultActionsClickAsTheMouseDoes) {
+    TfrmMain& form = Open();
+    O().SetRegular(false);
+    PumpMessages();
+    TAccessView view(form.Handle());
+    auto find = [&](const wchar_t* name, long role) {
+        view.Read();
+        RECT r = ElementRect(name);
+        ::MapWindowPoints(form.Handle(), nullptr, reinterpret_cast<POINT*>(&r), 2);
+        const TAccessChild* c = view.At(r, role);
+        return c ? *c : TAccessChild{};
+    };
+    TAccessChild regular = find(L"regular", ROLE_SYSTEM_PUSHBUTTON);
+    ASSERT_NE(regular.id, 0);
+    EXPECT_EQ(regular.action, L"Press");
+    EXPECT_FALSE(regular.state & STATE_SYSTEM_PRESSED);
+    // The default action clicks the button once the call has returned.
+    VARIANT child{};
+    child.vt = VT_I4;
+    child.lVal = regular.id;
+    ASSERT_EQ(view.object->accDoDefaultAction(child), S_OK);
+    EXPECT_EQ(form.CurrentPage(), pgNone);
+    PumpMessages();
+    EXPECT_EQ(form.CurrentPage(), pgRegular);
+    Settle();
+    EXPECT_TRUE(find(L"regular", ROLE_SYSTEM_PUSHBUTTON).state & STATE_SYSTEM_PRESSED);
+
+    TAccessChild check = find(L"regular_on_check", ROLE_SYSTEM_CHECKBUTTON);
+    ASSERT_NE(check.id, 0);
+    EXPECT_FALSE(check.state & STATE_SYSTEM_CHECKED);
+    EXPECT_EQ(check.action, L"Check");
+    child.lVal = check.id;
+    ASSERT_EQ(view.object->accDoDefaultAction(child), S_OK);
+    PumpMessages();
+    EXPECT_TRUE(O().Regular());
+    check = find(L"regular_on_check", ROLE_SYSTEM_CHECKBUTTON);
+    EXPECT_TRUE(check.state & STATE_SYSTEM_CHECKED);
+    EXPECT_EQ(check.action, L"Uncheck");
+
+    // Focus taken through the object shows in the state and in the object's focus.
+    TAccessChild slider = find(L"regular_scroll", ROLE_SYSTEM_SLIDER);
+    ASSERT_NE(slider.id, 0);
+    EXPECT_EQ(slider.action, L"");
+    child.lVal = slider.id;
+    ::SetFocus(form.Handle());
+    ASSERT_EQ(view.object->accSelect(SELFLAG_TAKEFOCUS, child), S_OK);
+    EXPECT_TRUE(find(L"regular_scroll", ROLE_SYSTEM_SLIDER).state & STATE_SYSTEM_FOCUSED);
+    VARIANT focus{};
+    ASSERT_EQ(view.object->get_accFocus(&focus), S_OK);
+    EXPECT_EQ(focus.vt, VT_I4);
+    EXPECT_EQ(focus.lVal, slider.id);
+    // The keys move the focused slider, and the value follows.
+    O().SetRegularFreeUpMB(256);
+    PumpMessages();
+    Key(form.Handle(), VK_RIGHT);
+    PumpMessages();
+    EXPECT_EQ(find(L"regular_scroll", ROLE_SYSTEM_SLIDER).value, FormatFreeAmount(257));
+
+    // A tool that keeps the object after the window has gone gets an error, not a crash.
+    view.object->AddRef();
+    IAccessible* kept = view.object;
+    CloseForm();
+    long count = 0;
+    EXPECT_EQ(kept->get_accChildCount(&count), RPC_E_DISCONNECTED);
+    kept->Release();
 }
 
 // ---- Status line ----
@@ -593,6 +906,93 @@ TEST_F(MainFormTest, ContextHelpOnTheFreeUpButtonShowsItsPopupBelowItAndFreesNot
     // The next click is the button's again.
     Click(L"manual_activate");
     EXPECT_EQ(FreeUpRequests().size(), 1u);
+}
+
+TEST_F(MainFormTest, ContextHelpOnAnyElementOnlyExplainsIt) {
+    // The default skin with arrows on its sliders, so that every part of a slider is pressed.
+    O().SetSkin(WriteSkin(SlowedDown(ShippedSkin(L"default.skn"), "      thumb thumb\n",
+                                     "      thumb thumb\n      arrows thumb thumb\n")));
+    struct Case {
+        const char* what;
+        int page;
+        const wchar_t* element;
+        TPressAt at;
+    };
+    const Case cases[] = {
+        {"page button", pgManual, L"regular", TPressAt::Middle},
+        {"the open page's button", pgManual, L"manual", TPressAt::Middle},
+        {"free-up button", pgManual, L"manual_activate", TPressAt::Middle},
+        {"preset button", pgManual, L"set_value1", TPressAt::Middle},
+        {"label", pgManual, L"manual_amount", TPressAt::Middle},
+        {"slider thumb", pgManual, L"manual_scroll", TPressAt::Thumb},
+        {"slider left arrow", pgManual, L"manual_scroll", TPressAt::PrevArrow},
+        {"slider right arrow", pgManual, L"manual_scroll", TPressAt::NextArrow},
+        {"page area left of the thumb", pgManual, L"manual_scroll", TPressAt::PageBefore},
+        {"page area right of the thumb", pgManual, L"manual_scroll", TPressAt::PageAfter},
+        {"check box", pgRegular, L"regular_on_check", TPressAt::Middle},
+        {"interval slider arrow", pgRegular, L"regular_adjust_scroll", TPressAt::NextArrow},
+        {"style button", pgMonitor, L"memory_tray_icon_bar", TPressAt::Middle},
+        {"display mode button", pgMonitor, L"show_free_memory", TPressAt::Middle},
+    };
+    TfrmMain& form = Open();
+    ASSERT_TRUE(form.SkinLoaded());
+    O().SetManual(256);
+    O().SetRegularInterval(120);
+    PumpMessages();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (form.CurrentPage() != c.page) {
+            TogglePageTo(c.page);
+            ASSERT_EQ(form.CurrentPage(), c.page);
+        }
+        TSkinObject element = form.Root().Find(c.element);
+        ASSERT_TRUE(element);
+        int position = c.at == TPressAt::Middle ? 0 : element.AsScrollBar().Position();
+        Click(L"contexthelp");
+        ASSERT_TRUE(form.ContextHelpMode());
+        g_popups.clear();
+        FreeUpRequests();
+        const OptionValues before = Snapshot(O());
+        POINT pt = PressPoint(element, c.at, true);
+        Mouse(form.Handle(), WM_LBUTTONDOWN, pt.x, pt.y);
+        Mouse(form.Handle(), WM_LBUTTONUP, pt.x, pt.y);
+        PumpMessages();
+        EXPECT_FALSE(form.ContextHelpMode());
+        ASSERT_EQ(g_popups.size(), 1u);
+        EXPECT_EQ(g_popups[0].idString, UINT(ElementID(c.element)));
+        EXPECT_EQ(Changes(before, Snapshot(O())), OptionValues{});
+        EXPECT_EQ(form.CurrentPage(), c.page);
+        EXPECT_TRUE(FreeUpRequests().empty());
+        if (c.at != TPressAt::Middle) {
+            EXPECT_EQ(element.AsScrollBar().Position(), position);
+        }
+        // Keys on a slider while the mode is on move nothing either.
+        if (c.at == TPressAt::Thumb) {
+            Mouse(form.Handle(), WM_LBUTTONDOWN, pt.x, pt.y);  // the slider takes the focus
+            Mouse(form.Handle(), WM_LBUTTONUP, pt.x, pt.y);
+            PumpMessages();
+            const OptionValues focused = Snapshot(O());
+            // The mode entered as the "?" button's click enters it, the focus left where it is.
+            form.SkinSkinEvent(form.Root().Find(L"contexthelp"), L"OnClick");
+            ASSERT_TRUE(form.ContextHelpMode());
+            Key(form.Handle(), VK_RIGHT);
+            PumpMessages();
+            EXPECT_EQ(Changes(focused, Snapshot(O())), OptionValues{});
+            form.SkinSkinEvent(form.Root(), L"OnMouseDown");
+            ASSERT_FALSE(form.ContextHelpMode());
+            Key(form.Handle(), VK_RIGHT);
+            PumpMessages();
+            EXPECT_EQ(O().Manual(), focused.at("Manual") + 1) << "the key check needs the slider focused";
+        }
+    }
+    // After the help the controls act again.
+    TogglePageTo(pgManual);
+    TSkinScrollBar bar = form.Root().Find(L"manual_scroll").AsScrollBar();
+    POINT arrow = PressPoint(bar, TPressAt::NextArrow, true);
+    Mouse(form.Handle(), WM_LBUTTONDOWN, arrow.x, arrow.y);
+    Mouse(form.Handle(), WM_LBUTTONUP, arrow.x, arrow.y);
+    PumpMessages();
+    EXPECT_EQ(O().Manual(), 258);
 }
 
 TEST_F(MainFormTest, ContextHelpOnEmptySkinOnlyLeavesTheMode) {

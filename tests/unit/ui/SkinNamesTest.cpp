@@ -3,6 +3,7 @@
 #include <set>
 #include <string>
 #include "ui/uAnimationList.h"
+#include "ui/uSkinAccessNames.h"
 #include "ui/uSkinNames.h"
 #include "ui/uSkinTranslate.h"
 
@@ -125,4 +126,20 @@ TEST(AnimationListTest, QueueAppendsAtTheEndAndTakesFromTheFront) {
     EXPECT_THROW(list.Delete(-1), EListError);
     list.Delete(0);
     EXPECT_EQ(list.TakeFirst(), nullptr);
+}
+
+TEST(SkinNamesTest, AnElementWithoutCaptionIsNamedByTheFirstSentenceOfItsHelp) {
+    struct Case {
+        const wchar_t* help;
+        const wchar_t* name;
+    };
+    const Case cases[] = {
+        {L"Closes the main window. Korvix stays in the tray.", L"Closes the main window."},
+        {L"  Frees the amount set above now,\r\nwithout waiting. A free-up that runs stops.",
+         L"Frees the amount set above now, without waiting."},
+        {L"Version 5.0.1 of the program", L"Version 5.0.1 of the program"},  // no sentence end: all of it
+        {L"Is it on? Then it runs.", L"Is it on?"},
+        {L"", L""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(FirstSentence(c.help), c.name);
 }

@@ -1,5 +1,7 @@
 // The skinned dialog base, the hotkey dialog and its flow, the ask-defaults dialog and its flow.
 #include <gtest/gtest.h>
+#include <oleacc.h>
+#include <string>
 #include "DialogFixture.h"
 #include "framework/uHandles.h"
 #include "ui/fAskDefaults.h"
@@ -162,6 +164,41 @@ TEST_F(SkinnedDialogTest, LaysItselfOutAgainForTheScaleOfAnotherMonitor) {
     EXPECT_EQ(dialog->cmdOK->Bounds(), (RECT{160, 176, 310, 226}));
     EXPECT_EQ(dialog->HotKeyControl->Bounds(), (RECT{16, 112, 482, 150}));
     EXPECT_NEAR(FontHeight(dialog->cmdOK->Handle()), 2 * font100, 1);
+    Application.DestroyForm(dialog);
+}
+
+// The skinned dialog's controls are real windows: a screen reader sees them as the system
+// describes any dialog, none hidden or left nameless by the skin.
+TEST_F(SkinnedDialogTest, AScreenReaderSeesTheSkinnedDialogsControlsAsTheSystemShowsThem) {
+    constexpr GUID kIID_IAccessible{0x618736E0, 0x3C3D, 0x11CF, {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
+    auto* dialog = Application.CreateForm<TfrmHotkey2>(owner, skins);
+    dialog->UseSkin(Options->SkinFileName());
+    dialog->Show();
+    ASSERT_TRUE(dialog->Root());
+    for (TButton* button : {dialog->cmdOK.get(), dialog->cmdCancel.get()}) {
+        HWND control = button->Handle();
+        EXPECT_TRUE(::IsWindowVisible(control));
+        IAccessible* object = nullptr;
+        ASSERT_EQ(::AccessibleObjectFromWindow(control, DWORD(OBJID_CLIENT), kIID_IAccessible,
+                                               reinterpret_cast<void**>(&object)),
+                  S_OK);
+        VARIANT self{};
+        self.vt = VT_I4;
+        self.lVal = CHILDID_SELF;
+        BSTR name = nullptr;
+        HRESULT hr = object->get_accName(self, &name);
+        wchar_t text[64] = {};
+        ::GetWindowTextW(control, text, 64);
+        EXPECT_EQ(hr, S_OK);
+        EXPECT_EQ(std::wstring(name ? name : L""), std::wstring(text));
+        EXPECT_FALSE(std::wstring(text).empty());
+        VARIANT state{};
+        if (object->get_accState(self, &state) == S_OK && state.vt == VT_I4) {
+            EXPECT_FALSE(state.lVal & STATE_SYSTEM_INVISIBLE);
+        }
+        ::SysFreeString(name);
+        object->Release();
+    }
     Application.DestroyForm(dialog);
 }
 
