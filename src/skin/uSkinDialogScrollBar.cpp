@@ -181,8 +181,8 @@ LRESULT TSkinDialogScrollBar::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_MOUSEMOVE: {
             POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
             if (tracking_) {
-                const int pos = ScrollPositionAt(Current(), !horizontal_, Values(Info(bar_), trackPos_),
-                                                 Along(at) - grabOffset_);
+                const int pos =
+                    ScrollPositionAt(Current(), !horizontal_, Values(Info(bar_), trackPos_), Along(at) - grabOffset_);
                 if (pos != trackPos_) {
                     trackPos_ = pos;
                     Send(SB_THUMBTRACK);

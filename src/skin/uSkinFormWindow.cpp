@@ -624,7 +624,9 @@ private:
             case VK_PRIOR: delta = -page; break;
             case VK_NEXT: delta = page; break;
             case VK_HOME: delta = static_cast<long long>(n.scroll.min) - n.scroll.position; break;
-            case VK_END: delta = std::max(static_cast<long long>(ScrollLastPosition(n.scroll)) - n.scroll.position, 0LL); break;
+            case VK_END:
+                delta = std::max(static_cast<long long>(ScrollLastPosition(n.scroll)) - n.scroll.position, 0LL);
+                break;
             default: return false;
         }
         n.scroll.position = ScrollPositionMovedBy(n.scroll, delta);

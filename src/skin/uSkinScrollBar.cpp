@@ -13,7 +13,7 @@ int ClampScrollPosition(const SkinScrollValues& v, int position) {
 int ScrollPositionMovedBy(const SkinScrollValues& v, long long delta) {
     long long wanted = static_cast<long long>(v.position) + std::clamp<long long>(delta, -(1LL << 40), 1LL << 40);
     int moved = static_cast<int>(std::clamp<long long>(wanted, v.min, ScrollLastPosition(v)));
-    if ((delta > 0 && moved < v.position) || (delta < 0 && moved > v.position)) return v.position;
+    if ((delta >= 0 && moved < v.position) || (delta <= 0 && moved > v.position)) return v.position;
     return moved;
 }
 

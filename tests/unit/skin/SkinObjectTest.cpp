@@ -174,7 +174,7 @@ TEST(SkinObject, AMoveFromBeyondTheReachableEndNeverGoesAgainstItsDirection) {
     // min 1, max 86, page 5: reachable 1..82.
     const Case cases[] = {
         {83, -1, 82}, {83, 1, 83}, {83, 5, 83}, {83, -5, 78}, {86, -1, 82},
-        {80, 5, 82},  {2, -5, 1},  {1, -1, 1},  {60, 1, 61},
+        {80, 5, 82},  {2, -5, 1},  {1, -1, 1},  {60, 1, 61},  {83, 0, 83},  // no move (End at the end) keeps it
     };
     for (const Case& c : cases) {
         SkinScrollValues v{1, 86, 5, 1, c.position};
