@@ -130,8 +130,12 @@ korvix_prefix_new() {
     local dir=$1 template f
     template=$(korvix_template_dir "${2:-}")
     rm -rf "$dir"; mkdir -p "$(dirname "$dir")"
-    # Hard-link the large immutable part; real copies of what Wine rewrites in place.
-    cp -al "$template" "$dir"
+    # Hard-link the large immutable part; real copies of what Wine rewrites in place. Links
+    # cannot cross file systems (a temporary folder on tmpfs): the whole template is copied then.
+    if ! cp -al "$template" "$dir" 2>/dev/null; then
+        rm -rf "$dir"
+        cp -a "$template" "$dir" || return 1
+    fi
     for f in system.reg user.reg userdef.reg .update-timestamp drive_c/windows/win.ini drive_c/windows/system.ini; do
         [ -e "$template/$f" ] && cp -a --remove-destination "$template/$f" "$dir/$f"
     done
