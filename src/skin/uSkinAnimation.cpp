@@ -31,8 +31,7 @@ const SkinAnimation& TSkinAnimator::AnimationOf(const Run& run) const {
     return tree_.nodes[run.node].design->animations[run.animation];
 }
 
-void TSkinAnimator::Start(int node, int animation, unsigned now, std::vector<int>& changed,
-                          std::vector<Ended>& ended) {
+void TSkinAnimator::Start(int node, int animation, unsigned now, std::vector<int>& changed, std::vector<Ended>& ended) {
     if (RunningOn(node)) {
         for (const Run& r : running_)
             if (r.node == node) ended.push_back({r.node, r.animation});

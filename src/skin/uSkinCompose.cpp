@@ -62,9 +62,8 @@ public:
             Node(inner, index, true);
             for (int y = 0; y < area.h; ++y)
                 for (int x = 0; x < area.w; ++x)
-                    s.At(area.x + x, area.y + y) =
-                        Over(layer.pixels[size_t(y) * area.w + x] | 0xFF000000u, s.At(area.x + x, area.y + y),
-                             uint32_t(node.alpha));
+                    s.At(area.x + x, area.y + y) = Over(layer.pixels[size_t(y) * area.w + x] | 0xFF000000u,
+                                                        s.At(area.x + x, area.y + y), uint32_t(node.alpha));
             return;
         }
         if (!Empty(Meet(r, s.clip))) Content(s, index, r);
@@ -133,7 +132,8 @@ private:
             SkinRect visible = Meet(d, s.clip);
             if (Empty(visible)) continue;
             if (sec.tile && ((i == n / 2 && n == 9) || n == 1)) {
-                int tw = std::max(1, ScaleDesign(src.w, dpi_) / factor), th = std::max(1, ScaleDesign(src.h, dpi_) / factor);
+                int tw = std::max(1, ScaleDesign(src.w, dpi_) / factor),
+                    th = std::max(1, ScaleDesign(src.h, dpi_) / factor);
                 Blend(s, TileFill(pixels, src, tw, th, d.x, d.y, visible), visible.x, visible.y);
                 continue;
             }

@@ -563,8 +563,8 @@ void Parser::CheckPaintBudget(const SkinForm& form) {
         if (!e.name.empty()) what.append(" ").append(WideToUtf8(e.name));
         fadeDepth[i] = (e.parent >= 0 ? fadeDepth[e.parent] : 0) + (fades(e) ? 1 : 0);
         if (fadeDepth[i] > SkinLimits::NestedFades)
-            SkinFail(e.line, what + " fades inside " + std::to_string(fadeDepth[i] - 1) +
-                                 " fading elements: at most " + std::to_string(SkinLimits::NestedFades) + " fades nest");
+            SkinFail(e.line, what + " fades inside " + std::to_string(fadeDepth[i] - 1) + " fading elements: at most " +
+                                 std::to_string(SkinLimits::NestedFades) + " fades nest");
         if (i == 0) continue;
         const SkinRect& r = e.rect;
         if (r.x < 0 || r.y < 0 || r.x + r.w > form.width || r.y + r.h > form.height)

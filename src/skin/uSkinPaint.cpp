@@ -89,9 +89,9 @@ void TSkinPainter::DrawImage(HDC dc, const SkinSection& s, const RECT& dest, int
             RECT visible = Intersect(area, box);
             if (Empty(visible)) continue;
             const SkinImage& image = model_->images[s.image];
-            SkinBitmap tiles = TileFill(x2 ? image.x2 : image.x1, src, tw, th, area.left, area.top,
-                                        {visible.left, visible.top, visible.right - visible.left,
-                                         visible.bottom - visible.top});
+            SkinBitmap tiles =
+                TileFill(x2 ? image.x2 : image.x1, src, tw, th, area.left, area.top,
+                         {visible.left, visible.top, visible.right - visible.left, visible.bottom - visible.top});
             UniqueBitmap dib = CreateSkinDib(tiles.width, tiles.height, tiles.pixels.data());
             BitmapDC tilesDC(dc, dib.get());
             ::GdiAlphaBlend(dc, visible.left, visible.top, tiles.width, tiles.height, tilesDC.get(), 0, 0, tiles.width,

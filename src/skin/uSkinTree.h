@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 #include "skin/uSkin.h"
-#include "skin/uSkinModel.h"
 #include "skin/uSkinLayout.h"
+#include "skin/uSkinModel.h"
 
 // What a tree needs from the window that draws it.
 class TSkinHost {

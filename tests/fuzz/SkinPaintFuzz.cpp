@@ -31,8 +31,8 @@ void Scroll(const TSkinNode& n, int dpi) {
     SkinRect bounds{0, 0, ScaleDesign(e.rect.w, dpi), ScaleDesign(e.rect.h, dpi)};
     SkinScrollParts p = ScrollParts(bounds, e.vertical, !e.arrowPrev.empty(), v, ScaleDesign(8, dpi));
     for (int at : {INT_MIN, -1, 0, bounds.w / 2, bounds.h, INT_MAX}) ScrollPositionAt(p, e.vertical, v, at);
-    for (long long delta : {LLONG_MIN / 2, -32767LL / 120 * v.step, -1LL, 1LL, LLONG_MAX / 2,
-                            static_cast<long long>(v.page) * 1000}) {
+    for (long long delta :
+         {LLONG_MIN / 2, -32767LL / 120 * v.step, -1LL, 1LL, LLONG_MAX / 2, static_cast<long long>(v.page) * 1000}) {
         v.position = ScrollPositionMovedBy(v, delta);
         if (v.position < v.min || v.position > ScrollLastPosition(v)) __builtin_trap();
     }

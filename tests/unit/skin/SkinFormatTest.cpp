@@ -62,7 +62,8 @@ TEST(SkinFormat, RefusedFilesNameTheLineAndTheFault) {
         {"huge focusable button", Form(" button b {\n  rect 0 0 16384 16384\n  normal s #000000\n }\n"),
          "line 5: button b lies outside its form"},
         {"form too large", "skn 1\nform F {\n size 4096 563\n}\n", "line 3: the form is too large"},
-        {"elements cover too much", [] {
+        {"elements cover too much",
+         [] {
              std::string body;
              for (int i = 0; i < 4; ++i) body += " static {\n  rect 0 0 1920 1200\n }\n";
              return "skn 1\nform F {\n size 1920 1200\n" + body + "}\n";
@@ -325,6 +326,7 @@ TEST(SkinScrollBarMath, MovesOfAnySizeStayReachableWithoutOverflow) {
     struct Case {
         long long delta;
         int expected;
-    } cases[] = {{1LL << 40, ScrollLastPosition(v)}, {-(1LL << 62), v.min}, {0, 999999990}, {-1000000000LL * 273, v.min}};
+    } cases[] = {
+        {1LL << 40, ScrollLastPosition(v)}, {-(1LL << 62), v.min}, {0, 999999990}, {-1000000000LL * 273, v.min}};
     for (const Case& c : cases) EXPECT_EQ(ScrollPositionMovedBy(v, c.delta), c.expected) << c.delta;
 }

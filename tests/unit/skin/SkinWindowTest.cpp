@@ -1,7 +1,7 @@
 // A real window drawn from a skin form, driven by mouse and keyboard messages.
-#include <gtest/gtest.h>
 #include <atomic>
 #include <functional>
+#include <gtest/gtest.h>
 #include <thread>
 #include "framework/uHandles.h"
 #include "skin/SkinTestSupport.h"
@@ -310,7 +310,7 @@ TEST_F(SkinnedWindow, AScrollHandlerMayUnskinTheWindow) {
          }},
         {"auto-repeat", 2,
          [](HWND w) {
-             Mouse(w, WM_LBUTTONDOWN, 105, 55);  // the next arrow, held: the first step
+             Mouse(w, WM_LBUTTONDOWN, 105, 55);     // the next arrow, held: the first step
              PumpUntil([] { return false; }, 600);  // then the repeats
          }},
     };
