@@ -17,8 +17,8 @@ set(known
     comctl32.dll)
 # Known, but kept out of a program that sits in the tray: each brings more DLLs and their heaps
 # with it (comdlg32 the printing stack, ole32 the COM runtime, comctl32 1.7 MB of its own under
-# Wine). They are loaded at first use (SystemLibraryFunction; comctl32 through its delay-load
-# library, src/framework/comctl32-delay.def).
+# Wine). They are loaded at first use (SystemLibraryFunction; comctl32 through the import
+# pointers of src/framework/uComctl32.cpp, which load it at the first call).
 set(late comctl32.dll comdlg32.dll ole32.dll oleaut32.dll winspool.drv)
 execute_process(COMMAND ${OBJDUMP} -p ${PROGRAM} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
 if(failed)
@@ -43,7 +43,7 @@ if(NOT names)
 endif()
 if(early)
     file(REMOVE ${PROGRAM})
-    message(FATAL_ERROR "import check: ${PROGRAM} imports ${early} at load time; load it at first use (SystemLibraryFunction or a delay-load library)")
+    message(FATAL_ERROR "import check: ${PROGRAM} imports ${early} at load time; load it at first use (SystemLibraryFunction, or import pointers as in uComctl32.cpp)")
 endif()
 if(foreign)
     file(REMOVE ${PROGRAM})
