@@ -27,15 +27,16 @@ display_file=$KORVIX_WINE_DIR/run-display
 
 own_display=0
 if [ -z "${DISPLAY:-}" ]; then
-    read -r display pid 2>/dev/null <"$display_file"
+    read -r display pid screen 2>/dev/null <"$display_file"
     if [ -n "${pid:-}" ] && kill -0 "$pid" 2>/dev/null; then
-        export DISPLAY=$display
+        export DISPLAY=$display KORVIX_SCREEN=${screen:-}
     else
         korvix_xvfb_start
         own_display=1
-        echo "$DISPLAY $KORVIX_XVFB_PID" >"$display_file"
+        echo "$DISPLAY $KORVIX_XVFB_PID $KORVIX_SCREEN" >"$display_file"
         echo "run: no display; Korvix runs in an Xvfb virtual desktop on DISPLAY=$DISPLAY."
-        echo "run: to see it:  DISPLAY=$DISPLAY xwd -root -silent | convert xwd:- png:korvix-screen.png"
+        # The screen's own pixels: xwd -root leaves menus and popups over a window black.
+        echo "run: to see it:  convert xwd:$KORVIX_SCREEN png:korvix-screen.png"
     fi
 fi
 korvix_wine_start

@@ -6,7 +6,9 @@
 #                            them has its own template (build/wine/template-wow, minutes to build)
 #   korvix_prefix_new DIR [win32]
 #                            clone the template into DIR (~0.05 s): a private, throw-away prefix
-#   korvix_xvfb_start        start Xvfb on a free display, export DISPLAY
+#   korvix_xvfb_start        start Xvfb on a free display, export DISPLAY and KORVIX_SCREEN (the
+#                            file that holds the screen's pixels)
+#   korvix_screenshot FILE   the screen as it is, into FILE (PNG)
 #   korvix_wine_start        start the prefix's wineserver and services, detached from our pipes
 #   korvix_wine_stop         end every process of the prefix and write its registry to disk
 #   korvix_xvfb_stop
@@ -146,10 +148,18 @@ korvix_prefix_new() {
 korvix_xvfb_start() {
     local file i
     file=$(mktemp)
-    Xvfb -displayfd 3 -screen 0 "${KORVIX_DESKTOP}x24" -nolisten tcp -noreset 3>"$file" >/dev/null 2>&1 &
+    # The screen lives in a file (XWD format) that korvix_screenshot reads as it is: xwd and
+    # other X clients compose the screen window by window where windows have colormaps of
+    # their own, as Wine's have, and leave popups over another window (a menu, the help popup)
+    # black although they show on the screen. No pointer is drawn into it (-nocursor): it would
+    # cover what was just clicked.
+    KORVIX_SCREEN_DIR=$(mktemp -d /tmp/korvix-screen.XXXXXX)
+    Xvfb -displayfd 3 -screen 0 "${KORVIX_DESKTOP}x24" -fbdir "$KORVIX_SCREEN_DIR" -nocursor -nolisten tcp -noreset \
+        3>"$file" >/dev/null 2>&1 &
     KORVIX_XVFB_PID=$!
     for i in $(seq 1 200); do [ -s "$file" ] && break; sleep 0.05; done
     export DISPLAY=:$(head -1 "$file")
+    export KORVIX_SCREEN=$KORVIX_SCREEN_DIR/Xvfb_screen0
     rm -f "$file"
 }
 
@@ -157,6 +167,17 @@ korvix_xvfb_stop() {
     [ -n "${KORVIX_XVFB_PID:-}" ] || return 0
     kill "$KORVIX_XVFB_PID" 2>/dev/null; wait "$KORVIX_XVFB_PID" 2>/dev/null
     KORVIX_XVFB_PID=
+    rm -rf "${KORVIX_SCREEN_DIR:-}"
+}
+
+# korvix_screenshot FILE: the screen as it is (our Xvfb's own pixels); on another display, as
+# ImageMagick's import composes it.
+korvix_screenshot() {
+    if [ -n "${KORVIX_SCREEN:-}" ] && [ -f "$KORVIX_SCREEN" ]; then
+        convert "xwd:$KORVIX_SCREEN" "png:$1"
+    else
+        import -window root "png:$1"
+    fi
 }
 
 korvix_wine_start() {

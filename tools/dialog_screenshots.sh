@@ -23,7 +23,7 @@ shot() {
     wine "$demo" "$3" "$(korvix_winpath "$2")" 4 >"$log" 2>/dev/null &
     pid=$!
     for i in $(seq 1 300); do grep -q ready "$log" 2>/dev/null && break; sleep 0.1; done
-    xwd -root -silent | convert xwd:- "png:$work/screen.png"
+    korvix_screenshot "$work/screen.png"
     read -r _ l t r b < <(grep ^window "$log" | tr -d '\r')
     convert "$work/screen.png" -crop "$((r - l))x$((b - t))+$l+$t" +repage "$out/$4"
     wait $pid || true

@@ -30,7 +30,7 @@ shot() {
     local pid=$!
     for i in $(seq 1 100); do grep -q ready "$log" 2>/dev/null && break; sleep 0.1; done
     sleep 1
-    xwd -root -silent | convert xwd:- "png:$work/$2-screen.png"
+    korvix_screenshot "$work/$2-screen.png"
     read -r _ l t r b _ dpi < <(tr -d '\r' <"$log")
     echo "$2: popup $l,$t-$r,$b at $dpi dpi"
     local m=$((16 * scale))

@@ -28,7 +28,7 @@ shot() {
     wine "$demo" "$2" "$(korvix_winpath "$skin")" 6 >"$log" 2>/dev/null &
     local pid=$!
     for i in $(seq 1 100); do grep -q ready "$log" 2>/dev/null && break; sleep 0.1; done
-    xwd -root -silent | convert xwd:- "png:$work/screen.png"
+    korvix_screenshot "$work/screen.png"
     read -r _ l t r b < <(grep ^window "$log" | tr -d '\r')
     convert "$work/screen.png" -crop "$((r - l))x$((b - t))+$l+$t" +repage "$out/$3"
     wait $pid || true

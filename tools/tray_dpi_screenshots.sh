@@ -47,12 +47,12 @@ REG
     korvix_wine_start
     wine "$exe" </dev/null >/dev/null 2>&1 &
     sleep 8  # the chart fills with samples (four a second)
-    xwd -root -silent | convert xwd:- "png:$work/tray-$scale.png"
+    korvix_screenshot "$work/tray-$scale.png"
     # The hotkey reaches Wine while X focus is on its desktop window.
     xdotool windowfocus --sync "$(xdotool search --name 'Wine desktop' | head -1)"
     xdotool key ctrl+alt+d
     sleep 6  # the free-up, the settling second, the balloon
-    xwd -root -silent | convert xwd:- "png:$work/balloon-$scale.png"
+    korvix_screenshot "$work/balloon-$scale.png"
     wine "$exe" quit </dev/null >/dev/null 2>&1 || true
 }
 

@@ -25,7 +25,7 @@ shot() {
     local pid=$!
     for i in $(seq 1 100); do grep -q ready "$log" 2>/dev/null && break; sleep 0.1; done
     sleep 1  # let the taskbar show the newest pictures
-    xwd -root -silent | convert xwd:- "png:$work/$3.png"
+    korvix_screenshot "$work/$3.png"
     wait $pid || true
     tr -d '\r' <"$log"
 }

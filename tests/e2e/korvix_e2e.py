@@ -390,7 +390,8 @@ class Desktop:
     def _start_xvfb(self):
         read_fd, write_fd = os.pipe()
         self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", f"{DESKTOP}x24", "-nolisten", "tcp", "-noreset"],
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", f"{DESKTOP}x24", "-fbdir", str(self.dir),
+             "-nocursor", "-nolisten", "tcp", "-noreset"],
             pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_fd)
         with os.fdopen(read_fd) as pipe:
@@ -605,10 +606,13 @@ class Desktop:
         return done.stdout.strip()
 
     def screenshot(self, name: str) -> Path:
+        """The screen as it is: Xvfb keeps its pixels in a file (-fbdir). xwd and ImageMagick's
+        import compose the screen window by window where windows have colormaps of their own, as
+        Wine's have; xwd then leaves popups over another window (the help popup, a menu) black
+        although the screen shows them. No pointer is drawn (-nocursor): it would cover what a
+        test has just clicked."""
         path = ARTIFACTS / f"{self.name}-{name}.png"
-        xwd = subprocess.run(["xwd", "-root", "-silent", "-display", self.display], capture_output=True,
-                             check=True, timeout=20).stdout
-        subprocess.run(["convert", "xwd:-", f"png:{path}"], input=xwd, check=True, timeout=20)
+        subprocess.run(["convert", f"xwd:{self.dir / 'Xvfb_screen0'}", f"png:{path}"], check=True, timeout=20)
         return path
 
     def tray_rect(self):
@@ -648,13 +652,9 @@ class Desktop:
                           timeout, f"{part!r} in the window {title!r}", 0.1)
 
     def save_window(self, name: str, title: str) -> Path:
-        """A screenshot of the window titled title (see save_screen). ImageMagick's import composes
-        every X window of the screen; xwd leaves some of Wine's dialog windows (a message box
-        with an owner) black."""
+        """A screenshot of the window titled title (see save_screen)."""
         time.sleep(0.3)  # settle: a window that has just shown its text may not have painted yet
-        shot = ARTIFACTS / f"{self.name}-{name}.png"
-        subprocess.run(["import", "-display", self.display, "-window", "root", f"png:{shot}"], check=True, timeout=20)
-        return self.save_screen(name, shot, self.window_rect(title))
+        return self.save_screen(name, self.screenshot(name), self.window_rect(title))
 
     def icon_center(self, n: int) -> tuple[int, int]:
         """Centre of the n-th tray icon, n = 1 the first added (rightmost)."""
