@@ -188,7 +188,9 @@ korvix_wine_start() {
 }
 
 korvix_wine_stop() {
-    wineserver -k 2>/dev/null; wineserver -w 2>/dev/null
+    # No wineserver left to end is fine (an exit trap under set -e would otherwise fail the script).
+    wineserver -k 2>/dev/null || true
+    wineserver -w 2>/dev/null || true
 }
 
 korvix_session() {
