@@ -8,7 +8,9 @@ set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 quick=0
 [ "${1:-}" = quick ] && quick=1
-build=$root/build/win32
+# clang-tidy reads the compile command of each source file: from a configuration of its own
+# without unity batches (the builds compile batches of files, whose commands name no source).
+build=$root/build/lint
 cd "$root"
 status=0
 
@@ -53,9 +55,8 @@ if [ $quick = 1 ]; then
     [ $status = 0 ] || echo "lint: findings above" >&2
     exit $status
 fi
-if [ ! -f "$build/compile_commands.json" ]; then
-    cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-i686.cmake" >/dev/null || exit 1
-fi
+cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-i686.cmake" -DKORVIX_UNITY=OFF \
+    >/dev/null || exit 1
 extra=(--extra-arg-before=--target=i686-w64-mingw32)
 while read -r dir; do
     case $dir in */include/c++*) extra+=("--extra-arg=-isystem$dir") ;; esac

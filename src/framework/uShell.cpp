@@ -4,12 +4,12 @@
 #include "uSystemLibrary.h"
 
 namespace {
-ShellOpenFunc g_func = nullptr;
+ShellOpenFunc g_shellOpen = nullptr;
 bool g_comEntered = false;
 }  // namespace
 
 DWORD ShellOpen(const std::wstring& file, const std::wstring& folder) {
-    if (g_func) return g_func(file, folder);
+    if (g_shellOpen) return g_shellOpen(file, folder);
     EnterComApartment();
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof(info);
@@ -23,8 +23,8 @@ DWORD ShellOpen(const std::wstring& file, const std::wstring& folder) {
 }
 
 ShellOpenFunc SetShellOpenFunc(ShellOpenFunc func) {
-    ShellOpenFunc previous = g_func;
-    g_func = func;
+    ShellOpenFunc previous = g_shellOpen;
+    g_shellOpen = func;
     return previous;
 }
 

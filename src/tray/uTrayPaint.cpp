@@ -4,7 +4,7 @@
 
 namespace {
 constexpr int InnerSteps = 15;  // rows below the top border
-constexpr COLORREF Black = RGB(0, 0, 0);
+constexpr COLORREF BlackColor = RGB(0, 0, 0);
 
 // Free mode warns when little is free, used mode when much is used. The comparisons are
 // unsigned, so a warning level above 15 makes every free-mode value a warning.
@@ -33,7 +33,7 @@ int ScaleTrayHeight(int pixels16, int size) { return (pixels16 * TrayInner(size)
 void PaintFrame(HDC dc, COLORREF background, int size) {
     const int border = TrayBorder(size);
     FillSolid(dc, {0, 0, size, size}, background);
-    UniqueBrush black(::CreateSolidBrush(Black));
+    UniqueBrush black(::CreateSolidBrush(BlackColor));
     const RECT left{0, 0, border, size}, top{0, 0, size, border};
     ::FillRect(dc, &left, black.get());
     ::FillRect(dc, &top, black.get());

@@ -2,7 +2,7 @@
 #include "probes/uIntArray.h"
 
 namespace {
-constexpr uint64_t MB = 1048576;
+constexpr uint64_t Megabyte = 1048576;
 }
 
 TEST(IntArray, PushesEnterAtTheNewestEndAndFillTouchesOnlyUnreachedSlots) {
@@ -35,14 +35,14 @@ TEST(IntArray, FillCountStopsAtCapacityAndFillThenChangesNothing) {
 TEST(IntArray, MegabyteViewsTruncateAndFreeViewSubtractsFromTotal) {
     TIntArray history(0);
     history.TotalMB = 512;
-    history.Push(MB + MB / 2);  // 1.5 MB
+    history.Push(Megabyte + Megabyte / 2);  // 1.5 Megabyte
     EXPECT_EQ(history.LastMB(false), 1);
-    history.Push(100 * MB);
+    history.Push(100 * Megabyte);
     EXPECT_EQ(history.LastMB(false), 100);
     EXPECT_EQ(history.LastMB(true), 412);
     // Above 4 GB the sample still reads right: samples are 64-bit.
     history.TotalMB = 24000;
-    history.Push(20000 * MB);
+    history.Push(20000 * Megabyte);
     EXPECT_EQ(history.LastMB(false), 20000);
     EXPECT_EQ(history.LastMB(true), 4000);
 }

@@ -9,7 +9,7 @@
 #include "support/TestSupport.h"
 
 namespace {
-const std::wstring K = OptionsKey;
+const std::wstring Key = OptionsKey;
 
 class OptionsTest : public MachineTest {
 protected:
@@ -69,7 +69,7 @@ TEST_F(OptionsTest, FirstRunAppliesTheMemoryDependentDefaults) {
 }
 
 TEST_F(OptionsTest, UseDefaultsOffReadsEachMissingValueAsItsLoadDefault) {
-    WriteRegBool(K, L"Use Defaults", false);
+    WriteRegBool(Key, L"Use Defaults", false);
     TKorvixOptions& o = Load();
     EXPECT_EQ(o.CriticalFreeUpMB(), 51u);
     EXPECT_EQ(o.CriticalTriggerMB(), 459u);
@@ -151,9 +151,9 @@ TEST_F(OptionsTest, CriticalAmountAndTriggerPullEachOtherAlong) {
 }
 
 TEST_F(OptionsTest, StoredPairWithFreeUpAboveTriggerLoadsAsTheTrigger) {
-    WriteRegBool(K, L"Use Defaults", false);
-    WriteRegInteger(K, L"CriticalFreeUpMB", 400);
-    WriteRegInteger(K, L"CriticalTriggerMB", 300);
+    WriteRegBool(Key, L"Use Defaults", false);
+    WriteRegInteger(Key, L"CriticalFreeUpMB", 400);
+    WriteRegInteger(Key, L"CriticalTriggerMB", 300);
     TKorvixOptions& o = Load();
     EXPECT_EQ(o.CriticalFreeUpMB(), 300u);
     EXPECT_EQ(o.CriticalTriggerMB(), 300u);
@@ -176,10 +176,10 @@ TEST_F(OptionsTest, RejectedAmountsChangeNothingAndPostNothing) {
 }
 
 TEST_F(OptionsTest, StoredAmountsOutOfRangeAreIgnoredAtLoad) {
-    WriteRegBool(K, L"Use Defaults", false);
-    WriteRegInteger(K, L"Amount1", 512);
-    WriteRegInteger(K, L"Amount2", -3);
-    WriteRegInteger(K, L"Amount3", 100);
+    WriteRegBool(Key, L"Use Defaults", false);
+    WriteRegInteger(Key, L"Amount1", 512);
+    WriteRegInteger(Key, L"Amount2", -3);
+    WriteRegInteger(Key, L"Amount3", 100);
     TKorvixOptions& o = Load();
     EXPECT_EQ(o.Amount1(), 0u);
     EXPECT_EQ(o.Amount2(), 0u);
@@ -275,8 +275,8 @@ TEST_F(OptionsTest, SavedOptionsSurviveAndBadStoredValuesAreCorrected) {
         o.AddFreeAndRun(std::move(item));
         options_.reset();  // the destructor saves
     }
-    EXPECT_FALSE(ReadRegBool(K, L"Use Defaults", true));
-    EXPECT_TRUE(ReadRegBool(K, L"CriticalIdle", false));
+    EXPECT_FALSE(ReadRegBool(Key, L"Use Defaults", true));
+    EXPECT_TRUE(ReadRegBool(Key, L"CriticalIdle", false));
     TKorvixOptions& o = Load();
     EXPECT_EQ(o.ChartInterval(), 3000);
     EXPECT_EQ(o.MemoryIconStyle(), 3);
@@ -287,16 +287,16 @@ TEST_F(OptionsTest, SavedOptionsSurviveAndBadStoredValuesAreCorrected) {
     EXPECT_EQ(o.FreeAndRunList().Items(0).Name, L"Editor");
 
     options_.reset();
-    WriteRegInteger(K, L"Chart Interval", 5);
-    WriteRegString(K, L"MemoryIconStyle", L"3");  // wrong type: load default 1
-    WriteRegInteger(K, L"CriticalIdleSeconds", 1000);
+    WriteRegInteger(Key, L"Chart Interval", 5);
+    WriteRegString(Key, L"MemoryIconStyle", L"3");  // wrong type: load default 1
+    WriteRegInteger(Key, L"CriticalIdleSeconds", 1000);
     Load();
     EXPECT_EQ(options_->ChartInterval(), 250);
     EXPECT_EQ(options_->MemoryIconStyle(), 1);
     EXPECT_EQ(options_->CriticalIdleSeconds(), 60);
     options_->SaveOptions();
-    EXPECT_EQ(ReadRegInteger(K, L"Chart Interval", 0), 250);
-    EXPECT_EQ(ReadRegInteger(K, L"MemoryIconStyle", 0), 1);
+    EXPECT_EQ(ReadRegInteger(Key, L"Chart Interval", 0), 250);
+    EXPECT_EQ(ReadRegInteger(Key, L"MemoryIconStyle", 0), 1);
 }
 
 TEST_F(OptionsTest, TheRunValueFollowsTheStartupSwitch) {
@@ -320,7 +320,7 @@ TEST_F(OptionsTest, ACopyThatSkipsTheFinalSaveWritesNothingAtTheEnd) {
     TKorvixOptions::RemoveAutostart();
     o.SkipFinalSave();
     options_.reset();
-    EXPECT_EQ(ReadRegInteger(K, L"Chart Interval", 0), 4000);
+    EXPECT_EQ(ReadRegInteger(Key, L"Chart Interval", 0), 4000);
     EXPECT_EQ(ReadRegString(RunKey, RunValueName, L"absent"), L"absent");
 }
 
@@ -383,10 +383,10 @@ TEST_F(OptionsTest, AClosedRunKeyCostsNeitherTheOptionsNorTheListAndIsToldOnce) 
     EXPECT_FALSE(o.SaveOptionsOrTell());
     SetMessageBoxFunc(previous);
 
-    EXPECT_EQ(ReadRegInteger(K, L"Chart Interval", 0), 3000);
-    EXPECT_EQ(ReadRegInteger(K, L"farCount", 0), 1);
-    EXPECT_EQ(ReadRegString(K, L"1farFileToRun", L""), L"C:\\Tools\\editor.exe");
-    EXPECT_FALSE(ReadRegBool(K, L"Use Defaults", true));
+    EXPECT_EQ(ReadRegInteger(Key, L"Chart Interval", 0), 3000);
+    EXPECT_EQ(ReadRegInteger(Key, L"farCount", 0), 1);
+    EXPECT_EQ(ReadRegString(Key, L"1farFileToRun", L""), L"C:\\Tools\\editor.exe");
+    EXPECT_FALSE(ReadRegBool(Key, L"Use Defaults", true));
     ASSERT_EQ(RecordedBoxes::texts.size(), 1u) << "told once";
     EXPECT_EQ(RecordedBoxes::texts[0].rfind(AutostartFailedText(L""), 0), 0u) << Narrow(RecordedBoxes::texts[0]);
 }

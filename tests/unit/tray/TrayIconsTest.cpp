@@ -8,7 +8,6 @@
 #include "tray/uTrayIcons.h"
 
 namespace {
-const Legend Letters{{White, '.'}, {Black, 'K'}, {Green, 'g'}, {Red, 'R'}, {Yellow, 'Y'}};
 
 // The picture last handed to the shell, as a raster.
 Raster ShownPicture(const NotifyRecorder& shell) {

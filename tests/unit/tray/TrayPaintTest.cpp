@@ -7,7 +7,6 @@
 namespace {
 const TTrayColors MemoryColors{White, Green, Red, 12};
 const TTrayColors CpuColors{Yellow, Black, Red, 12};
-const Legend Letters{{White, '.'}, {Black, 'K'}, {Green, 'g'}, {Red, 'R'}, {Yellow, 'Y'}};
 
 TChartValues ColumnOf(int x, uint32_t value) {
     TChartValues values{};

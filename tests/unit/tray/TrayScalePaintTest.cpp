@@ -10,7 +10,7 @@
 namespace {
 const TTrayColors MemoryColors{White, Green, Red, 12};
 const TTrayColors CpuColors{Yellow, Black, Red, 12};
-const Legend Letters{{White, '.'}, {Black, 'K'}, {Green, 'g'}, {Red, 'R'}, {Yellow, 'Y'}, {Blue, 'B'}};
+const Legend LettersWithBlue{{White, '.'}, {Black, 'K'}, {Green, 'g'}, {Red, 'R'}, {Yellow, 'Y'}, {Blue, 'B'}};
 
 // `border` black pixels, then `rows` of `fill` letters after `blank` background letters.
 std::string Expected(int border, int blank, char background, int filled, char fill) {
@@ -55,10 +55,10 @@ TEST_P(Frame32Test, TwoBlackColumnsAndRowsWhateverTheContent) {
     Raster raster(32, 32);
     GetParam().paint(raster.dc());
     const std::string black = Expected(32, 0, '.', 0, '.');
-    EXPECT_EQ(Column(raster, 0, Letters), black);
-    EXPECT_EQ(Column(raster, 1, Letters), black);
-    EXPECT_EQ(Row(raster, 0, Letters), black);
-    EXPECT_EQ(Row(raster, 1, Letters), black);
+    EXPECT_EQ(Column(raster, 0, LettersWithBlue), black);
+    EXPECT_EQ(Column(raster, 1, LettersWithBlue), black);
+    EXPECT_EQ(Row(raster, 0, LettersWithBlue), black);
+    EXPECT_EQ(Row(raster, 1, LettersWithBlue), black);
     if (!GetParam().solid) return;
     EXPECT_EQ(raster.Count(Black, {2, 2, 32, 32}) + raster.Count(White, {2, 2, 32, 32}) +
                   raster.Count(Yellow, {2, 2, 32, 32}) + raster.Count(Green, {2, 2, 32, 32}) +
@@ -96,8 +96,8 @@ TEST_P(Chart32Test, EachSampleIsTwoPixelColumnsOfTwiceTheHeight) {
         Raster raster(32, 32);
         PaintChart(raster.dc(), MemoryColors, ColumnOf(x, c.value), c.freeMode, 32);
         const std::string expected = Expected(2, 30 - c.filled, '.', c.filled, c.colour);
-        EXPECT_EQ(Column(raster, 2 * x, Letters), expected) << "column " << x;
-        EXPECT_EQ(Column(raster, 2 * x + 1, Letters), expected) << "column " << x;
+        EXPECT_EQ(Column(raster, 2 * x, LettersWithBlue), expected) << "column " << x;
+        EXPECT_EQ(Column(raster, 2 * x + 1, LettersWithBlue), expected) << "column " << x;
         // Its fourteen neighbours (value 0) show their bottom markers only, two by two pixels.
         EXPECT_EQ(raster.Count(White, {2, 2, 32, 32}), 30 * 30 - 2 * c.filled - 14 * 4);
     }
@@ -116,7 +116,7 @@ TEST(Chart24Test, FifteenColumnsShareTheInnerWidthWithoutGapOrOverlap) {
     full.fill(15);
     PaintChart(raster.dc(), MemoryColors, full, false, 24);
     // Every inner column is drawn (no gap), each of the 15 samples one or two pixels wide.
-    EXPECT_EQ(Row(raster, 23, Letters), Expected(1, 0, '.', 23, 'R'));
+    EXPECT_EQ(Row(raster, 23, LettersWithBlue), Expected(1, 0, '.', 23, 'R'));
     int widths[16] = {};
     for (int x = 1; x < 16; ++x) {
         Raster one(24, 24);
@@ -128,7 +128,7 @@ TEST(Chart24Test, FifteenColumnsShareTheInnerWidthWithoutGapOrOverlap) {
     for (int w : widths) total += w;
     EXPECT_EQ(total, 23) << "no overlap";
     // Fourteen steps of 23 / 15 pixels: 21 rows high, the top of the inner square left free.
-    EXPECT_EQ(Column(raster, 1, Letters), Expected(1, 2, '.', 21, 'R'));
+    EXPECT_EQ(Column(raster, 1, LettersWithBlue), Expected(1, 2, '.', 21, 'R'));
 }
 
 struct Bar32Case {
@@ -145,7 +145,7 @@ TEST_P(Bar32Test, EveryInnerColumnShowsTheBarInWholeSteps) {
     const Bar32Case& c = GetParam();
     Raster raster(32, 32);
     PaintBar(raster.dc(), c.processor ? CpuColors : MemoryColors, c.percent, c.freeMode, 32);
-    for (int x = 2; x < 32; ++x) EXPECT_EQ(Column(raster, x, Letters), c.expected) << "column " << x;
+    for (int x = 2; x < 32; ++x) EXPECT_EQ(Column(raster, x, LettersWithBlue), c.expected) << "column " << x;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -199,7 +199,7 @@ TEST(TrayIconSizeTest, MemoryIconAt32IsDrawnAt32AndKeepsItsPlace) {
     Raster raster(32, 32);
     CopyPixels(pixels, raster);
     // 50 % used: eight steps, sixteen rows of green.
-    EXPECT_EQ(Column(raster, 20, Letters), Expected(2, 14, '.', 16, 'g'));
+    EXPECT_EQ(Column(raster, 20, LettersWithBlue), Expected(2, 14, '.', 16, 'g'));
     EXPECT_TRUE(IconMaskOpaque(icon.ShownIcon()));
     shell.Clear();
     icon.SetIconSize(32);

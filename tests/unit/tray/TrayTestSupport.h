@@ -98,3 +98,5 @@ constexpr COLORREF Green = RGB(0, 128, 0);
 constexpr COLORREF Red = RGB(255, 0, 0);
 constexpr COLORREF Yellow = RGB(255, 255, 0);
 constexpr COLORREF Blue = RGB(0, 0, 255);
+// A letter for each colour of the icons' pictures, to compare rows and columns as text.
+inline const Legend Letters{{White, '.'}, {Black, 'K'}, {Green, 'g'}, {Red, 'R'}, {Yellow, 'Y'}};
