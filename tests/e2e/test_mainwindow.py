@@ -379,6 +379,28 @@ def test_the_help_popup_over_the_main_window_shows_on_the_screen(desktop, korvix
     assert max(map(sum, colours)) >= 600 and min(map(sum, colours)) <= 200, f"no light background and dark text: {colours}"
 
 
+def test_the_tray_menus_over_the_main_window_show_on_the_screen(desktop, korvix, total_mb):
+    """The tray menu and its "Free and Run" submenu, where they cover the main window, show their
+    items on the screen (xwd showed black there)."""
+    desktop.start_quiet(korvix, Manual=total_mb // 2)
+    window = open_main(desktop)
+    wl, wt, wr, wb = window.rect()
+    desktop.right_click_icon(1)
+    desktop.wait_menus(1)
+    desktop.keys("down", "down", "right")  # Show, Free and Run >
+    menus = desktop.wait_menus(2)
+    shot = settled_screenshot(desktop, "menus-over-main")
+    covered = [(max(l, wl), max(t, wt), min(r, wr), min(b, wb)) for l, t, r, b in menus]
+    covered = [box for box in covered if box[2] - box[0] > 8 and box[3] - box[1] > 8]
+    assert covered, f"no menu covers the main window: menus {menus}, window {(wl, wt, wr, wb)}"
+    for box in covered:
+        assert len(popup_colours(shot, box)) >= 2, f"the menu is one flat colour where it covers the window: {box}"
+    desktop.save_screen("main-tray-menus", shot, (min([wl] + [m[0] for m in menus]), wt,
+                                                  max([wr] + [m[2] for m in menus]), max([wb] + [m[3] for m in menus])))
+    desktop.keys("escape", "escape")
+    desktop.wait_menus(0)
+
+
 # ---- Skins ----
 
 def broken_skin(desktop) -> str:
