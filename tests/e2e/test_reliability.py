@@ -364,3 +364,35 @@ def test_a_value_name_longer_than_500_characters_hides_no_entry(desktop, korvix)
     stored = desktop.reg_values(OPTIONS_KEY)
     assert stored["farCount"] == 2
     assert (stored["1farName"], stored["2farName"]) == ("one", "two")
+
+
+def status_line(desktop) -> str:
+    """The main window's status line as a screen reader reads it."""
+    from test_accessibility import ROLE_STATUSBAR, tree
+    return next((row[3] for row in tree(desktop) if row[1] == ROLE_STATUSBAR), "")
+
+
+def test_a_failing_memory_reading_starts_no_critical_free_up_and_the_status_says_so(desktop, korvix, total_mb):
+    """Another process makes the system's memory reading fail inside Korvix (GlobalMemoryStatusEx
+    answers FALSE there): that is no reading, not "no memory available". The critical check, armed
+    far below what is available, starts no free-up, and the status line says the reading failed;
+    once the system reads again, the note goes."""
+    from test_mainwindow import open_main
+    program = desktop.start_quiet(korvix, BackgroundActivity=1, Regular=0, Startup=0, Critical=1, CriticalIdle=0,
+                                  CriticalTriggerMB=total_mb // 20, CriticalFreeUpMB=BLOCK_MB)
+    open_main(desktop)
+    assert "memory reading failed" not in status_line(desktop)
+    before = vm_hwm_bytes(program.unix_pid())
+    assert desktop.ctl("failmem", "on") == "done"
+    try:
+        wait_until(lambda: "memory reading failed" in status_line(desktop), 20, "the status line to tell it")
+        time.sleep(3)  # several critical checks of failed readings
+        rise = vm_hwm_bytes(program.unix_pid()) - before
+        assert rise < BLOCK_MB * MB // 2, f"a failed reading started a critical free-up (+{rise // MB} MB)"
+        # Read as "nothing available", a critical free-up of nearly all memory would start and be
+        # told (the 32-bit build refuses it with its size limit balloon).
+        told = [b for b in desktop.ctl("balloons", check=False).splitlines() if "freed" in b.lower()]
+        assert not told, f"a failed reading started a critical free-up: {told}"
+    finally:
+        desktop.ctl("failmem", "off", check=False)
+    wait_until(lambda: "memory reading failed" not in status_line(desktop), 20, "the note to go once it reads again")

@@ -537,6 +537,41 @@ BOOL CALLBACK CollectWindowsOf(HWND window, LPARAM param) {
     return TRUE;
 }
 
+// The engine's process reads no memory status from now on (on: the system's
+// GlobalMemoryStatusEx there answers FALSE at once) or reads it again (off). The function is
+// patched in that process at the address it has in ours: the system's DLLs sit at the same
+// place in every process of a prefix, and our own copy keeps the original bytes.
+int FailMemoryReading(bool on) {
+    HWND engine = FindEngines().found;
+    DWORD pid = 0;
+    if (!engine || !GetWindowThreadProcessId(engine, &pid)) {
+        printf("none\n");
+        return 1;
+    }
+    auto* target = reinterpret_cast<unsigned char*>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GlobalMemoryStatusEx")));
+#if defined(__i386__)
+    const unsigned char fail[] = {0x31, 0xC0, 0xC2, 0x04, 0x00};  // xor eax, eax; ret 4
+#else
+    const unsigned char fail[] = {0x31, 0xC0, 0xC3, 0x90, 0x90};  // xor eax, eax; ret
+#endif
+    unsigned char bytes[sizeof(fail)];
+    memcpy(bytes, on ? fail : target, sizeof(bytes));
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE | PROCESS_VM_READ, FALSE, pid);
+    DWORD old = 0;
+    SIZE_T written = 0;
+    bool done = process && VirtualProtectEx(process, target, sizeof(bytes), PAGE_EXECUTE_READWRITE, &old) &&
+                WriteProcessMemory(process, target, bytes, sizeof(bytes), &written) && written == sizeof(bytes);
+    if (process) {
+        DWORD ignored = 0;
+        if (old) VirtualProtectEx(process, target, sizeof(bytes), old, &ignored);
+        FlushInstructionCache(process, target, sizeof(bytes));
+        CloseHandle(process);
+    }
+    printf(done ? "done\n" : "failed\n");
+    return done ? 0 : 1;
+}
+
 int CloseAll(DWORD pid) {
     CloseSearch search{pid, {}};
     EnumWindows(CollectWindowsOf, reinterpret_cast<LPARAM>(&search));
@@ -693,6 +728,7 @@ int main(int argc, char** argv) {
         return Requests(atoi(argv[2]), strtoul(argv[3], nullptr, 0), strtoul(argv[4], nullptr, 0));
     if (!strcmp(cmd, "closeall") && argc > 2) return CloseAll(strtoul(argv[2], nullptr, 0));
     if (!strcmp(cmd, "stubborn")) return Stubborn();
+    if (!strcmp(cmd, "failmem") && argc > 2) return FailMemoryReading(!strcmp(argv[2], "on"));
     if (!strcmp(cmd, "postall") && argc > 5)
         return PostAll(strtoul(argv[2], nullptr, 0), strtoul(argv[3], nullptr, 0), strtoul(argv[4], nullptr, 0),
                        strtol(argv[5], nullptr, 0));
