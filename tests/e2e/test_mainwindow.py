@@ -6,14 +6,12 @@ elements by the rectangles the default skin gives them."""
 import base64
 import re
 import struct
-import subprocess
 import time
 import zlib
 from pathlib import Path
 
 import pytest
 
-import korvix_e2e as e2e
 from korvix_e2e import (ENGINE_SIGNATURE, MB, OPTIONS_KEY, ROOT, SCALE, HarnessError, read_rgb, vm_hwm_bytes, wait_until,
                         winpath)
 

@@ -9,6 +9,8 @@ import pytest
 
 from korvix_e2e import (ENGINE_TITLE, MB, OPTIONS_KEY, RUN_KEY, RUN_VALUE, WM_USER, helper_exe, vm_hwm_bytes,
                         wait_until)
+from test_accessibility import ROLE_STATUSBAR, tree
+from test_mainwindow import open_main
 
 WM_FREEUPFINISHED = WM_USER + 12
 WM_LAUNCHSTART = WM_USER + 13
@@ -368,7 +370,6 @@ def test_a_value_name_longer_than_500_characters_hides_no_entry(desktop, korvix)
 
 def status_line(desktop) -> str:
     """The main window's status line as a screen reader reads it."""
-    from test_accessibility import ROLE_STATUSBAR, tree
     return next((row[3] for row in tree(desktop) if row[1] == ROLE_STATUSBAR), "")
 
 
@@ -377,7 +378,6 @@ def test_a_failing_memory_reading_starts_no_critical_free_up_and_the_status_says
     answers FALSE there): that is no reading, not "no memory available". The critical check, armed
     far below what is available, starts no free-up, and the status line says the reading failed;
     once the system reads again, the note goes."""
-    from test_mainwindow import open_main
     program = desktop.start_quiet(korvix, BackgroundActivity=1, Regular=0, Startup=0, Critical=1, CriticalIdle=0,
                                   CriticalTriggerMB=total_mb // 20, CriticalFreeUpMB=BLOCK_MB)
     open_main(desktop)

@@ -550,6 +550,10 @@ int FailMemoryReading(bool on) {
     }
     auto* target = reinterpret_cast<unsigned char*>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GlobalMemoryStatusEx")));
+    if (!target) {
+        printf("failed\n");
+        return 1;
+    }
 #if defined(__i386__)
     const unsigned char fail[] = {0x31, 0xC0, 0xC2, 0x04, 0x00};  // xor eax, eax; ret 4
 #else
